@@ -1,0 +1,19 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+// Whole-file reads and atomic writes. Paths are byte strings in the program code page.
+
+// The file's bytes, or nothing when it cannot be read.
+std::optional<std::string> ReadWholeFile(const std::string& path);
+
+// Writes through a temporary file and a rename: on any failure the previous file stays intact.
+bool WriteFileAtomically(const std::string& path, const std::string& bytes);
+
+// True when the file has no write permission, and also when it cannot be examined
+// (it does not exist). Not fooled by running as root.
+bool IsReadOnlyFile(const std::string& path);
+
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);

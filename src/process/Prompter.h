@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// Every message box, question, file and font dialog goes through this seam, so windows can be
+// driven whole in tests.
+enum class MessageIcon { None, Information, Warning, Error, Question };
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MessageResult { Ok, Cancel, Yes, No };
+
+struct FileDialogRequest {
+    QString caption;
+    QString directory;
+    QString fileName;
+    QString filter;  // Qt form: "コマンドリスト (*.txt);;すべてのファイル (*)"
+    QString defaultSuffix;
+};
+
+struct FontChoice {
+    QString family;
+    int pointSize = 9;
+    bool bold = false;
+};
+
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+
+    virtual MessageResult Message(const QString& text, const QString& caption, MessageIcon icon,
+                                  MessageButtons buttons) = 0;
+    virtual std::optional<QString> OpenFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<QString> SaveFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<FontChoice> ChooseFont(const FontChoice& initial) = 0;
+    virtual void Beep() = 0;
+
+    // An OK box.
+    void Tell(const QString& text, const QString& caption, MessageIcon icon) {
+        Message(text, caption, icon, MessageButtons::Ok);
+    }
+    // A Yes/No question with the question icon; true for Yes.
+    bool Ask(const QString& text, const QString& caption) {
+        return Message(text, caption, MessageIcon::Question, MessageButtons::YesNo) == MessageResult::Yes;
+    }
+};

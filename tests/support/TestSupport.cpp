@@ -1,0 +1,88 @@
+#include "TestSupport.h"
+
+#include <QDir>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+std::string TestDataPath(const std::string& name) { return std::string(TEST_DATA_DIR) + "/" + name; }
+
+TempProgramDir::TempProgramDir(PathStyle style, CodePage codePage) {
+    if (!m_dir.isValid()) throw std::runtime_error("cannot create a temporary folder");
+    QDir(m_dir.path()).mkdir(QStringLiteral("tmp"));
+    m_profile.programFolder = Folder();
+    m_profile.programFilePath = Folder() + "quarrow";
+    m_profile.codePage = codePage;
+    m_profile.pathStyle = style;
+    m_profile.tempFolder = Folder() + "tmp/";
+    m_profile.firstRun = style == PathStyle::Windows ? FirstRunProfile::Windows : FirstRunProfile::Linux;
+    m_profile.configFallbackFolder = Folder() + "config/quarrow/";
+}
+
+std::string TempProgramDir::Folder() const { return m_dir.path().toStdString() + "/"; }
+
+std::string TempProgramDir::Path(const std::string& name) const { return Folder() + name; }
+
+void TempProgramDir::WriteFile(const std::string& name, const std::string& bytes) const {
+    std::ofstream out(Path(name), std::ios::binary);
+    out << bytes;
+}
+
+std::string TempProgramDir::ReadFile(const std::string& name) const {
+    std::ifstream in(Path(name), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+MessageResult FakePrompter::Message(const QString& text, const QString& caption, MessageIcon icon,
+                                    MessageButtons buttons) {
+    calls.push_back({"Message", text, caption, icon, buttons});
+    if (!messageAnswers.empty()) {
+        const MessageResult answer = messageAnswers.front();
+        messageAnswers.pop_front();
+        return answer;
+    }
+    return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel ? MessageResult::Yes
+                                                                                      : MessageResult::Ok;
+}
+
+std::optional<QString> FakePrompter::OpenFile(const FileDialogRequest& request) {
+    calls.push_back({"OpenFile", request.directory, request.caption});
+    if (fileAnswers.empty()) return std::nullopt;
+    auto answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
+}
+
+std::optional<QString> FakePrompter::SaveFile(const FileDialogRequest& request) {
+    calls.push_back({"SaveFile", request.directory, request.caption});
+    if (fileAnswers.empty()) return std::nullopt;
+    auto answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
+}
+
+std::optional<FontChoice> FakePrompter::ChooseFont(const FontChoice& initial) {
+    calls.push_back({"ChooseFont", initial.family, {}});
+    if (fontAnswers.empty()) return std::nullopt;
+    auto answer = fontAnswers.front();
+    fontAnswers.pop_front();
+    return answer;
+}
+
+void FakePrompter::Beep() { calls.push_back({"Beep", {}, {}}); }
+
+int FakePrompter::Count(const std::string& kind) const {
+    int n = 0;
+    for (const Call& call : calls) n += call.kind == kind ? 1 : 0;
+    return n;
+}
+
+std::vector<QString> FakePrompter::Messages() const {
+    std::vector<QString> texts;
+    for (const Call& call : calls) {
+        if (call.kind == "Message") texts.push_back(call.text);
+    }
+    return texts;
+}
