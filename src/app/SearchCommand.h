@@ -1,0 +1,3 @@
+#pragma once
+
+// Composition of the namazu command line of a search.
