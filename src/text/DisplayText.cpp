@@ -1,0 +1,109 @@
+#include "text/DisplayText.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "text/CodePage.h"
+#include "text/Jconvert.h"
+#include "text/MimeHeader.h"
+
+namespace {
+
+struct Lines {
+    std::vector<std::string> lines;
+    bool endsWithBreak = false;
+};
+
+// Lines end at CR LF, LF or a lone CR, as text files from any system may.
+Lines SplitLines(std::string_view text) {
+    Lines result;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        result.lines.emplace_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    result.endsWithBreak = start == text.size() && !text.empty();
+    if (start < text.size()) result.lines.emplace_back(text.substr(start));
+    return result;
+}
+
+std::string JoinLines(const Lines& text, std::string_view lineBreak) {
+    std::string joined;
+    for (std::size_t i = 0; i < text.lines.size(); ++i) {
+        if (i > 0) joined += lineBreak;
+        joined += text.lines[i];
+    }
+    if (text.endsWithBreak) joined += lineBreak;
+    return joined;
+}
+
+// The mail header ends at the first line that is exactly empty.
+void DecodeHeaderLines(Lines& text) {
+    for (std::string& line : text.lines) {
+        if (line.empty()) break;
+        line = DecodeMimeHeader(line);
+    }
+}
+
+bool HasHighByte(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+std::string SanitizedUtf8(std::string_view text) {
+    return IsValidUtf8(text) ? std::string(text) : ConvertEncoding(text, "UTF-8", "UTF-8");
+}
+
+// A UTF-8 line may carry ISO-2022-JP runs from a decoded header: each run, from ESC $ to the
+// escape that leaves double-byte mode, is converted on its own.
+std::string Utf8LineWithJisRuns(std::string_view line) {
+    std::string out;
+    std::size_t pos = 0;
+    while (pos < line.size()) {
+        const std::size_t start = line.find("\x1B$", pos);
+        if (start == std::string_view::npos) break;
+        const std::size_t leave = line.find("\x1B(", start + 2);
+        const std::size_t end = leave == std::string_view::npos ? line.size() : std::min(line.size(), leave + 3);
+        out += SanitizedUtf8(line.substr(pos, start - pos));
+        out += ConvertEncoding(JisToSjis(line.substr(start, end - start)), "CP932", "UTF-8");
+        pos = end;
+    }
+    out += SanitizedUtf8(line.substr(pos));
+    return out;
+}
+
+std::string WithLfBreaks(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            out += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string DocumentToUtf8(std::string_view bytes, bool decodeHeader, bool convertCode) {
+    const bool utf8Document = HasHighByte(bytes) && IsValidUtf8(bytes);
+    Lines text = SplitLines(bytes);
+    if (decodeHeader) DecodeHeaderLines(text);
+
+    if (utf8Document) {
+        for (std::string& line : text.lines) {
+            line = convertCode ? Utf8LineWithJisRuns(line) : SanitizedUtf8(line);
+        }
+        return JoinLines(text, "\n");
+    }
+
+    // Lines are joined by CR LF before conversion: inside double-byte mode a line break is
+    // converted as a pair like any other two bytes.
+    std::string joined = JoinLines(text, "\r\n");
+    if (convertCode) joined = ConvertJapaneseCode(joined, jcSjis);
+    return WithLfBreaks(ConvertEncoding(joined, "CP932", "UTF-8"));
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// A document's bytes as UTF-8 for the text viewer, lines separated by "\n".
+// With `decodeHeader`, the lines before the first empty line go through DecodeMimeHeader first.
+// A document in UTF-8 stays UTF-8 (ISO-2022-JP runs that header decoding put into it are
+// converted too when `convertCode` is set); any other goes through ConvertJapaneseCode(text,
+// jcSjis) when `convertCode` is set and is then read as CP932. Bytes that cannot be decoded
+// become U+FFFD; nothing else is lost.
+std::string DocumentToUtf8(std::string_view bytes, bool decodeHeader, bool convertCode = true);
