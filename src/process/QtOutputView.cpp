@@ -1,0 +1,314 @@
+#include "process/QtOutputView.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTextLayout>
+#include <algorithm>
+
+#include "text/CodePage.h"
+
+namespace {
+
+constexpr int kMargin = 2;
+constexpr int kTabColumns = 8;
+
+bool IsAscii(const std::string& bytes) {
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Well-formed EUC-JP: ASCII, two bytes of A1-FE, 8E + A1-DF (kana), 8F + two of A1-FE.
+bool IsWellFormedEucJp(const std::string& bytes) {
+    auto high = [&](std::size_t i) {
+        return i < bytes.size() && static_cast<unsigned char>(bytes[i]) >= 0xA1 &&
+               static_cast<unsigned char>(bytes[i]) <= 0xFE;
+    };
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x80) {
+            i += 1;
+        } else if (c == 0x8E && i + 1 < bytes.size() && static_cast<unsigned char>(bytes[i + 1]) >= 0xA1 &&
+                   static_cast<unsigned char>(bytes[i + 1]) <= 0xDF) {
+            i += 2;
+        } else if (c == 0x8F && high(i + 1) && high(i + 2)) {
+            i += 3;
+        } else if (high(i) && high(i + 1)) {
+            i += 2;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+QString Decode(const std::string& bytes) {
+    if (IsAscii(bytes) || IsValidUtf8(bytes)) return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    const std::string utf8 = ConvertEncoding(bytes, IsWellFormedEucJp(bytes) ? "EUC-JP" : "CP932", "UTF-8");
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+bool IsWide(char32_t u) {
+    return (u >= 0x1100 && u <= 0x115F) || (u >= 0x2E80 && u <= 0xA4CF) || (u >= 0xAC00 && u <= 0xD7A3) ||
+           (u >= 0xF900 && u <= 0xFAFF) || (u >= 0xFE30 && u <= 0xFE4F) || (u >= 0xFF00 && u <= 0xFF60) ||
+           (u >= 0xFFE0 && u <= 0xFFE6) || u >= 0x20000;
+}
+
+int Columns(const std::string& bytes) {
+    int columns = 0;
+    if (IsAscii(bytes)) {
+        for (char c : bytes) columns = c == '\t' ? (columns / kTabColumns + 1) * kTabColumns : columns + 1;
+        return columns;
+    }
+    for (char32_t u : Decode(bytes).toUcs4()) {
+        if (u == U'\t') {
+            columns = (columns / kTabColumns + 1) * kTabColumns;
+        } else {
+            columns += IsWide(u) ? 2 : 1;
+        }
+    }
+    return columns;
+}
+
+}  // namespace
+
+QtOutputView::QtOutputView(QWidget* parent) : QAbstractScrollArea(parent) {
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setBackgroundRole(QPalette::Base);
+    m_charWidth = std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('0')));
+    UpdateScrollBars();
+}
+
+int QtOutputView::LineCount() const { return static_cast<int>(m_lines.size()); }
+
+void QtOutputView::AppendLines(const std::vector<std::string>& lines) { InsertLines(LineCount(), lines); }
+
+void QtOutputView::AppendLine(const std::string& line) { InsertLine(LineCount(), line); }
+
+void QtOutputView::InsertLine(int index, const std::string& line) { InsertLines(index, {line}); }
+
+void QtOutputView::InsertLines(int index, const std::vector<std::string>& lines) {
+    if (lines.empty()) return;
+    index = std::clamp(index, 0, LineCount());
+    int widest = 0;
+    for (const std::string& line : lines) widest = std::max(widest, LineWidth(line));
+    m_lines.insert(m_lines.begin() + index, lines.begin(), lines.end());
+    Inserted(index, static_cast<int>(lines.size()), widest);
+}
+
+void QtOutputView::Inserted(int index, int count, int widest) {
+    if (m_anchor.line >= index) m_anchor.line += count;
+    if (m_cursor.line >= index) m_cursor.line += count;
+    if (m_current >= index) m_current += count;
+    m_widest = std::max(m_widest, widest);
+    UpdateScrollBars();
+    viewport()->update();
+}
+
+int QtOutputView::LineWidth(const std::string& line) const { return Columns(line) * m_charWidth; }
+
+void QtOutputView::Clear() {
+    m_lines.clear();
+    m_current = -1;
+    m_widest = 0;
+    m_anchor = m_cursor = {};
+    UpdateScrollBars();
+    viewport()->update();
+    emit selectionChanged();
+}
+
+void QtOutputView::MakeCurrent(int index) {
+    if (m_lines.empty()) return;
+    m_current = std::clamp(index, 0, LineCount() - 1);
+    QScrollBar* bar = verticalScrollBar();
+    const int first = bar->value();
+    if (m_current < first) {
+        bar->setValue(m_current);
+    } else if (m_current >= first + VisibleLines()) {
+        bar->setValue(m_current - VisibleLines() + 1);
+    }
+}
+
+void QtOutputView::Repaint() {
+    if (isVisible()) viewport()->repaint();
+}
+
+void QtOutputView::SetRunFlag(int flag) {
+    if (flag == m_runFlag) return;
+    m_runFlag = flag;
+    emit runFlagChanged(flag);
+}
+
+QString QtOutputView::LineText(int index) const { return Decode(Line(index)); }
+
+int QtOutputView::LineHeight() const { return std::max(1, fontMetrics().lineSpacing()); }
+
+int QtOutputView::VisibleLines() const { return std::max(1, (viewport()->height() - kMargin) / LineHeight()); }
+
+int QtOutputView::FirstVisibleLine() const { return verticalScrollBar()->value(); }
+
+void QtOutputView::UpdateScrollBars() {
+    QScrollBar* v = verticalScrollBar();
+    v->setRange(0, std::max(0, LineCount() - VisibleLines()));
+    v->setPageStep(VisibleLines());
+    v->setSingleStep(1);
+    QScrollBar* h = horizontalScrollBar();
+    h->setRange(0, std::max(0, m_widest + 2 * kMargin - viewport()->width()));
+    h->setPageStep(viewport()->width());
+    h->setSingleStep(m_charWidth);
+}
+
+namespace {
+
+void LayOut(QTextLayout& layout, int charWidth) {
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setTabStopDistance(kTabColumns * charWidth);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+}
+
+}  // namespace
+
+void QtOutputView::paintEvent(QPaintEvent*) {
+    QPainter painter(viewport());
+    const int first = FirstVisibleLine();
+    const int last = std::min(LineCount(), first + VisibleLines() + 1);
+    const int x = kMargin - horizontalScrollBar()->value();
+    const auto [from, to] = std::minmax(m_anchor, m_cursor);
+    const bool selected = from != to;
+
+    QTextCharFormat highlight;
+    highlight.setBackground(palette().brush(QPalette::Highlight));
+    highlight.setForeground(palette().brush(QPalette::HighlightedText));
+    painter.setPen(palette().color(QPalette::Text));
+
+    for (int i = first; i < last; ++i) {
+        const QString text = LineText(i);
+        QTextLayout layout(text, font());
+        LayOut(layout, m_charWidth);
+        QList<QTextLayout::FormatRange> ranges;
+        if (selected && i >= from.line && i <= to.line) {
+            const int start = i == from.line ? from.column : 0;
+            const int end = i == to.line ? to.column : static_cast<int>(text.size());
+            if (end > start) ranges.append({start, end - start, highlight});
+            // A selected line end shows as one selected blank.
+            if (i < to.line) {
+                const qreal endX = layout.lineAt(0).naturalTextWidth();
+                painter.fillRect(QRectF(x + endX, kMargin + (i - first) * LineHeight(), m_charWidth, LineHeight()),
+                                 highlight.background());
+            }
+        }
+        layout.draw(&painter, QPointF(x, kMargin + (i - first) * LineHeight()), ranges);
+    }
+}
+
+void QtOutputView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollBars();
+}
+
+void QtOutputView::changeEvent(QEvent* event) {
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() != QEvent::FontChange) return;
+    m_charWidth = std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('0')));
+    m_widest = 0;
+    for (const std::string& line : m_lines) m_widest = std::max(m_widest, LineWidth(line));
+    UpdateScrollBars();
+    viewport()->update();
+}
+
+QtOutputView::Position QtOutputView::PositionAt(const QPoint& point) const {
+    if (m_lines.empty()) return {};
+    const int line = std::clamp(FirstVisibleLine() + (point.y() - kMargin) / LineHeight(), 0, LineCount() - 1);
+    QTextLayout layout(LineText(line), font());
+    LayOut(layout, m_charWidth);
+    const int x = point.x() - kMargin + horizontalScrollBar()->value();
+    return {line, layout.lineAt(0).xToCursor(x)};
+}
+
+void QtOutputView::SetCursor(Position position, bool extend) {
+    const bool had = HasSelection();
+    m_cursor = position;
+    if (!extend) m_anchor = position;
+    viewport()->update();
+    if (had || HasSelection()) emit selectionChanged();
+}
+
+void QtOutputView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QAbstractScrollArea::mousePressEvent(event);
+        return;
+    }
+    SetCursor(PositionAt(event->position().toPoint()), event->modifiers() & Qt::ShiftModifier);
+}
+
+void QtOutputView::mouseMoveEvent(QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton)) return;
+    const QPoint point = event->position().toPoint();
+    // Dragging past the top or bottom edge scrolls.
+    if (point.y() < 0) verticalScrollBar()->setValue(FirstVisibleLine() - 1);
+    if (point.y() > viewport()->height()) verticalScrollBar()->setValue(FirstVisibleLine() + 1);
+    SetCursor(PositionAt(point), true);
+}
+
+void QtOutputView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || m_lines.empty()) return;
+    // The word (a run of letters and digits) under the mouse.
+    const Position at = PositionAt(event->position().toPoint());
+    const QString text = LineText(at.line);
+    int start = std::min<int>(at.column, static_cast<int>(text.size()));
+    int end = start;
+    while (start > 0 && text.at(start - 1).isLetterOrNumber()) --start;
+    while (end < text.size() && text.at(end).isLetterOrNumber()) ++end;
+    Select(at.line, start, at.line, end);
+}
+
+void QtOutputView::keyPressEvent(QKeyEvent* event) {
+    if (event == QKeySequence::Copy) {
+        CopySelection();
+    } else if (event == QKeySequence::SelectAll) {
+        SelectAll();
+    } else if (event->key() == Qt::Key_Home && (event->modifiers() & Qt::ControlModifier)) {
+        verticalScrollBar()->setValue(0);
+    } else if (event->key() == Qt::Key_End && (event->modifiers() & Qt::ControlModifier)) {
+        verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    } else {
+        QAbstractScrollArea::keyPressEvent(event);
+    }
+}
+
+bool QtOutputView::HasSelection() const { return m_anchor != m_cursor; }
+
+QString QtOutputView::SelectedText() const {
+    if (!HasSelection()) return {};
+    const auto [from, to] = std::minmax(m_anchor, m_cursor);
+    QStringList parts;
+    for (int i = from.line; i <= to.line && i < LineCount(); ++i) {
+        const QString text = LineText(i);
+        const int start = i == from.line ? from.column : 0;
+        const int end = i == to.line ? to.column : static_cast<int>(text.size());
+        parts.append(text.mid(start, std::max(0, end - start)));
+    }
+    return parts.join(QStringLiteral("\r\n"));
+}
+
+void QtOutputView::SelectAll() {
+    if (m_lines.empty()) return;
+    Select(0, 0, LineCount() - 1, static_cast<int>(LineText(LineCount() - 1).size()));
+}
+
+void QtOutputView::Select(int fromLine, int fromColumn, int toLine, int toColumn) {
+    m_anchor = {fromLine, fromColumn};
+    SetCursor({toLine, toColumn}, true);
+}
+
+void QtOutputView::CopySelection() const {
+    if (HasSelection()) QApplication::clipboard()->setText(SelectedText());
+}

@@ -1,0 +1,325 @@
+#include "process/RunCommand.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "process/CaptureSplitter.h"
+#include "process/CommandLine.h"
+#include "process/QtText.h"
+
+extern char** environ;
+
+namespace {
+
+// One batch of reads before the view is updated and other events get their turn.
+constexpr std::size_t kBatchBytes = 64 * 1024;
+
+constexpr const char* kTerminal = "x-terminal-emulator";
+
+class Fd {
+public:
+    Fd() = default;
+    explicit Fd(int fd) : m_fd(fd) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd() { Close(); }
+    int Get() const { return m_fd; }
+    void Reset(int fd) {
+        Close();
+        m_fd = fd;
+    }
+    void Close() {
+        if (m_fd >= 0) ::close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    int m_fd = -1;
+};
+
+std::vector<std::string> ChildEnvironment(const std::vector<EnvironmentChange>& changes) {
+    std::vector<std::string> env;
+    for (char** entry = environ; entry && *entry; ++entry) {
+        const std::string_view text(*entry);
+        const std::string_view name = text.substr(0, text.find('='));
+        bool replaced = false;
+        for (const EnvironmentChange& change : changes) replaced = replaced || name == change.name;
+        if (!replaced) env.emplace_back(text);
+    }
+    for (const EnvironmentChange& change : changes) {
+        if (change.value) env.push_back(change.name + "=" + *change.value);
+    }
+    return env;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& strings) {
+    std::vector<char*> pointers;
+    pointers.reserve(strings.size() + 1);
+    for (std::string& s : strings) pointers.push_back(s.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+// Starts argv[0] (searched on PATH when it has no '/') in `workDir`. stdin is /dev/null;
+// stdout and stderr go to `outFd`, or stay ours when it is -1. Returns 0 or the errno of the
+// failed step (chdir, exec).
+int Spawn(std::vector<std::string> argv, const std::string& workDir, std::vector<std::string> env,
+          int outFd, pid_t& pid) {
+    if (argv.empty()) return ENOENT;
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attr;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_init(&attr);
+
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    if (outFd >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, outFd, STDERR_FILENO);
+    }
+    if (!workDir.empty()) posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
+
+    // The child starts with default signal handling whatever this program ignores or blocks.
+    sigset_t none, defaults;
+    sigemptyset(&none);
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    sigaddset(&defaults, SIGINT);
+    sigaddset(&defaults, SIGQUIT);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &defaults);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+    std::vector<char*> args = Pointers(argv);
+    std::vector<char*> envp = Pointers(env);
+    const int error = posix_spawnp(&pid, args[0], &actions, &attr, args.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    return error;
+}
+
+// errno that starting `program` would give, found before a terminal is asked to start it:
+// the terminal itself cannot tell us.
+int CheckRunnable(const std::string& program, const std::string& workDir) {
+    auto check = [](const std::string& path) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0) return errno;
+        if (S_ISDIR(st.st_mode) || ::access(path.c_str(), X_OK) != 0) return EACCES;
+        return 0;
+    };
+    if (program.empty()) return ENOENT;
+    if (program.find('/') != std::string::npos) {
+        if (program.front() == '/' || workDir.empty()) return check(program);
+        return check(workDir + "/" + program);
+    }
+    const char* path = std::getenv("PATH");
+    std::string_view dirs = path ? path : "/bin:/usr/bin";
+    int first = ENOENT;
+    while (true) {
+        const std::size_t colon = dirs.find(':');
+        const std::string_view dir = dirs.substr(0, colon);
+        const int error = check((dir.empty() ? std::string(".") : std::string(dir)) + "/" + program);
+        if (error == 0) return 0;
+        if (error == EACCES) first = EACCES;
+        if (colon == std::string_view::npos) break;
+        dirs.remove_prefix(colon + 1);
+    }
+    return first;
+}
+
+// Waits until `pid` has ended and reaps it, running an event loop meanwhile when there is an
+// application object.
+void WaitForChild(pid_t pid, QEventLoop::ProcessEventsFlags flags) {
+    int status = 0;
+    if (::waitpid(pid, &status, WNOHANG) == pid) return;
+    if (!QCoreApplication::instance()) {
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        return;
+    }
+    QEventLoop loop;
+    bool ended = false;
+    auto poll = [&] {
+        if (ended) return;
+        const pid_t r = ::waitpid(pid, &status, WNOHANG);
+        if (r == pid || (r < 0 && errno != EINTR)) {
+            ended = true;
+            loop.quit();
+        }
+    };
+    Fd pidFd(static_cast<int>(::syscall(SYS_pidfd_open, pid, 0)));
+    std::optional<QSocketNotifier> notifier;
+    QTimer timer;
+    if (pidFd.Get() >= 0) {
+        notifier.emplace(pidFd.Get(), QSocketNotifier::Read);
+        QObject::connect(&*notifier, &QSocketNotifier::activated, &loop, poll);
+    } else {
+        // Kernels without pidfd: look every few milliseconds.
+        QObject::connect(&timer, &QTimer::timeout, &loop, poll);
+        timer.start(5);
+    }
+    poll();
+    if (!ended) loop.exec(flags);
+}
+
+QString StartFailureText(CodePage codePage, const std::string& commandLine, const std::string& workDir,
+                         int error) {
+    return QStringLiteral("コマンドの実行に失敗しました。\n\n作業ディレクトリ: ") + ToQString(codePage, workDir) +
+           QStringLiteral("\n") + QStringLiteral("コマンド: ") + ToQString(codePage, commandLine) +
+           QStringLiteral("\n") + QStringLiteral("エラーコード： ") + QString::number(error);
+}
+
+void TellPlain(Prompter& prompter, const QString& text) {
+    prompter.Tell(text, QCoreApplication::applicationName(), MessageIcon::None);
+}
+
+void AddHeader(OutputView& view, const std::string& commandLine, const std::string& workDir) {
+    std::vector<std::string> header;
+    if (view.LineCount() > 0) header.insert(header.end(), {"", ""});
+    header.push_back("WorkDir: " + workDir);
+    header.push_back("CommandLine: ");
+    header.push_back(commandLine);
+    header.insert(header.end(), {"", ""});
+    view.AppendLines(header);
+    view.MakeCurrent(view.LineCount() - 1);
+    view.Repaint();
+}
+
+void InsertBeforeLast(OutputView& view, std::vector<std::string>& lines) {
+    if (lines.empty()) return;
+    view.InsertLines(std::max(0, view.LineCount() - 1), lines);
+    lines.clear();
+    view.MakeCurrent(view.LineCount() - 1);
+    view.Repaint();
+}
+
+// Reads the pipe to its end (every writer closed), feeding the view batch by batch.
+void CaptureOutput(int readFd, OutputView& view) {
+    CaptureSplitter splitter;
+    std::vector<std::string> lines;
+    char buffer[kCaptureSliceSize];
+
+    // Returns true when the output has ended.
+    auto readBatch = [&] {
+        std::size_t total = 0;
+        while (total < kBatchBytes) {
+            const ssize_t n = ::read(readFd, buffer, sizeof buffer);
+            if (n > 0) {
+                splitter.Feed(std::string_view(buffer, static_cast<std::size_t>(n)), lines);
+                total += static_cast<std::size_t>(n);
+            } else if (n < 0 && errno == EINTR) {
+                continue;
+            } else if (n < 0 && errno == EAGAIN) {
+                break;
+            } else {
+                // End of the output; a read error ends the capture the same way.
+                splitter.Finish(lines);
+                InsertBeforeLast(view, lines);
+                return true;
+            }
+        }
+        InsertBeforeLast(view, lines);
+        return false;
+    };
+
+    if (!QCoreApplication::instance()) {
+        const int flags = ::fcntl(readFd, F_GETFL);
+        ::fcntl(readFd, F_SETFL, flags & ~O_NONBLOCK);
+        while (!readBatch()) {
+        }
+        return;
+    }
+    QEventLoop loop;
+    QSocketNotifier notifier(readFd, QSocketNotifier::Read);
+    bool ended = false;
+    QObject::connect(&notifier, &QSocketNotifier::activated, &loop, [&] {
+        if (ended) return;
+        notifier.setEnabled(false);
+        ended = readBatch();
+        if (ended) {
+            loop.quit();
+        } else {
+            notifier.setEnabled(true);
+        }
+    });
+    loop.exec(QEventLoop::AllEvents);
+}
+
+bool RunCaptured(const std::string& commandLine, const std::string& workDir, OutputView& view,
+                 Prompter& prompter, CodePage codePage, const std::vector<EnvironmentChange>& environment) {
+    view.SetRunFlag(0);
+    AddHeader(view, commandLine, workDir);
+
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+        TellPlain(prompter, QStringLiteral("パイプの作成に失敗しました。"));
+        view.SetRunFlag(1);
+        return false;
+    }
+    Fd readEnd(ends[0]);
+    Fd writeEnd(ends[1]);
+
+    pid_t pid = -1;
+    const int error =
+        Spawn(SplitCommandLine(commandLine), workDir, ChildEnvironment(environment), writeEnd.Get(), pid);
+    if (error != 0) {
+        readEnd.Close();
+        writeEnd.Close();
+        TellPlain(prompter, StartFailureText(codePage, commandLine, workDir, error));
+        view.SetRunFlag(1);
+        return false;
+    }
+    // Only the child's copies keep the pipe open now: its end is our end of the output.
+    writeEnd.Close();
+    ::fcntl(readEnd.Get(), F_SETFL, ::fcntl(readEnd.Get(), F_GETFL) | O_NONBLOCK);
+
+    CaptureOutput(readEnd.Get(), view);
+    readEnd.Close();
+    WaitForChild(pid, QEventLoop::AllEvents);
+
+    view.AppendLine("");
+    view.SetRunFlag(1);
+    return true;
+}
+
+}  // namespace
+
+std::vector<EnvironmentChange> NamazuEnvironment() {
+    return {{"LANG", "ja_JP.eucJP"},
+            {"LANGUAGE", std::nullopt},
+            {"LC_ALL", std::nullopt},
+            {"LC_MESSAGES", std::nullopt},
+            {"LC_CTYPE", std::nullopt}};
+}
+
+bool RunCommand(const std::string& commandLine, const std::string& workDir, RunMode mode, OutputView* view,
+                Prompter& prompter, CodePage codePage, const std::vector<EnvironmentChange>& environment) {
+    if (mode == RunMode::Capture && view) {
+        return RunCaptured(commandLine, workDir, *view, prompter, codePage, environment);
+    }
+
+    std::vector<std::string> argv = SplitCommandLine(commandLine);
+    int error = 0;
+    if (mode == RunMode::Shown) {
+        error = CheckRunnable(argv.empty() ? std::string() : argv.front(), workDir);
+        argv.insert(argv.begin(), {kTerminal, "-e"});
+    }
+    pid_t pid = -1;
+    if (error == 0) error = Spawn(std::move(argv), workDir, ChildEnvironment(environment), -1, pid);
+    if (error != 0) {
+        TellPlain(prompter, StartFailureText(codePage, commandLine, workDir, error));
+        return false;
+    }
+    WaitForChild(pid, QEventLoop::ExcludeUserInputEvents);
+    return true;
+}
