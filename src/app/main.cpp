@@ -4,6 +4,7 @@
 #include "app/TfrmMain.h"
 #include "config/Settings.h"
 #include "process/AppContext.h"
+#include "process/DriveTable.h"
 #include "process/QtPrompter.h"
 
 int main(int argc, char* argv[]) {
@@ -17,6 +18,7 @@ int main(int argc, char* argv[]) {
     ctx.platform = HostPlatformProfile();
     ctx.prompter = &prompter;
     ctx.settings = InitSettings(ctx.platform);
+    ctx.drives = ListDrives();
 
     TfrmMain window(ctx);
     window.show();
