@@ -1,21 +1,641 @@
 #include "app/TfrmMain.h"
 
+#include <QAction>
+#include <QAbstractItemView>
+#include <QActionGroup>
 #include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QVBoxLayout>
 
+#include "config/FileIo.h"
 #include "process/AppContext.h"
+#include "process/IndexDirectories.h"
 #include "process/QtText.h"
+#include "process/RunCommand.h"
+
+#include <unistd.h>
+
+namespace {
+
+const QString kAppTitle = QStringLiteral("Quarrow for Namazu");
+const QString kErrorCaption = QStringLiteral("エラー");
+const QString kSearching = QStringLiteral("検索中.....");
+const QString kDefaultUiFont = QStringLiteral("ＭＳ Ｐゴシック");
+
+QFont ViewFont(const QString& name, const std::string& size, const std::string& bold) {
+    QFont font(name.isEmpty() ? kDefaultUiFont : name);
+    const int points = ParseCount(size, 9);
+    font.setPointSize(points > 0 ? points : 9);
+    font.setBold(bold == "1");
+    return font;
+}
+
+template <typename T>
+T* Named(T* object, const char* name) {
+    object->setObjectName(QString::fromLatin1(name));
+    return object;
+}
+
+}  // namespace
 
 TfrmMain::TfrmMain(AppContext& ctx, QWidget* parent) : QMainWindow(parent), m_ctx(ctx) {
     setObjectName(QStringLiteral("frmMain"));
-    resize(545, 420);
-    UpdateCaption();
+    setWindowTitle(kAppTitle);
+    QFont font(kDefaultUiFont);
+    font.setPixelSize(12);
+    setFont(font);
+    CreateControls();
+    CreateMenus();
+    resize(537, 374);
+    ApplySettings();
+    UpdateLayout();
 }
 
 TfrmMain::~TfrmMain() = default;
 
+std::string TfrmMain::ToProgram(const QString& text) const { return FromQString(m_ctx.platform.codePage, text); }
+
+QString TfrmMain::ToUi(const std::string& text) const { return ToQString(m_ctx.platform.codePage, text); }
+
+void TfrmMain::CreateControls() {
+    auto* central = Named(new QWidget(this), "pnlMain");
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    pnlTarget = Named(new QWidget(central), "pnlTarget");
+    pnlTarget->setFixedHeight(33);
+    auto* targetRow = new QHBoxLayout(pnlTarget);
+    targetRow->setContentsMargins(4, 4, 4, 4);
+    lblIndexDir = Named(new QLabel(QStringLiteral("検索場所(&P):"), pnlTarget), "lblIndexDir");
+    cboIndexDir = Named(new QComboBox(pnlTarget), "cboIndexDir");
+    cboIndexDir->setEditable(true);
+    cboIndexDir->setInsertPolicy(QComboBox::NoInsert);
+    cboIndexDir->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    lblIndexDir->setBuddy(cboIndexDir);
+    btnBrowseIndexPath = Named(new QToolButton(pnlTarget), "btnBrowseIndexPath");
+    btnBrowseIndexPath->setText(QStringLiteral("..."));
+    btnBrowseIndexPath->setToolTip(QStringLiteral("ディレクトリを一覧から選択します"));
+    targetRow->addWidget(lblIndexDir);
+    targetRow->addWidget(cboIndexDir, 1);
+    targetRow->addWidget(btnBrowseIndexPath);
+
+    pnlHeader = Named(new QWidget(central), "pnlHeader");
+    auto* headerRows = new QVBoxLayout(pnlHeader);
+    headerRows->setContentsMargins(4, 2, 4, 2);
+    headerRows->setSpacing(2);
+    auto* row1 = new QHBoxLayout;
+    lblKeyword = Named(new QLabel(QStringLiteral("検索式(&D):"), pnlHeader), "lblKeyword");
+    cboKeyword = Named(new QComboBox(pnlHeader), "cboKeyword");
+    cboKeyword->setEditable(true);
+    cboKeyword->setInsertPolicy(QComboBox::NoInsert);
+    cboKeyword->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    lblKeyword->setBuddy(cboKeyword);
+    btnSelectKeywordList = Named(new QToolButton(pnlHeader), "btnSelectKeywordList");
+    btnSelectKeywordList->setText(QStringLiteral("..."));
+    btnSelectKeywordList->setToolTip(QStringLiteral("一覧から選択"));
+    btnSearch = Named(new QPushButton(QStringLiteral("検索(&G)"), pnlHeader), "btnSearch");
+    row1->addWidget(lblKeyword);
+    row1->addWidget(cboKeyword, 1);
+    row1->addWidget(btnSelectKeywordList);
+    row1->addWidget(btnSearch);
+    headerRows->addLayout(row1);
+
+    pnlHeaderRow2 = Named(new QWidget(pnlHeader), "pnlHeaderRow2");
+    auto* row2 = new QHBoxLayout(pnlHeaderRow2);
+    row2->setContentsMargins(0, 0, 0, 0);
+    lblListCount = Named(new QLabel(QStringLiteral("件数(&N):"), pnlHeaderRow2), "lblListCount");
+    cboListCount = Named(new QComboBox(pnlHeaderRow2), "cboListCount");
+    cboListCount->setEditable(true);
+    cboListCount->setInsertPolicy(QComboBox::NoInsert);
+    cboListCount->lineEdit()->setMaxLength(3);
+    cboListCount->addItems({QStringLiteral("20"), QStringLiteral("50"), QStringLiteral("100"),
+                            QStringLiteral("すべて")});
+    cboListCount->setMinimumContentsLength(4);
+    lblListCount->setBuddy(cboListCount);
+    lblSortType = Named(new QLabel(QStringLiteral("並び順(&S):"), pnlHeaderRow2), "lblSortType");
+    cboSortType = Named(new QComboBox(pnlHeaderRow2), "cboSortType");
+    // The combo box lists the orders in its own sequence, not the table's.
+    for (const char* item : {"古い順", "新しい順", "スコア", "題名", "Date: ヘッダ", "ファイル名", "ファイルサイズ",
+                             "差出人", "宛先", "ニュースグループ"}) {
+        cboSortType->addItem(QString::fromUtf8(item));
+    }
+    lblSortType->setBuddy(cboSortType);
+    chkShowContents = Named(new QCheckBox(QStringLiteral("要約の表示(&C)"), pnlHeaderRow2), "chkShowContents");
+    chkShowContents->setChecked(true);
+    btnTutorial = Named(new QToolButton(pnlHeaderRow2), "btnTutorial");
+    btnTutorial->setText(QStringLiteral("?"));
+    btnTutorial->setToolTip(QStringLiteral("説明を表示"));
+    row2->addWidget(lblListCount);
+    row2->addWidget(cboListCount);
+    row2->addSpacing(8);
+    row2->addWidget(lblSortType);
+    row2->addWidget(cboSortType);
+    row2->addSpacing(8);
+    row2->addWidget(chkShowContents);
+    row2->addStretch(1);
+    row2->addWidget(btnTutorial);
+    headerRows->addWidget(pnlHeaderRow2);
+
+    pnlBody = Named(new QWidget(central), "pnlBody");
+    auto* bodyLayout = new QVBoxLayout(pnlBody);
+    bodyLayout->setContentsMargins(0, 0, 0, 0);
+    pge = Named(new QTabWidget(pnlBody), "pge");
+    bodyLayout->addWidget(pge);
+
+    tabResult = Named(new QWidget, "tabResult");
+    auto* resultLayout = new QVBoxLayout(tabResult);
+    resultLayout->setContentsMargins(0, 0, 0, 0);
+    edtResult = Named(new QTextEdit(tabResult), "edtResult");
+    edtResult->setReadOnly(true);
+    edtResult->setLineWrapMode(QTextEdit::NoWrap);
+    edtResult->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    resultLayout->addWidget(edtResult);
+    pge->addTab(tabResult, QStringLiteral("検索結果(&1)"));
+
+    tabTextDoc = Named(new QWidget, "tabTextDoc");
+    auto* textLayout = new QVBoxLayout(tabTextDoc);
+    textLayout->setContentsMargins(0, 0, 0, 0);
+    textLayout->setSpacing(0);
+    pnlSubject = Named(new QWidget(tabTextDoc), "pnlSubject");
+    auto* subjectRow = new QHBoxLayout(pnlSubject);
+    subjectRow->setContentsMargins(2, 2, 2, 2);
+    btnPrevious = Named(new QPushButton(QStringLiteral("&<"), pnlSubject), "btnPrevious");
+    btnNext = Named(new QPushButton(QStringLiteral("&>"), pnlSubject), "btnNext");
+    subjectRow->addWidget(btnPrevious);
+    subjectRow->addWidget(btnNext);
+    subjectRow->addStretch(1);
+    edtTextContents = Named(new QPlainTextEdit(tabTextDoc), "edtTextContents");
+    edtTextContents->setReadOnly(true);
+    textLayout->addWidget(pnlSubject);
+    textLayout->addWidget(edtTextContents, 1);
+    pge->addTab(tabTextDoc, QStringLiteral("テキスト文書(&2)"));
+
+    tabHTMLDoc = Named(new QWidget, "tabHTMLDoc");
+    auto* htmlLayout = new QVBoxLayout(tabHTMLDoc);
+    htmlLayout->setContentsMargins(0, 0, 0, 0);
+    htmlLayout->setSpacing(0);
+    pnlTitle = Named(new QWidget(tabHTMLDoc), "pnlTitle");
+    auto* titleRow = new QHBoxLayout(pnlTitle);
+    titleRow->setContentsMargins(2, 2, 2, 2);
+    btnResult = Named(new QPushButton(QStringLiteral("&Result"), pnlTitle), "btnResult");
+    btnPreviousW = Named(new QPushButton(QStringLiteral("&<"), pnlTitle), "btnPreviousW");
+    btnNextW = Named(new QPushButton(QStringLiteral("&>"), pnlTitle), "btnNextW");
+    titleRow->addWidget(btnResult);
+    titleRow->addWidget(btnPreviousW);
+    titleRow->addWidget(btnNextW);
+    titleRow->addStretch(1);
+    htmlLayout->addWidget(pnlTitle);
+    htmlLayout->addStretch(1);  // the embedded browser goes here when it is first needed
+    pge->addTab(tabHTMLDoc, QStringLiteral("HTML文書(&3)"));
+
+    column->addWidget(pnlTarget);
+    column->addWidget(pnlHeader);
+    column->addWidget(pnlBody, 1);
+    setCentralWidget(central);
+
+    stb = Named(new QStatusBar(this), "stb");
+    stb->setSizeGripEnabled(true);
+    setStatusBar(stb);
+
+    pmnu = Named(new QMenu(this), "pmnu");
+    mnuCopy = Named(pmnu->addAction(QStringLiteral("コピー(&C)")), "mnuCopy");
+    mnuCopy->setShortcut(QKeySequence(QStringLiteral("Ctrl+C")));
+    edtResult->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(edtResult, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { pmnu->popup(edtResult->viewport()->mapToGlobal(at)); });
+    connect(mnuCopy, &QAction::triggered, edtResult, &QTextEdit::copy);
+
+    connect(btnSearch, &QPushButton::clicked, this, &TfrmMain::btnSearchClick);
+    connect(cboSortType, &QComboBox::activated, this, &TfrmMain::cboSortTypeClick);
+    connect(chkShowContents, &QCheckBox::clicked, this, &TfrmMain::chkShowContentsClick);
+    cboKeyword->installEventFilter(this);
+    cboKeyword->lineEdit()->installEventFilter(this);
+}
+
+QAction* TfrmMain::AddAction(QMenu* menu, const char* name, const QString& caption, QActionGroup* group) {
+    QAction* action = Named(menu->addAction(caption), name);
+    if (group) {
+        action->setCheckable(true);
+        group->addAction(action);
+    }
+    return action;
+}
+
+void TfrmMain::CreateMenus() {
+    QMenuBar* bar = menuBar();
+    auto menu = [&](QMenu* parentMenu, const char* name, const QString& caption) {
+        QMenu* m = parentMenu ? parentMenu->addMenu(caption) : bar->addMenu(caption);
+        return Named(m, name);
+    };
+
+    mnuSearch = menu(nullptr, "mnuSearch", QStringLiteral("検索(&F)"));
+    mnuSelectDirectory = AddAction(mnuSearch, "mnuSelectDirectory", QStringLiteral("ディレクトリを選択(&D)..."));
+    mnuSelectDirectory->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
+    mnuSelectAlias = AddAction(mnuSearch, "mnuSelectAlias", QStringLiteral("エイリアスから選択(&A)..."));
+    mnuSelectAlias->setShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
+    mnuRecentDirectory = menu(mnuSearch, "mnuRecentDirectory", QStringLiteral("最近使ったディレクトリ(&T)"));
+    mnuRecentDirectory->setEnabled(false);
+    mnuSearch->addSeparator();
+    mnuSetNamazurc = AddAction(mnuSearch, "mnuSetNamazurc", QStringLiteral("namazurc の設定(&S)..."));
+    mnuSearch->addSeparator();
+    mnuExit = AddAction(mnuSearch, "mnuExit", QStringLiteral("終了(&X)"));
+
+    mnuView = menu(nullptr, "mnuView", QStringLiteral("表示(&V)"));
+    mnuSort = menu(mnuView, "mnuSort", QStringLiteral("並び順(&S)"));
+    auto* sortGroup = new QActionGroup(this);
+    // Menu order differs from the table order; the actions are kept in table order.
+    const std::pair<SortKey, QString> sortMenu[] = {
+        {SortKey::Score, QStringLiteral("スコア(&S)")},
+        {SortKey::Later, QStringLiteral("新しい順(&L)")},
+        {SortKey::Earlier, QStringLiteral("古い順(&E)")},
+        {SortKey::Title, QStringLiteral("題名(&T)")},
+        {SortKey::Date, QStringLiteral("&Date: ヘッダ")},
+        {SortKey::Uri, QStringLiteral("ファイル名(&N)")},
+        {SortKey::Size, QStringLiteral("ファイルサイズ(&Z)")},
+        {SortKey::From, QStringLiteral("差出人(&F)")},
+        {SortKey::To, QStringLiteral("宛先(&T)")},
+        {SortKey::Newsgroup, QStringLiteral("ニュースグループ(&G)")},
+    };
+    for (const auto& [key, caption] : sortMenu) {
+        mnuSortItems[static_cast<int>(key)] = AddAction(mnuSort, RowOf(key).menuName, caption, sortGroup);
+    }
+    mnuSort->addSeparator();
+    auto* directionGroup = new QActionGroup(this);
+    mnuSortAscending = AddAction(mnuSort, "mnuSortAscending", QStringLiteral("昇順(&A)"), directionGroup);
+    mnuSortDescending = AddAction(mnuSort, "mnuSortDescending", QStringLiteral("降順(&D)"), directionGroup);
+
+    mnuContents = menu(mnuView, "mnuContents", QStringLiteral("要約(&C)"));
+    auto* contentsGroup = new QActionGroup(this);
+    mnuContentsOn = AddAction(mnuContents, "mnuContentsOn", QStringLiteral("表示する(&S)"), contentsGroup);
+    mnuContentsOff = AddAction(mnuContents, "mnuContentsOff", QStringLiteral("表示しない(&N)"), contentsGroup);
+
+    mnuListCount = menu(mnuView, "mnuListCount", QStringLiteral("件数(&N)"));
+    auto* countGroup = new QActionGroup(this);
+    mnuListCountTwenty = AddAction(mnuListCount, "mnuListCountTwenty", QStringLiteral("20件"), countGroup);
+    mnuListCountFifty = AddAction(mnuListCount, "mnuListCountFifty", QStringLiteral("50件"), countGroup);
+    mnuListCountHundred = AddAction(mnuListCount, "mnuListCountHundred", QStringLiteral("100件"), countGroup);
+    mnuListCountAll = AddAction(mnuListCount, "mnuListCountAll", QStringLiteral("すべて(&A)"), countGroup);
+
+    mnuConvert = menu(mnuView, "mnuConvert", QStringLiteral("コード変換(&V)"));
+    auto* convertGroup = new QActionGroup(this);
+    mnuConvertToSJIS =
+        AddAction(mnuConvert, "mnuConvertToSJIS", QStringLiteral("EUC・JIS から シフトJIS へ(&S)"), convertGroup);
+    mnuConvertNone = AddAction(mnuConvert, "mnuConvertNone", QStringLiteral("無変換(&N)"), convertGroup);
+    mnuConvertNkf = AddAction(mnuConvert, "mnuConvertNkf", QStringLiteral("N&KF32.DLL で変換..."), convertGroup);
+    mnuConvertNkf->setVisible(false);
+    mnuConvert->addSeparator();
+    mnuDecodeHeader = AddAction(mnuConvert, "mnuDecodeHeader", QStringLiteral("ヘッダのデコードを行う(&H)"));
+    mnuDecodeHeader->setCheckable(true);
+
+    mnuView->addSeparator();
+    mnuColored = AddAction(mnuView, "mnuColored", QStringLiteral("色をつけない(&L)"));
+    mnuColored->setCheckable(true);
+    mnuShowIndexDirectory = AddAction(mnuView, "mnuShowIndexDirectory", QStringLiteral("検索場所(&P)"));
+    mnuShowIndexDirectory->setCheckable(true);
+    mnuShowStatusBar = AddAction(mnuView, "mnuShowStatusBar", QStringLiteral("ステータスバー(&U)"));
+    mnuShowStatusBar->setCheckable(true);
+    mnuStayOnTop = AddAction(mnuView, "mnuStayOnTop", QStringLiteral("常に前面に表示(&T)"));
+    mnuStayOnTop->setCheckable(true);
+    mnuStayOnTop->setShortcut(QKeySequence(QStringLiteral("Ctrl+T")));
+    mnuView->addSeparator();
+    mnuFont = menu(mnuView, "mnuFont", QStringLiteral("フォント(&F)"));
+    mnuFontResult = AddAction(mnuFont, "mnuFontResult", QStringLiteral("検索結果(&R)..."));
+    mnuFontTextContents = AddAction(mnuFont, "mnuFontTextContents", QStringLiteral("テキスト文書(&T)..."));
+    mnuAppearance = menu(mnuView, "mnuAppearance", QStringLiteral("画面サイズ(&Z)"));
+    auto* appearanceGroup = new QActionGroup(this);
+    mnuAppearanceNormal = AddAction(mnuAppearance, "mnuAppearanceNormal", QStringLiteral("通常(&N)"), appearanceGroup);
+    mnuAppearanceSmall =
+        AddAction(mnuAppearance, "mnuAppearanceSmall", QStringLiteral("コンパクト(&C)"), appearanceGroup);
+
+    mnuDocType = menu(nullptr, "mnuDocType", QStringLiteral("文書の種類(&W)"));
+    auto* docGroup = new QActionGroup(this);
+    mnuDocPlainText = AddAction(mnuDocType, "mnuDocPlainText", QStringLiteral("テキストファイル(&T)"), docGroup);
+    mnuDocMailNews = AddAction(mnuDocType, "mnuDocMailNews", QStringLiteral("メール／ニュース(&M)"), docGroup);
+    mnuDocHTML = AddAction(mnuDocType, "mnuDocHTML", QStringLiteral("&HTML"), docGroup);
+    mnuDocSystemAuto =
+        AddAction(mnuDocType, "mnuDocSystemAuto", QStringLiteral("外部アプリケーションで開く(&A)"), docGroup);
+    mnuDocType->addSeparator();
+    mnuDocByExtension = AddAction(mnuDocType, "mnuDocByExtension", QStringLiteral("拡張子で判別(&E)"), docGroup);
+
+    mnuIndexing = menu(nullptr, "mnuIndexing", QStringLiteral("インデックス(&I)"));
+    mnuMakeIndex = AddAction(mnuIndexing, "mnuMakeIndex", QStringLiteral("作成(&C)..."));
+    mnuMakeIndex->setShortcut(QKeySequence(QStringLiteral("Ctrl+K")));
+
+    mnuTool = menu(nullptr, "mnuTool", QStringLiteral("ツール(&T)"));
+    mnuToolOption = AddAction(mnuTool, "mnuToolOption", QStringLiteral("オプション(&O)..."));
+    mnuShowDriveInfo = AddAction(mnuTool, "mnuShowDriveInfo", QStringLiteral("ドライブ情報の表示(&D)..."));
+
+    mnuHelp = menu(nullptr, "mnuHelp", QStringLiteral("ヘルプ(&H)"));
+    mnuHelpStart = AddAction(mnuHelp, "mnuHelpStart", QStringLiteral("検索式の入力方法(&F)..."));
+    mnuHelpQuarrow = AddAction(mnuHelp, "mnuHelpQuarrow", QStringLiteral("Quarrow for Namazu のヘルプ(&C)..."));
+    mnuHelpQuarrow->setShortcut(QKeySequence(Qt::Key_F1));
+    mnuHelpNamazu = menu(mnuHelp, "mnuHelpNamazu", QStringLiteral("&Namazu のヘルプ"));
+    mnuHelpNamazuManual = AddAction(mnuHelpNamazu, "mnuHelpNamazuManual", QStringLiteral("説明書(&M)..."));
+    mnuHelpNamazuTutorial = AddAction(mnuHelpNamazu, "mnuHelpNamazuTutorial", QStringLiteral("チュートリアル(&T)..."));
+    mnuHelp->addSeparator();
+    mnuHelpAbout = AddAction(mnuHelp, "mnuHelpAbout", QStringLiteral("バージョン情報(&A)..."));
+
+    connect(mnuExit, &QAction::triggered, qApp, &QApplication::quit);
+    connect(mnuShowStatusBar, &QAction::triggered, this, [this] { mnuShowStatusBarClick(true); });
+}
+
+bool TfrmMain::ResultsInExternalBrowser() const { return ::ResultsInExternalBrowser(m_ctx.settings); }
+
+void TfrmMain::ApplySettings() {
+    Settings& s = m_ctx.settings;
+    const bool external = ResultsInExternalBrowser();
+
+    // 1-2: sort order and direction.
+    mnuSortItems[static_cast<int>(SortKeyFromSetting(s.Search.Sort))]->setChecked(true);
+    SyncSortState(2);
+    mnuSortDescending->setChecked(true);
+    if (SettingIs(s.Search.SortDirection, "ascending")) mnuSortAscending->setChecked(true);
+
+    // 3: summaries (settled by step 18).
+    mnuContentsOn->setChecked(true);
+    if (s.Search.ShowContents == "0") mnuContentsOff->setChecked(true);
+
+    // 4 and 17: number of hits.
+    const ListCountState count = ListCountAtStart(s.Search.ListCount);
+    s.Search.ListCount = count.listCount;
+    QAction* countItems[] = {mnuListCountTwenty, mnuListCountFifty, mnuListCountHundred, mnuListCountAll};
+    countItems[static_cast<int>(count.item)]->setChecked(true);
+    if (count.item == ListCountItem::All) {
+        cboListCount->setCurrentIndex(3);
+    } else {
+        cboListCount->setCurrentIndex(-1);
+        cboListCount->setEditText(QString::fromStdString(count.comboText));
+    }
+
+    // 5: code conversion.
+    mnuConvertToSJIS->setChecked(true);
+    if (SettingIs(s.Text.Convert, "none")) mnuConvertNone->setChecked(true);
+    if (SettingIs(s.Text.Convert, "nkf")) mnuConvertNkf->setChecked(true);
+    mnuDecodeHeader->setChecked(s.Text.DecodeHeader == "1");
+    mnuConvert->setEnabled(!external);
+
+    // 6: search place.
+    s.IndexDirectoryText = JoinIndexDirectories(s.Directories);
+    mnuShowIndexDirectory->setChecked(s.Window.ShowIndexDir == "1");
+    pnlTarget->setVisible(s.Window.ShowIndexDir == "1");
+    cboIndexDir->setEditText(ToUi(s.IndexDirectoryText));
+
+    // 7-9: status bar, colours, stay on top.
+    mnuShowStatusBar->setChecked(s.Window.ShowStatusBar == "1");
+    mnuShowStatusBarClick(false);
+    mnuColored->setChecked(s.Result.Color != "1");
+    mnuColored->setEnabled(!external);
+    mnuStayOnTop->setChecked(s.Window.StayOnTop == "1");
+
+    // 10-11: fonts of the two views.
+    edtResult->setFont(ViewFont(ToUi(s.Result.FontNameResult), s.Result.FontSizeResult, s.Result.FontBoldResult));
+    edtTextContents->setFont(ViewFont(ToUi(s.Result.FontNameText), s.Result.FontSizeText, s.Result.FontBoldText));
+
+    // 12: layout.
+    mnuAppearanceNormal->setChecked(true);
+    if (SettingIs(s.Window.ScreenType, "small")) mnuAppearanceSmall->setChecked(true);
+
+    // 13: document type.
+    mnuDocByExtension->setChecked(true);
+    if (SettingIs(s.Document.HowToOpen, "plaintext")) mnuDocPlainText->setChecked(true);
+    if (SettingIs(s.Document.HowToOpen, "mailnews")) mnuDocMailNews->setChecked(true);
+    if (SettingIs(s.Document.HowToOpen, "html")) mnuDocHTML->setChecked(true);
+    if (SettingIs(s.Document.HowToOpen, "system")) mnuDocSystemAuto->setChecked(true);
+    if (mnuDocByExtension->isChecked()) s.Document.HowToOpen = "Define";
+    mnuDocType->setEnabled(!external);
+
+    // 14: placement.
+    resize(545, 420);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move((area.width() - 545) / 2, (area.height() - 420) / 2);
+    }
+
+    // 15-16: caption and query history.
+    UpdateCaption();
+    for (const std::string& query : s.QueryHistory) {
+        if (!TrimBlanksAndControls(query).empty()) cboKeyword->addItem(ToUi(query));
+    }
+    cboKeyword->setCurrentIndex(-1);
+    cboKeyword->setEditText(QString());
+
+    // 18: summaries follow the stored flag exactly.
+    chkShowContents->setChecked(s.Search.ShowContents == "1");
+    chkShowContentsClick();
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (m_shown) return;
+    m_shown = true;
+    FormShow();
+}
+
+void TfrmMain::FormShow() {
+    pge->setCurrentWidget(tabResult);
+    cboKeyword->setFocus();
+}
+
 void TfrmMain::UpdateCaption() {
-    const QString caption = QStringLiteral("Quarrow for Namazu - [") +
-                            ToQString(m_ctx.platform.codePage, m_ctx.settings.IndexDirectoryText) + u']';
+    const QString caption = kAppTitle + QStringLiteral(" - [") + ToUi(m_ctx.settings.IndexDirectoryText) + u']';
+    // The window title is what the desktop shows for the program; Qt's application name also
+    // names folders, so it is left alone.
     setWindowTitle(caption);
-    QApplication::setApplicationName(caption);
+}
+
+void TfrmMain::UpdateLayout() {
+    const bool normal = SettingIs(m_ctx.settings.Window.ScreenType, "normal");
+    const bool external = ResultsInExternalBrowser();
+    const bool tall = normal && (external || height() >= 250);
+    pnlHeaderRow2->setVisible(tall);
+    pnlHeader->setFixedHeight(tall ? 65 : 40);
+}
+
+void TfrmMain::chkShowContentsClick() {
+    (chkShowContents->isChecked() ? mnuContentsOn : mnuContentsOff)->setChecked(true);
+}
+
+void TfrmMain::mnuShowStatusBarClick(bool fromMenu) {
+    // The menu item toggles its own check before this runs.
+    (void)fromMenu;
+    const bool on = mnuShowStatusBar->isChecked();
+    stb->setVisible(on);
+    m_ctx.settings.Window.ShowStatusBar = on ? "1" : "0";
+}
+
+void TfrmMain::SyncSortState(int direction) {
+    if (direction == 1) {
+        const QString combo = cboSortType->currentText();
+        for (const SortRow& row : kSortRows) {
+            if (combo == QString::fromUtf8(row.comboItem)) mnuSortItems[static_cast<int>(row.key)]->setChecked(true);
+        }
+    }
+    std::string word = "Score";
+    for (const SortRow& row : kSortRows) {
+        if (mnuSortItems[static_cast<int>(row.key)]->isChecked()) {
+            word = row.word;
+            break;
+        }
+    }
+    m_ctx.settings.Search.Sort = word;
+    if (direction != 1) {
+        for (const SortRow& row : kSortRows) {
+            if (word == row.word) cboSortType->setCurrentText(QString::fromUtf8(row.comboItem));
+        }
+    }
+}
+
+void TfrmMain::cboSortTypeClick() { SyncSortState(1); }
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    // Enter in the query box starts the search: the search button is the default button
+    // while the box has the focus.
+    if ((watched == cboKeyword || watched == cboKeyword->lineEdit())) {
+        if (event->type() == QEvent::FocusIn) btnSearch->setDefault(true);
+        if (event->type() == QEvent::FocusOut) btnSearch->setDefault(false);
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !cboKeyword->view()->isVisible()) {
+                btnSearchClick();
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+SearchMenuState TfrmMain::ReadSearchMenus() const {
+    SearchMenuState menus;
+    for (const SortRow& row : kSortRows) {
+        if (mnuSortItems[static_cast<int>(row.key)]->isChecked()) {
+            menus.sort = row.key;
+            break;
+        }
+    }
+    menus.ascending = mnuSortAscending->isChecked();
+    menus.contentsOff = mnuContentsOff->isChecked();
+    menus.listCountAll = mnuListCountAll->isChecked();
+    return menus;
+}
+
+bool TfrmMain::CheckQuery() {
+    UpdateCaption();
+    const std::string query = TrimBlanksAndControls(ToProgram(cboKeyword->currentText()));
+    if (!IsBlankQuery(query, m_ctx.platform.codePage)) return false;
+    m_ctx.prompter->Tell(QStringLiteral("検索式を入力してください。"), kErrorCaption, MessageIcon::Error);
+    cboKeyword->setEditText(QString());
+    return true;
+}
+
+void TfrmMain::AddQueryToHistory(const QString& query) {
+    const int found = cboKeyword->findText(query, Qt::MatchFixedString);  // without regard to case
+    if (found >= 0) cboKeyword->removeItem(found);
+    cboKeyword->insertItem(0, query);
+    cboKeyword->setCurrentIndex(0);
+    cboKeyword->setEditText(query);
+}
+
+void TfrmMain::btnSearchClick() {
+    if (!btnSearch->isEnabled()) return;
+    ParseIndexDirectories(TrimBlanksAndControls(ToProgram(cboIndexDir->currentText())), m_ctx.settings,
+                          m_ctx.platform.codePage);
+    UpdateCaption();
+    if (ParseCount(m_ctx.settings.Search.DirectoryCount, 0) < 1) {
+        m_ctx.prompter->Tell(QStringLiteral("検索場所を指定してください。"), kErrorCaption, MessageIcon::Error);
+        return;
+    }
+    if (CheckQuery()) return;
+    const QString query = ToUi(TrimBlanksAndControls(ToProgram(cboKeyword->currentText())));
+    AddQueryToHistory(query);
+    RunSearch(query);
+    btnSearch->setEnabled(true);
+}
+
+void TfrmMain::SetResultText(const QString& text) {
+    edtResult->setPlainText(text);
+    edtResult->repaint();
+}
+
+void TfrmMain::RunSearch(const QString& query) {
+    btnSearch->setEnabled(false);
+    const bool external = ResultsInExternalBrowser();
+    if (!external) {
+        pge->setCurrentWidget(tabResult);
+        edtResult->setFocus();
+        SetResultText(kSearching);
+    }
+    QCoreApplication::processEvents();
+
+    const Settings& s = m_ctx.settings;
+    const SearchCommand command = ComposeSearchCommand(ReadSearchMenus(), ToProgram(query), s, m_ctx.platform,
+                                                       m_ctx.drives, FileExists(s.Search.NamazurcPath));
+    m_resultFilePath = command.resultFilePath;
+    ::unlink(m_resultFilePath.c_str());
+
+    if (s.Result.ConfirmCommandLine == "1") {
+        const QString caption = QStringLiteral("コマンドライン確認");
+        const QString shown = ToUi(command.commandLine);
+        if (!external) {
+            SetResultText(shown);
+            if (!m_ctx.prompter->Ask(QStringLiteral("続行しますか？"), caption)) return;
+            SetResultText(kSearching);
+        } else {
+            SetResultText(QString());
+            if (!m_ctx.prompter->Ask(shown + QStringLiteral("\n\n続行しますか？"), caption)) {
+                QGuiApplication::clipboard()->setText(shown);
+                return;
+            }
+        }
+    }
+
+    setEnabled(false);
+    RunCommand(command.runCommandLine, command.workDir, RunMode::Hidden, nullptr, *m_ctx.prompter,
+               m_ctx.platform.codePage, NamazuEnvironment());
+    setEnabled(true);
+    SetResultText(QString());
+
+    if (!FileExists(m_resultFilePath)) {
+        m_ctx.prompter->Tell(QStringLiteral("検索結果のファイルが見つかりません。\n") + ToUi(m_resultFilePath),
+                             kErrorCaption, MessageIcon::Warning);
+        return;
+    }
+    if (!ResultsAsHtml(s)) {
+        pge->setCurrentWidget(tabResult);
+        edtResult->setFocus();
+        LoadResultList(m_resultFilePath);
+        ::unlink(m_resultFilePath.c_str());
+    }
+}
+
+void TfrmMain::LoadResultList(const std::string& path) {
+    // Until the hit list is scanned, the result is shown as namazu wrote it, line by line decoded.
+    const std::string bytes = ReadWholeFile(path).value_or(std::string());
+    QString text;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find('\n', start);
+        if (end == std::string::npos) end = bytes.size();
+        const std::string line = bytes.substr(start, end - start);
+        text += QString::fromStdString(IsValidUtf8(line) ? line : ConvertEncoding(line, "EUC-JP", "UTF-8"));
+        text += u'\n';
+        start = end + 1;
+    }
+    SetResultText(text);
 }

@@ -1,10 +1,27 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QString>
+#include <optional>
 
+#include "app/SearchCommand.h"
+
+class QAction;
+class QActionGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QStatusBar;
+class QTabWidget;
+class QTextEdit;
+class QToolButton;
+class QWidget;
 struct AppContext;
 
-// The search window.
+// The search window: the search place, the query, the result list, the text and HTML pages.
 class TfrmMain final : public QMainWindow {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(TfrmMain)
@@ -13,8 +30,130 @@ public:
     explicit TfrmMain(AppContext& ctx, QWidget* parent = nullptr);
     ~TfrmMain() override;
 
-private:
+    void btnSearchClick();
+    void cboSortTypeClick();
+    void SyncSortState(int direction);
     void UpdateCaption();
+    void UpdateLayout();
+
+    // The file namazu wrote for the current search.
+    const std::string& ResultFilePath() const { return m_resultFilePath; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    void CreateMenus();
+    QAction* AddAction(QMenu* menu, const char* name, const QString& caption, QActionGroup* group = nullptr);
+    void ApplySettings();
+    void FormShow();
+
+    bool CheckQuery();
+    void AddQueryToHistory(const QString& query);
+    void RunSearch(const QString& query);
+    SearchMenuState ReadSearchMenus() const;
+    bool ResultsInExternalBrowser() const;
+    void SetResultText(const QString& text);
+    void LoadResultList(const std::string& path);
+
+    void chkShowContentsClick();
+    void mnuShowStatusBarClick(bool fromMenu);
+
+    std::string ToProgram(const QString& text) const;
+    QString ToUi(const std::string& text) const;
 
     AppContext& m_ctx;
+    bool m_shown = false;
+    std::string m_resultFilePath;
+
+    // Rows and views.
+    QWidget* pnlTarget = nullptr;
+    QLabel* lblIndexDir = nullptr;
+    QComboBox* cboIndexDir = nullptr;
+    QToolButton* btnBrowseIndexPath = nullptr;
+    QWidget* pnlHeader = nullptr;
+    QWidget* pnlHeaderRow2 = nullptr;
+    QLabel* lblKeyword = nullptr;
+    QComboBox* cboKeyword = nullptr;
+    QToolButton* btnSelectKeywordList = nullptr;
+    QPushButton* btnSearch = nullptr;
+    QLabel* lblListCount = nullptr;
+    QComboBox* cboListCount = nullptr;
+    QLabel* lblSortType = nullptr;
+    QComboBox* cboSortType = nullptr;
+    QCheckBox* chkShowContents = nullptr;
+    QToolButton* btnTutorial = nullptr;
+    QWidget* pnlBody = nullptr;
+    QTabWidget* pge = nullptr;
+    QWidget* tabResult = nullptr;
+    QTextEdit* edtResult = nullptr;
+    QWidget* tabTextDoc = nullptr;
+    QWidget* pnlSubject = nullptr;
+    QPushButton* btnPrevious = nullptr;
+    QPushButton* btnNext = nullptr;
+    QPlainTextEdit* edtTextContents = nullptr;
+    QWidget* tabHTMLDoc = nullptr;
+    QWidget* pnlTitle = nullptr;
+    QPushButton* btnResult = nullptr;
+    QPushButton* btnPreviousW = nullptr;
+    QPushButton* btnNextW = nullptr;
+    QStatusBar* stb = nullptr;
+    QMenu* pmnu = nullptr;
+    QAction* mnuCopy = nullptr;
+
+    // Menus.
+    QMenu* mnuSearch = nullptr;
+    QAction* mnuSelectDirectory = nullptr;
+    QAction* mnuSelectAlias = nullptr;
+    QMenu* mnuRecentDirectory = nullptr;
+    QAction* mnuSetNamazurc = nullptr;
+    QAction* mnuExit = nullptr;
+    QMenu* mnuView = nullptr;
+    QMenu* mnuSort = nullptr;
+    QAction* mnuSortItems[10] = {};  // in the order of kSortRows
+    QAction* mnuSortAscending = nullptr;
+    QAction* mnuSortDescending = nullptr;
+    QMenu* mnuContents = nullptr;
+    QAction* mnuContentsOn = nullptr;
+    QAction* mnuContentsOff = nullptr;
+    QMenu* mnuListCount = nullptr;
+    QAction* mnuListCountTwenty = nullptr;
+    QAction* mnuListCountFifty = nullptr;
+    QAction* mnuListCountHundred = nullptr;
+    QAction* mnuListCountAll = nullptr;
+    QMenu* mnuConvert = nullptr;
+    QAction* mnuConvertToSJIS = nullptr;
+    QAction* mnuConvertNone = nullptr;
+    QAction* mnuConvertNkf = nullptr;
+    QAction* mnuDecodeHeader = nullptr;
+    QAction* mnuColored = nullptr;
+    QAction* mnuShowIndexDirectory = nullptr;
+    QAction* mnuShowStatusBar = nullptr;
+    QAction* mnuStayOnTop = nullptr;
+    QMenu* mnuFont = nullptr;
+    QAction* mnuFontResult = nullptr;
+    QAction* mnuFontTextContents = nullptr;
+    QMenu* mnuAppearance = nullptr;
+    QAction* mnuAppearanceNormal = nullptr;
+    QAction* mnuAppearanceSmall = nullptr;
+    QMenu* mnuDocType = nullptr;
+    QAction* mnuDocPlainText = nullptr;
+    QAction* mnuDocMailNews = nullptr;
+    QAction* mnuDocHTML = nullptr;
+    QAction* mnuDocSystemAuto = nullptr;
+    QAction* mnuDocByExtension = nullptr;
+    QMenu* mnuIndexing = nullptr;
+    QAction* mnuMakeIndex = nullptr;
+    QMenu* mnuTool = nullptr;
+    QAction* mnuToolOption = nullptr;
+    QAction* mnuShowDriveInfo = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuHelpStart = nullptr;
+    QAction* mnuHelpQuarrow = nullptr;
+    QMenu* mnuHelpNamazu = nullptr;
+    QAction* mnuHelpNamazuManual = nullptr;
+    QAction* mnuHelpNamazuTutorial = nullptr;
+    QAction* mnuHelpAbout = nullptr;
 };

@@ -2,17 +2,139 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QMenu>
+#include <QTextEdit>
+
 #include "TestSupport.h"
+#include "config/FileIo.h"
 #include "config/Settings.h"
 #include "process/AppContext.h"
 
-TEST(TfrmMain, CaptionShowsTheSearchPlace) {
+namespace {
+
+// A window over a settings file holding the given lines in their sections.
+struct Fixture {
+    explicit Fixture(const std::string& ini = "") {
+        ctx.platform = dir.Profile();
+        ctx.prompter = &prompter;
+        if (!ini.empty()) dir.WriteFile("quarrow.ini", ini);
+        ctx.settings = InitSettings(ctx.platform);
+        window = std::make_unique<TfrmMain>(ctx);
+    }
+    template <typename T>
+    T* Find(const char* name) {
+        T* found = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    bool Checked(const char* action) { return Find<QAction>(action)->isChecked(); }
+
     TempProgramDir dir;
     FakePrompter prompter;
     AppContext ctx;
-    ctx.platform = dir.Profile();
-    ctx.prompter = &prompter;
-    ctx.settings = InitSettings(ctx.platform);
-    TfrmMain window(ctx);
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Quarrow for Namazu - [/var/lib/namazu/index]"));
+    std::unique_ptr<TfrmMain> window;
+};
+
+}  // namespace
+
+TEST(TfrmMain, CaptionShowsTheSearchPlace) {
+    Fixture f;
+    EXPECT_EQ(f.window->windowTitle(), QStringLiteral("Quarrow for Namazu - [/var/lib/namazu/index]"));
+    EXPECT_EQ(f.Find<QComboBox>("cboIndexDir")->currentText(), QStringLiteral("/var/lib/namazu/index"));
+}
+
+TEST(TfrmMain, StartStateFollowsTheSettings) {
+    struct Row {
+        const char* ini;
+        const char* checked;
+        const char* listCountText;
+        const char* sortText;
+        std::string sortWord;
+        std::string listCount;
+    };
+    const Row rows[] = {
+        {"[Search]\nListCount=35\n", "mnuListCountFifty", "35", "スコア", "Score", "35"},
+        {"[Search]\nListCount=abc\n", "mnuListCountTwenty", "20", "スコア", "Score", "20"},
+        {"[Search]\nListCount=150\n", "mnuListCountTwenty", "20", "スコア", "Score", "20"},
+        {"[Search]\nListCount=ALL\n", "mnuListCountAll", "すべて", "スコア", "Score", "ALL"},
+        {"[Search]\nSort=DATE\n", "mnuSortDateHeader", "20", "Date: ヘッダ", "Date", "20"},
+        {"[Search]\nSort=None\n", "mnuSortScore", "20", "スコア", "Score", "20"},
+        {"[Search]\nSort=later\nSortDirection=ASCENDING\n", "mnuSortAscending", "20", "新しい順", "Later", "20"},
+    };
+    for (const Row& row : rows) {
+        Fixture f(row.ini);
+        EXPECT_TRUE(f.Checked(row.checked)) << row.ini;
+        EXPECT_EQ(f.Find<QComboBox>("cboListCount")->currentText(), QString::fromUtf8(row.listCountText)) << row.ini;
+        EXPECT_EQ(f.Find<QComboBox>("cboSortType")->currentText(), QString::fromUtf8(row.sortText)) << row.ini;
+        EXPECT_EQ(f.ctx.settings.Search.Sort, row.sortWord) << row.ini;
+        EXPECT_EQ(f.ctx.settings.Search.ListCount, row.listCount) << row.ini;
+    }
+}
+
+TEST(TfrmMain, StartStateOfSummariesDocumentTypeColoursAndHistory) {
+    Fixture f("[Search]\nShowContents=2\nFormulaHistoryCount=3\nHistory1=namazu\nHistory2=   \nHistory3=検索\n"
+              "[Result]\nColor=0\nDisplayTo=WebBrowser\n[WebBrowser]\nDisplayTo=External\n"
+              "[Document]\nHowToOpen=Whatever\n");
+    EXPECT_FALSE(f.Find<QCheckBox>("chkShowContents")->isChecked());
+    EXPECT_TRUE(f.Checked("mnuContentsOff"));
+    EXPECT_TRUE(f.Checked("mnuDocByExtension"));
+    EXPECT_EQ(f.ctx.settings.Document.HowToOpen, "Define");
+    EXPECT_TRUE(f.Checked("mnuColored"));
+    EXPECT_FALSE(f.Find<QAction>("mnuColored")->isEnabled());
+    EXPECT_FALSE(f.Find<QMenu>("mnuConvert")->isEnabled());
+    EXPECT_FALSE(f.Find<QMenu>("mnuDocType")->isEnabled());
+    QComboBox* keyword = f.Find<QComboBox>("cboKeyword");
+    ASSERT_EQ(keyword->count(), 2);
+    EXPECT_EQ(keyword->itemText(0), QStringLiteral("namazu"));
+    EXPECT_EQ(keyword->itemText(1), QStringLiteral("検索"));
+}
+
+TEST(TfrmMain, EmptyPlaceAndBlankQueryAreRefused) {
+    Fixture f;
+    f.Find<QComboBox>("cboIndexDir")->setEditText(QStringLiteral("   "));
+    f.Find<QComboBox>("cboKeyword")->setEditText(QStringLiteral("namazu"));
+    f.window->btnSearchClick();
+    ASSERT_EQ(f.prompter.Messages().size(), 1u);
+    EXPECT_EQ(f.prompter.calls[0].text, QStringLiteral("検索場所を指定してください。"));
+    EXPECT_EQ(f.prompter.calls[0].caption, QStringLiteral("エラー"));
+    EXPECT_EQ(f.prompter.calls[0].icon, MessageIcon::Error);
+
+    f.Find<QComboBox>("cboIndexDir")->setEditText(QStringLiteral("/idx"));
+    f.Find<QComboBox>("cboKeyword")->setEditText(QStringLiteral(" 　　 "));
+    f.window->btnSearchClick();
+    ASSERT_EQ(f.prompter.Messages().size(), 2u);
+    EXPECT_EQ(f.prompter.calls[1].text, QStringLiteral("検索式を入力してください。"));
+    EXPECT_EQ(f.Find<QComboBox>("cboKeyword")->currentText(), QString());
+}
+
+TEST(TfrmMain, MissingNamazuIsReportedThenTheMissingResultFile) {
+    Fixture f("[Command]\nnamazuPath=/nonexistent/namazu\n");
+    f.Find<QComboBox>("cboKeyword")->setEditText(QStringLiteral("namazu"));
+    f.window->btnSearchClick();
+    const auto messages = f.prompter.Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("/nonexistent/namazu")));
+    EXPECT_EQ(messages[1], QStringLiteral("検索結果のファイルが見つかりません。\n") +
+                               QString::fromStdString(f.dir.Path("tmp/result.txt")));
+    EXPECT_EQ(f.prompter.calls[1].icon, MessageIcon::Warning);
+    EXPECT_TRUE(f.Find<QWidget>("btnSearch")->isEnabled());
+    EXPECT_TRUE(f.window->isEnabled());
+    EXPECT_EQ(f.Find<QComboBox>("cboKeyword")->itemText(0), QStringLiteral("namazu"));
+}
+
+TEST(TfrmMain, ConfirmationAnsweredNoLeavesTheCommandLineInTheList) {
+    Fixture f("[Result]\nConfirmCommandLine=1\n");
+    f.prompter.messageAnswers = {MessageResult::No};
+    f.Find<QComboBox>("cboKeyword")->setEditText(QStringLiteral("namazu"));
+    f.window->btnSearchClick();
+    ASSERT_EQ(f.prompter.Messages().size(), 1u);
+    EXPECT_EQ(f.prompter.calls[0].text, QStringLiteral("続行しますか？"));
+    EXPECT_EQ(f.prompter.calls[0].caption, QStringLiteral("コマンドライン確認"));
+    EXPECT_EQ(f.prompter.calls[0].buttons, MessageButtons::YesNo);
+    const QString shown = f.Find<QTextEdit>("edtResult")->toPlainText();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("\"/usr/bin/namazu\" --sort=score --max=20 --output=")));
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("\"namazu\" \"/var/lib/namazu/index\"")));
 }

@@ -1,0 +1,262 @@
+#include "app/ResultView.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QUrl>
+#include <algorithm>
+
+#include "config/FileIo.h"
+#include "process/AppContext.h"
+#include "process/Paths.h"
+#include "process/QtText.h"
+
+namespace {
+
+bool IsNetworkUrl(const std::string& path) {
+    for (const char* scheme : {"http://", "ftp://", "gopher://", "telnet://"}) {
+        if (path.rfind(scheme, 0) == 0) return true;
+    }
+    return false;
+}
+
+// The associated application, through xdg-open. A local file that is not there counts as a
+// failure, as the shell's "open" reports it.
+bool OpenWithAssociatedApplication(const std::string& path) {
+    if (path.empty()) return false;
+    if (IsNetworkUrl(path)) return QDesktopServices::openUrl(QUrl(QString::fromStdString(path)));
+    const QString local = QFile::decodeName(QByteArray::fromStdString(path));
+    if (!QFileInfo::exists(local)) return false;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(local));
+}
+
+class UpdatesSuspended {
+public:
+    explicit UpdatesSuspended(QWidget* widget) : m_widget(widget), m_was(widget->updatesEnabled()) {
+        m_widget->setUpdatesEnabled(false);
+    }
+    ~UpdatesSuspended() { m_widget->setUpdatesEnabled(m_was); }
+    UpdatesSuspended(const UpdatesSuspended&) = delete;
+    UpdatesSuspended& operator=(const UpdatesSuspended&) = delete;
+
+private:
+    QWidget* m_widget;
+    bool m_was;
+};
+
+}  // namespace
+
+ResultView::ResultView(AppContext& ctx, QWidget* parent)
+    : QTextEdit(parent), m_ctx(ctx), m_openExternal(OpenWithAssociatedApplication) {
+    setObjectName(QStringLiteral("edtResult"));
+    setReadOnly(true);
+    setUndoRedoEnabled(false);
+    setAcceptRichText(false);
+    setLineWrapMode(QTextEdit::NoWrap);
+    // Read-only, but the caret stays: N, P and Enter work from it.
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    viewport()->setMouseTracking(true);
+}
+
+ResultView::~ResultView() = default;
+
+void ResultView::ResetHits() {
+    m_hits.clear();
+    m_hitCount = 0;
+    m_charKinds.clear();
+    m_map = ResultTextMap();
+    SetHandCursor(false);
+}
+
+void ResultView::Clear() {
+    ResetHits();
+    clear();
+}
+
+bool ResultView::LoadResultList(const std::string& path, bool coloring) {
+    UpdatesSuspended suspended(this);
+    Clear();
+
+    const std::optional<std::string> bytes = ReadWholeFile(path);
+    const QString shownPath = ToQString(m_ctx.platform.codePage, path);
+    if (!bytes) {
+        m_ctx.prompter->Tell(QStringLiteral("検索結果のファイルを読み込めませんでした。\n") + shownPath,
+                             QStringLiteral("エラー"), MessageIcon::Warning);
+        return false;
+    }
+    if (bytes->empty()) {
+        m_ctx.prompter->Tell(QStringLiteral("検索結果のファイルのサイズが 0 バイトです。\n") + shownPath,
+                             QStringLiteral("エラー"), MessageIcon::Warning);
+        return false;
+    }
+
+    ResultScan scan = ScanResultText(*bytes, ResultScanOptionsFrom(m_ctx.settings));
+    m_map = ResultTextMap(scan.lines, scan.lineStarts);
+    ShowText(m_map);
+    m_charKinds = std::move(scan.CharKinds);
+    m_hits = std::move(scan.Hits);
+    m_hitCount = scan.HitCount;
+    if (coloring) ColourSpans(m_hits);
+    PutCaret(0);
+    return scan.scanned;
+}
+
+void ResultView::ShowText(const ResultTextMap& map) {
+    setPlainText(map.Text());
+}
+
+void ResultView::ColourSpans(const std::vector<HitRecord>& hits) {
+    if (hits.empty()) return;
+    QTextCharFormat title;
+    title.setForeground(QColor(0, 0, 255));
+    title.setFontWeight(QFont::Bold);
+    title.setFontUnderline(true);
+    QTextCharFormat uri;
+    uri.setForeground(QColor(0, 128, 128));
+
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    auto paint = [&](int32_t start, int32_t end, const QTextCharFormat& format) {
+        if (end < start) return;
+        cursor.setPosition(m_map.ViewPosition(start));
+        cursor.setPosition(m_map.ViewPositionAfter(end), QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(format);
+    };
+    for (const HitRecord& hit : hits) {
+        paint(hit.TitleStart, hit.TitleEnd, title);
+        if (!hit.Uri.empty()) paint(hit.UriStart, hit.UriEnd, uri);
+    }
+    cursor.endEditBlock();
+}
+
+void ResultView::PutCaret(int32_t offset) {
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(m_map.ViewPosition(offset));
+    setTextCursor(cursor);
+}
+
+int32_t ResultView::CaretOffset() const { return m_map.OffsetAt(textCursor().selectionStart()); }
+
+void ResultView::GoToNextHit(int32_t offset) {
+    const auto it = std::find_if(m_hits.begin(), m_hits.end(), [&](const HitRecord& h) { return h.UriStart > offset; });
+    if (it == m_hits.end()) return;
+    auto target = it;
+    if (offset >= it->TitleStart && std::next(it) != m_hits.end()) ++target;
+    // Only the last hit can lack its file name; the caret then goes to its title.
+    PutCaret(target->Uri.empty() ? target->TitleStart : target->UriStart);
+    ensureCursorVisible();
+}
+
+void ResultView::GoToPreviousHit(int32_t offset) {
+    const auto it = std::find_if(m_hits.rbegin(), m_hits.rend(), [&](const HitRecord& h) { return h.TitleStart < offset; });
+    if (it == m_hits.rend()) return;
+    auto target = it;
+    if (offset <= it->UriEnd && std::next(it) != m_hits.rend()) ++target;
+    PutCaret(target->TitleStart);
+    ensureCursorVisible();
+}
+
+std::string ResultView::HitLocalPath(const std::string& uri) const {
+    const PathStyle style = m_ctx.platform.pathStyle;
+    const CodePage codePage = m_ctx.platform.codePage;
+    return ExpandDriveConstant(
+        ExpandProgramRelativePath(UriToLocalPath(uri, style, codePage), m_ctx.platform.programFolder, style, codePage),
+        m_ctx.drives, style, codePage);
+}
+
+void ResultView::OpenHitAt(int32_t offset, bool internal) {
+    if (m_hitCount == 0) return;
+    // A hit whose file-name line was not found cannot be opened.
+    const auto it = std::find_if(m_hits.begin(), m_hits.end(),
+                                 [&](const HitRecord& h) { return !h.Uri.empty() && offset <= h.UriEnd; });
+    if (it == m_hits.end()) return;
+    m_currentHit = static_cast<int>(it - m_hits.begin());
+    m_currentDocumentPath = HitLocalPath(it->Uri);
+    bool failed = false;
+    if (internal) {
+        emit openHitRequested(m_currentHit);
+    } else {
+        failed = !m_openExternal(m_currentDocumentPath);
+    }
+    emit pageChangeRequested();
+    if (failed) emit statusMessage(QStringLiteral("関連付けされたアプリケーションの起動に失敗しました。"));
+}
+
+bool ResultView::edtResultKeyPress(QKeyEvent* event) {
+    const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        OpenHitAt(CaretOffset(), !shift);
+        return true;
+    case Qt::Key_N:
+        GoToNextHit(CaretOffset());
+        return true;
+    case Qt::Key_P:
+        GoToPreviousHit(CaretOffset());
+        return true;
+    case Qt::Key_Escape:
+        emit escapePressed();
+        return false;
+    default:
+        return false;
+    }
+}
+
+void ResultView::keyPressEvent(QKeyEvent* event) {
+    // N and P only as plain letters; with Ctrl or Alt they are shortcuts of the window.
+    const bool letter = event->key() == Qt::Key_N || event->key() == Qt::Key_P;
+    if (letter && (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        QTextEdit::keyPressEvent(event);
+        return;
+    }
+    if (edtResultKeyPress(event)) {
+        event->accept();
+        return;
+    }
+    QTextEdit::keyPressEvent(event);
+}
+
+int32_t ResultView::OffsetAtPoint(const QPoint& point) const {
+    const QTextCursor cursor = cursorForPosition(point);
+    int pos = cursor.position();
+    // The caret position nearest to the point lies after the character when the point is on
+    // its right half; the character under the point is the one before.
+    if (pos > cursor.block().position() && point.x() < cursorRect(cursor).x()) --pos;
+    return m_map.OffsetAt(pos);
+}
+
+void ResultView::edtResultMouseMove(const QPoint& point) {
+    if (m_charKinds.size() < 2) return;
+    m_lastMousePos = OffsetAtPoint(point);
+    const bool inside = m_lastMousePos >= 0 && static_cast<std::size_t>(m_lastMousePos) < m_charKinds.size();
+    SetHandCursor(inside && m_charKinds[static_cast<std::size_t>(m_lastMousePos)] != '\0');
+}
+
+void ResultView::SetHandCursor(bool hand) {
+    if (hand == m_handShown) return;
+    m_handShown = hand;
+    viewport()->setCursor(hand ? Qt::PointingHandCursor : Qt::IBeamCursor);
+}
+
+void ResultView::mouseMoveEvent(QMouseEvent* event) {
+    QTextEdit::mouseMoveEvent(event);
+    edtResultMouseMove(event->position().toPoint());
+}
+
+void ResultView::edtResultMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, bool hadSelection) {
+    if (!m_handShown || button != Qt::LeftButton || hadSelection) return;
+    OpenHitAt(m_lastMousePos, !modifiers.testFlag(Qt::ShiftModifier));
+}
+
+void ResultView::mousePressEvent(QMouseEvent* event) {
+    // Taken before the press moves the caret and drops the selection.
+    const bool hadSelection = textCursor().hasSelection();
+    QTextEdit::mousePressEvent(event);
+    edtResultMouseDown(event->button(), event->modifiers(), hadSelection);
+}

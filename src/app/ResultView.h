@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QTextEdit>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/ResultScanner.h"
+
+struct AppContext;
+
+// The result list (objectName "edtResult"): namazu's plain-text result shown as it was written,
+// with each hit's title and file name found, optionally coloured, and live for mouse and keys.
+// Offsets are byte offsets into the result text X (lines each followed by CR LF); the view maps
+// them to its own positions.
+class ResultView final : public QTextEdit {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ResultView)
+
+public:
+    // Opens a local path or URL with the associated application; false when that failed.
+    using ExternalOpener = std::function<bool(const std::string& path)>;
+
+    explicit ResultView(AppContext& ctx, QWidget* parent = nullptr);
+    ~ResultView() override;
+
+    // Loads namazu's result file and finds its hits. `coloring` is true when mnuColored is not
+    // checked. False when the file is empty, unreadable or holds no hit list.
+    bool LoadResultList(const std::string& path, bool coloring);
+    // Empties the view and the hits (a list search starts).
+    void Clear();
+
+    void GoToNextHit(int32_t offset);
+    void GoToPreviousHit(int32_t offset);
+    void OpenHitAt(int32_t offset, bool internal);
+
+    const std::vector<HitRecord>& Hits() const { return m_hits; }
+    int HitCount() const { return m_hitCount; }
+    const std::string& CharKinds() const { return m_charKinds; }
+    int CurrentHit() const { return m_currentHit; }
+    void SetCurrentHit(int index) { m_currentHit = index; }
+    const std::string& CurrentDocumentPath() const { return m_currentDocumentPath; }
+    int32_t LastMousePos() const { return m_lastMousePos; }
+
+    // Offset of the caret (start of the selection) in X.
+    int32_t CaretOffset() const;
+    // Offset in X <-> position in the view's document.
+    int ViewPositionOf(int32_t offset) const { return m_map.ViewPosition(offset); }
+    int32_t OffsetAtViewPosition(int pos) const { return m_map.OffsetAt(pos); }
+    // Offset of the character under a point of the viewport.
+    int32_t OffsetAtPoint(const QPoint& point) const;
+    bool HandCursorShown() const { return m_handShown; }
+
+    void SetExternalOpener(ExternalOpener opener) { m_openExternal = std::move(opener); }
+
+signals:
+    // Open hit `index` with the document display.
+    void openHitRequested(int index);
+    // The window refreshes the status text of its active page.
+    void pageChangeRequested();
+    // Esc: the window moves the focus to the query box.
+    void escapePressed();
+    void statusMessage(const QString& text);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    // True when the key was swallowed.
+    bool edtResultKeyPress(QKeyEvent* event);
+    void edtResultMouseMove(const QPoint& point);
+    void edtResultMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, bool hadSelection);
+
+    void ResetHits();
+    void ShowText(const ResultTextMap& map);
+    void ColourSpans(const std::vector<HitRecord>& hits);
+    void PutCaret(int32_t offset);
+    void SetHandCursor(bool hand);
+    std::string HitLocalPath(const std::string& uri) const;
+
+    AppContext& m_ctx;
+    ResultTextMap m_map;
+    std::vector<HitRecord> m_hits;
+    int m_hitCount = 0;
+    std::string m_charKinds;
+    int m_currentHit = 0;
+    std::string m_currentDocumentPath;
+    int32_t m_lastMousePos = 0;
+    bool m_handShown = false;
+    ExternalOpener m_openExternal;
+};
