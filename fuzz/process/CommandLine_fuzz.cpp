@@ -1,0 +1,24 @@
+// Any text splits without fault, and quoting gives every argument back whole.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "process/CommandLine.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+
+    const std::vector<std::string> args = SplitCommandLine(text);
+    std::string line;
+    for (const std::string& arg : args) {
+        if (SplitCommandLine(QuoteArgument(arg)) != std::vector<std::string>{arg}) {
+            __builtin_trap();
+        }
+        if (!line.empty()) line += ' ';
+        line += QuoteArgument(arg);
+    }
+    if (SplitCommandLine(line) != args) __builtin_trap();
+
+    if (SplitCommandLine(QuoteArgument(text)) != std::vector<std::string>{text}) __builtin_trap();
+    return 0;
+}
