@@ -19,7 +19,8 @@ std::string DecodeMountField(std::string_view field) {
         if (field[i] == '\\' && i + 3 < field.size()) {
             const std::string_view digits = field.substr(i + 1, 3);
             if (digits.find_first_not_of("01234567") == std::string_view::npos) {
-                out += static_cast<char>(((digits[0] - '0') << 6) | ((digits[1] - '0') << 3) | (digits[2] - '0'));
+                out += static_cast<char>(((digits[0] - '0') << 6) | ((digits[1] - '0') << 3) |
+                                         (digits[2] - '0'));
                 i += 3;
                 continue;
             }
@@ -57,7 +58,9 @@ std::string FirstLineOf(const fs::path& file) {
     return line;
 }
 
-bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
 
 // Kernel name of the block device behind a mount source such as /dev/sda1 or /dev/mapper/x.
 std::string DeviceName(const std::string& source) {
@@ -67,15 +70,15 @@ std::string DeviceName(const std::string& source) {
 }
 
 bool IsNonLocalFileSystem(std::string_view type) {
-    static const std::set<std::string_view> kTypes = {"nfs",    "nfs4",       "cifs",        "smb3",  "smbfs",
-                                                      "ncpfs",  "afs",        "9p",          "ceph",  "glusterfs",
-                                                      "lustre", "fuse.sshfs", "fuse.davfs2", "tmpfs", "ramfs"};
+    static const std::set<std::string_view> kTypes = {
+        "nfs",  "nfs4",      "cifs",   "smb3",       "smbfs",       "ncpfs", "afs",  "9p",
+        "ceph", "glusterfs", "lustre", "fuse.sshfs", "fuse.davfs2", "tmpfs", "ramfs"};
     return kTypes.count(type) > 0;
 }
 
 DriveKind KindOf(const std::string& device, const DriveSources& sources) {
-    if (device.empty() || StartsWith(device, "loop") || StartsWith(device, "ram") || StartsWith(device, "zram") ||
-        StartsWith(device, "nbd") || StartsWith(device, "rbd")) {
+    if (device.empty() || StartsWith(device, "loop") || StartsWith(device, "ram") ||
+        StartsWith(device, "zram") || StartsWith(device, "nbd") || StartsWith(device, "rbd")) {
         return DriveKind::None;
     }
     const fs::path entry = fs::path(sources.sysBlock) / device;
@@ -101,7 +104,8 @@ std::string LabelOf(const std::string& device, const DriveSources& sources) {
     for (fs::directory_iterator it(sources.byLabel, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code linkError;
         const fs::path target = fs::read_symlink(it->path(), linkError);
-        if (!linkError && target.filename().string() == device) return DecodeLabelName(it->path().filename().string());
+        if (!linkError && target.filename().string() == device)
+            return DecodeLabelName(it->path().filename().string());
     }
     return {};
 }
@@ -131,10 +135,17 @@ std::vector<std::string> ListDrives(const DriveSources& sources) {
 
         std::string constant;
         switch (kind) {
-            case DriveKind::Fixed: constant = "{hd" + std::to_string(++fixed) + "}"; break;
-            case DriveKind::Removable: constant = "{removable" + std::to_string(++removable) + "}"; break;
-            case DriveKind::Optical: constant = "{cdrom" + std::to_string(++optical) + "}"; break;
-            case DriveKind::None: break;
+            case DriveKind::Fixed:
+                constant = "{hd" + std::to_string(++fixed) + "}";
+                break;
+            case DriveKind::Removable:
+                constant = "{removable" + std::to_string(++removable) + "}";
+                break;
+            case DriveKind::Optical:
+                constant = "{cdrom" + std::to_string(++optical) + "}";
+                break;
+            case DriveKind::None:
+                break;
         }
         std::string entry = constant + " => " + mountPoint;
         if (kind != DriveKind::Removable) entry += "    [" + LabelOf(device, sources) + "]";

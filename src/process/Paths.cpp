@@ -1,14 +1,16 @@
 #include "process/Paths.h"
 
-#include <algorithm>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 
 namespace {
 
-bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
 
 // Replaces single-byte `from` by `to`, leaving bytes inside multi-byte characters alone.
 void ReplaceChars(std::string& text, char from, char to, CodePage codePage) {
@@ -104,8 +106,8 @@ std::string ExpandProgramRelativePath(std::string_view path, std::string_view pr
     return AddTrailingBackslash(programFolder, style, codePage) + std::string(path);
 }
 
-std::string ExpandDriveConstant(std::string_view path, const std::vector<std::string>& drives, PathStyle style,
-                                CodePage codePage) {
+std::string ExpandDriveConstant(std::string_view path, const std::vector<std::string>& drives,
+                                PathStyle style, CodePage codePage) {
     if (path.empty()) return std::string(path);
     const std::size_t close = FindChar(path, '}', codePage);
     const std::size_t open = FindChar(path, '{', codePage);

@@ -27,8 +27,8 @@ std::string ExpandProgramRelativePath(std::string_view path, std::string_view pr
 // Replaces a drive constant such as {cdrom1}, and everything before its "}", by the drive the
 // drive-constant list gives it: Windows the two characters after " => " ({cdrom1}\a -> E:\a),
 // Posix the mount point ({cdrom1}/a -> /media/cdrom0/a). Unknown constants leave the path as it is.
-std::string ExpandDriveConstant(std::string_view path, const std::vector<std::string>& drives, PathStyle style,
-                                CodePage codePage);
+std::string ExpandDriveConstant(std::string_view path, const std::vector<std::string>& drives,
+                                PathStyle style, CodePage codePage);
 
 // A local path in the form a browser expects: Windows c:\docs\a.html -> /C|/docs/a.html;
 // Posix the path itself.

@@ -27,16 +27,16 @@ const SplitCase kSplitCases[] = {
     // namazurc, relative index entries, a free option
     {R"("C:\namazu\bin\namazu.exe" --sort=field:subject --ascending --max=100 --config="C:\namazu\etc\namazu\namazurc" --output="C:\TEMP\result.txt" -l "namazu" +a +b "D:\other" "C:\Q\.\local")",
      {R"(C:\namazu\bin\namazu.exe)", "--sort=field:subject", "--ascending", "--max=100",
-      R"(--config=C:\namazu\etc\namazu\namazurc)", R"(--output=C:\TEMP\result.txt)", "-l", "namazu", "+a", "+b",
-      R"(D:\other)", R"(C:\Q\.\local)"}},
+      R"(--config=C:\namazu\etc\namazu\namazurc)", R"(--output=C:\TEMP\result.txt)", "-l", "namazu", "+a",
+      "+b", R"(D:\other)", R"(C:\Q\.\local)"}},
     // Linux form, with a blank and Japanese in paths and query
     {R"("/usr/bin/namazu" --sort=score --max=20 --output="/run/user/1000/quarrow/result.txt" "全文 検索" "/home/user/My Index" "/home/user/索引 2")",
-     {"/usr/bin/namazu", "--sort=score", "--max=20", "--output=/run/user/1000/quarrow/result.txt", "全文 検索",
-      "/home/user/My Index", "/home/user/索引 2"}},
+     {"/usr/bin/namazu", "--sort=score", "--max=20", "--output=/run/user/1000/quarrow/result.txt",
+      "全文 検索", "/home/user/My Index", "/home/user/索引 2"}},
     // mknmz through Perl, the way a *mknmz entry expands
     {R"("/usr/bin/perl" "/usr/bin/mknmz" --all --allow=".*\.txt" --no-hiragana --verbose --no-delete --output="/home/user/idx" "/home/user/ドキュメント/a b")",
-     {"/usr/bin/perl", "/usr/bin/mknmz", "--all", R"(--allow=.*\.txt)", "--no-hiragana", "--verbose", "--no-delete",
-      "--output=/home/user/idx", "/home/user/ドキュメント/a b"}},
+     {"/usr/bin/perl", "/usr/bin/mknmz", "--all", R"(--allow=.*\.txt)", "--no-hiragana", "--verbose",
+      "--no-delete", "--output=/home/user/idx", "/home/user/ドキュメント/a b"}},
     {R"("C:\Perl\Bin\Perl.exe" "C:\namazu\bin\mknmz" --help)",
      {R"(C:\Perl\Bin\Perl.exe)", R"(C:\namazu\bin\mknmz)", "--help"}},
     // notepad and the "!" entries: the text after "!" as typed
@@ -100,19 +100,23 @@ TEST(CommandLineTest, QuoteArgumentWritesPathsAsComposersDo) {
 TEST(CommandLineTest, QuoteArgumentRoundTripsEveryArgument) {
     std::mt19937 rng(4711);
     // Bytes that matter to the rules, plus a Japanese character and arbitrary bytes.
-    const std::string alphabet[] = {"\\", "\"", " ", "\t", "a", "/", ":", "日", "\x81\x7C", std::string(1, '\0')};
+    const std::string alphabet[] = {"\\", "\"", " ",  "\t",       "a",
+                                    "/",  ":",  "日", "\x81\x7C", std::string(1, '\0')};
     for (int round = 0; round < 20000; ++round) {
         std::string arg;
         const int len = static_cast<int>(rng() % 12);
         for (int k = 0; k < len; ++k) {
-            if (rng() % 8 == 0) arg += static_cast<char>(rng() % 256);
-            else arg += alphabet[rng() % std::size(alphabet)];
+            if (rng() % 8 == 0)
+                arg += static_cast<char>(rng() % 256);
+            else
+                arg += alphabet[rng() % std::size(alphabet)];
         }
         const Args expected{arg};
         ASSERT_EQ(SplitCommandLine(QuoteArgument(arg)), expected) << QuoteArgument(arg);
 
         // Several quoted arguments in one line come back in order.
-        const std::string line = "prog " + QuoteArgument(arg) + " " + QuoteArgument(arg + "x") + "\t" + QuoteArgument("");
+        const std::string line =
+            "prog " + QuoteArgument(arg) + " " + QuoteArgument(arg + "x") + "\t" + QuoteArgument("");
         const Args several{"prog", arg, arg + "x", ""};
         ASSERT_EQ(SplitCommandLine(line), several) << line;
     }

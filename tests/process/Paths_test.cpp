@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
-#include <sys/stat.h>
 
 #include "TestSupport.h"
 
@@ -87,9 +87,9 @@ TEST(PathsTest, ExpandProgramRelativePath) {
 }
 
 TEST(PathsTest, ExpandDriveConstant) {
-    const std::vector<std::string> windowsDrives = {
-        "{removable1} => A:", "{hd1} => C:    [SYSTEM]", "{hd2} => D:    []", "{cdrom1} => E:    [DATA01]",
-        "{cdrom1} => F:    [LATER]", "{hd9} => "};
+    const std::vector<std::string> windowsDrives = {"{removable1} => A:",        "{hd1} => C:    [SYSTEM]",
+                                                    "{hd2} => D:    []",         "{cdrom1} => E:    [DATA01]",
+                                                    "{cdrom1} => F:    [LATER]", "{hd9} => "};
     const std::vector<std::string> linuxDrives = {
         "{hd1} => /    [SYSTEM]", "{hd2} => /home    []", "{cdrom1} => /media/cdrom0    [DATA01]",
         "{hd3} => /media/user/My Disk    [データ 2]", "{removable1} => /media/user/USBSTICK"};
@@ -162,7 +162,8 @@ TEST(PathsTest, SmallStringHelpers) {
     for (const auto& c : fragments) EXPECT_EQ(StripFragment(c.input, c.style), c.expected) << c.input;
 
     const std::pair<std::string, std::string> quotes[] = {
-        {"\"", ""}, {"", ""}, {"\"a b\"", "a b"}, {"\"a", "a"}, {"a\"", "a"}, {"\"\"\"", "\""}, {"a\"b", "a\"b"},
+        {"\"", ""},   {"", ""},         {"\"a b\"", "a b"}, {"\"a", "a"},
+        {"a\"", "a"}, {"\"\"\"", "\""}, {"a\"b", "a\"b"},
     };
     for (const auto& [in, out] : quotes) EXPECT_EQ(StripQuotes(in), out) << in;
 
@@ -222,7 +223,8 @@ protected:
         ASSERT_TRUE(m_root.isValid());
         m_dir = m_root.path().toStdString() + "/索引 dir/";
         std::filesystem::create_directory(m_dir);
-        for (const char* name : {"NMZ", "NMZ.i", "NMZ.w", "nmz.x", ".NMZ.hidden", "a b.txt", "日本語.txt", "x.txt"}) {
+        for (const char* name :
+             {"NMZ", "NMZ.i", "NMZ.w", "nmz.x", ".NMZ.hidden", "a b.txt", "日本語.txt", "x.txt"}) {
             std::ofstream(m_dir + name) << "x";
         }
         std::filesystem::create_directory(m_dir + "NMZ.d");
@@ -239,7 +241,9 @@ protected:
         return list;
     }
 
-    bool Exists(const std::string& name) const { return std::filesystem::exists(std::filesystem::symlink_status(m_dir + name)); }
+    bool Exists(const std::string& name) const {
+        return std::filesystem::exists(std::filesystem::symlink_status(m_dir + name));
+    }
 
     QTemporaryDir m_root;
     std::string m_dir;
@@ -311,7 +315,8 @@ TEST(PathsTest, RealNamazuLocationsOpen) {
             if (end == std::string::npos) end = output.size();
             const std::string line = output.substr(start, end - start);
             const std::size_t size = line.rfind(" (");
-            if (!line.empty() && line[0] == '/' && size != std::string::npos) found.push_back(line.substr(0, size));
+            if (!line.empty() && line[0] == '/' && size != std::string::npos)
+                found.push_back(line.substr(0, size));
             start = end + 1;
         }
         return found;
@@ -319,18 +324,20 @@ TEST(PathsTest, RealNamazuLocationsOpen) {
 
     const QString docsArg = QString::fromStdString(docs);
     for (const bool withConstant : {false, true}) {
-        const QString index = root.path() + (withConstant ? QStringLiteral("/idx2") : QStringLiteral("/idx1"));
+        const QString index =
+            root.path() + (withConstant ? QStringLiteral("/idx2") : QStringLiteral("/idx1"));
         std::filesystem::create_directory(index.toStdString());
         QStringList mknmz{QStringLiteral("--output=") + index};
         if (withConstant) mknmz << QStringLiteral("--replace=s#^") + docsArg + QStringLiteral("/#/{hd7}/#");
         run(QStringLiteral("/usr/bin/mknmz"), mknmz << docsArg);
-        const auto hits = locations(run(QStringLiteral("/usr/bin/namazu"), {QStringLiteral("quarrowlocation"), index}));
+        const auto hits =
+            locations(run(QStringLiteral("/usr/bin/namazu"), {QStringLiteral("quarrowlocation"), index}));
         ASSERT_EQ(hits.size(), 2u);
         const std::vector<std::string> drives = {"{hd1} => /    []", "{hd7} => " + docs + "    [DOCS]"};
         for (const std::string& hit : hits) {
             EXPECT_EQ(hit.find("{hd7}") != std::string::npos, withConstant) << hit;
-            const std::string path =
-                ExpandDriveConstant(ExpandProgramRelativePath(UriToLocalPath(hit, P, U8), base, P, U8), drives, P, U8);
+            const std::string path = ExpandDriveConstant(
+                ExpandProgramRelativePath(UriToLocalPath(hit, P, U8), base, P, U8), drives, P, U8);
             EXPECT_TRUE(std::filesystem::is_regular_file(path)) << hit << " -> " << path;
             EXPECT_TRUE(std::filesystem::is_regular_file(UriToLocalPath("file://" + path, P, U8))) << path;
         }
