@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -24,11 +25,13 @@
 #include <QVBoxLayout>
 
 #include "config/FileIo.h"
+#include "config/IniFile.h"
 #include "process/AppContext.h"
 #include "process/IndexDirectories.h"
 #include "process/QtText.h"
 #include "process/RunCommand.h"
 
+#include <algorithm>
 #include <unistd.h>
 
 namespace {
@@ -225,6 +228,7 @@ void TfrmMain::CreateControls() {
     connect(btnSearch, &QPushButton::clicked, this, &TfrmMain::btnSearchClick);
     connect(cboSortType, &QComboBox::activated, this, &TfrmMain::cboSortTypeClick);
     connect(chkShowContents, &QCheckBox::clicked, this, &TfrmMain::chkShowContentsClick);
+    cboListCount->lineEdit()->installEventFilter(this);
     cboKeyword->installEventFilter(this);
     cboKeyword->lineEdit()->installEventFilter(this);
 }
@@ -352,8 +356,38 @@ void TfrmMain::CreateMenus() {
     mnuHelp->addSeparator();
     mnuHelpAbout = AddAction(mnuHelp, "mnuHelpAbout", QStringLiteral("バージョン情報(&A)..."));
 
-    connect(mnuExit, &QAction::triggered, qApp, &QApplication::quit);
+    // Ends the program without the saving that closing the window does.
+    connect(mnuExit, &QAction::triggered, this, [] { QCoreApplication::exit(0); });
     connect(mnuShowStatusBar, &QAction::triggered, this, [this] { mnuShowStatusBarClick(true); });
+    connect(mnuStayOnTop, &QAction::triggered, this, [this] { mnuStayOnTopClick(true); });
+    connect(mnuShowIndexDirectory, &QAction::triggered, this, &TfrmMain::mnuShowIndexDirectoryClick);
+    connect(mnuColored, &QAction::triggered, this, &TfrmMain::mnuColoredClick);
+    for (QAction* item : {mnuListCountTwenty, mnuListCountFifty, mnuListCountHundred, mnuListCountAll}) {
+        connect(item, &QAction::triggered, this, [this, item] { mnuListCountTwentyClick(item); });
+    }
+    connect(mnuListCount, &QMenu::aboutToShow, this, [this] {
+        if (cboListCount->hasFocus() || cboListCount->lineEdit()->hasFocus()) cboListCountExit();
+    });
+    for (QAction* item : mnuSortItems) {
+        connect(item, &QAction::triggered, this, [this, item] { mnuSortEarlierClick(item); });
+    }
+    for (QAction* item : {mnuSortAscending, mnuSortDescending}) {
+        connect(item, &QAction::triggered, this, [this, item] { mnuSortAscendingClick(item); });
+    }
+    for (QAction* item : {mnuContentsOn, mnuContentsOff}) {
+        connect(item, &QAction::triggered, this, [this, item] { mnuContentsOnClick(item); });
+    }
+    for (QAction* item : {mnuAppearanceNormal, mnuAppearanceSmall}) {
+        connect(item, &QAction::triggered, this, [this, item] { mnuAppearanceNormalClick(item); });
+    }
+    connect(mnuFontResult, &QAction::triggered, this, [this] {
+        Settings& s = m_ctx.settings;
+        ChooseFont(s.Result.FontNameResult, s.Result.FontSizeResult, s.Result.FontBoldResult);
+    });
+    connect(mnuFontTextContents, &QAction::triggered, this, [this] {
+        Settings& s = m_ctx.settings;
+        ChooseFont(s.Result.FontNameText, s.Result.FontSizeText, s.Result.FontBoldText);
+    });
 }
 
 bool TfrmMain::ResultsInExternalBrowser() const { return ::ResultsInExternalBrowser(m_ctx.settings); }
@@ -402,7 +436,7 @@ void TfrmMain::ApplySettings() {
     mnuShowStatusBarClick(false);
     mnuColored->setChecked(s.Result.Color != "1");
     mnuColored->setEnabled(!external);
-    mnuStayOnTop->setChecked(s.Window.StayOnTop == "1");
+    mnuStayOnTop->setChecked(s.Window.StayOnTop == "1");  // applied at first show
 
     // 10-11: fonts of the two views.
     edtResult->setFont(ViewFont(ToUi(s.Result.FontNameResult), s.Result.FontSizeResult, s.Result.FontBoldResult));
@@ -448,9 +482,30 @@ void TfrmMain::showEvent(QShowEvent* event) {
     FormShow();
 }
 
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    FormCloseQuery();
+    event->accept();
+}
+
+void TfrmMain::FormCloseQuery() {
+    Settings& s = m_ctx.settings;
+    edtResult->clear();
+    s.Window.ShowIndexDir = mnuShowIndexDirectory->isChecked() ? "1" : "0";
+    SyncSortState(1);
+    const int historyCount = ParseCount(s.Search.FormulaHistoryCount, -1);
+    for (int i = 1; i <= historyCount; ++i) {
+        if (cboKeyword->count() < i) continue;
+        if (s.QueryHistory.size() < static_cast<std::size_t>(i)) s.QueryHistory.resize(static_cast<std::size_t>(i));
+        s.QueryHistory[static_cast<std::size_t>(i - 1)] = ToProgram(cboKeyword->itemText(i - 1));
+    }
+    if (IsReadOnlyFile(s.SettingsPath)) return;
+    SaveSettings(s.SettingsPath, s, m_ctx.platform.codePage);
+}
+
 void TfrmMain::FormShow() {
     pge->setCurrentWidget(tabResult);
     cboKeyword->setFocus();
+    mnuStayOnTopClick(false);
 }
 
 void TfrmMain::UpdateCaption() {
@@ -460,24 +515,165 @@ void TfrmMain::UpdateCaption() {
     setWindowTitle(caption);
 }
 
+int TfrmMain::ClientHeight() const { return height() - (menuBar()->isVisible() ? menuBar()->height() : 0); }
+
+int TfrmMain::NonClientHeight() const {
+    return frameGeometry().height() - height() + (menuBar()->isVisible() ? menuBar()->height() : 0);
+}
+
+int TfrmMain::StatusBarHeight() const { return mnuShowStatusBar->isChecked() ? 20 : 0; }
+
+void TfrmMain::FormResize() {
+    if (!isMinimized()) {
+        const bool normal = SettingIs(m_ctx.settings.Window.ScreenType, "normal");
+        const bool external = ResultsInExternalBrowser();
+        const bool tall = normal && (ClientHeight() >= 250 || external);
+        lblListCount->setVisible(tall);
+        cboListCount->setVisible(tall);
+        lblSortType->setVisible(tall);
+        cboSortType->setVisible(tall);
+        chkShowContents->setVisible(tall && width() >= 450);
+        btnTutorial->setVisible(tall && width() >= 480);
+        pnlHeaderRow2->setVisible(tall);
+        pnlHeader->setFixedHeight(tall ? 65 : 40);
+        // Exact words here, as the stored values are compared in this one rule.
+        if (m_ctx.settings.Result.DisplayTo == "WebBrowser" && m_ctx.settings.WebBrowser.DisplayTo == "External") {
+            const int fixed = pnlHeader->height() + NonClientHeight() +
+                              (mnuShowIndexDirectory->isChecked() ? pnlTarget->height() : 0) + StatusBarHeight();
+            SetWindowHeightRange(fixed, fixed);
+        }
+    }
+    edtTextContents->viewport()->update();
+}
+
+void TfrmMain::SetWindowHeightRange(int minimum, int maximum) {
+    // Heights here include the frame, as the layout rules count them; Qt's limits do not.
+    const int frame = frameGeometry().height() - height();
+    setMinimumHeight(std::max(0, minimum - frame));
+    setMaximumHeight(maximum > 0 ? std::max(0, maximum - frame) : QWIDGETSIZE_MAX);
+}
+
 void TfrmMain::UpdateLayout() {
     const bool normal = SettingIs(m_ctx.settings.Window.ScreenType, "normal");
     const bool external = ResultsInExternalBrowser();
-    const bool tall = normal && (external || height() >= 250);
-    pnlHeaderRow2->setVisible(tall);
-    pnlHeader->setFixedHeight(tall ? 65 : 40);
+    const int header = normal && (external || ClientHeight() >= 250) ? 65 : 40;
+    int total = StatusBarHeight() + header + NonClientHeight() +
+                (m_ctx.settings.Window.ShowIndexDir == "1" ? pnlTarget->height() : 0);
+    pnlBody->setVisible(!external);
+    if (external) {
+        SetWindowHeightRange(total, total);
+    } else {
+        total = std::max(total, 250);
+        SetWindowHeightRange(total, 0);
+    }
+    setMinimumWidth(400);
+    pnlHeader->setFixedHeight(header);
+    FormResize();
+}
+
+void TfrmMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TfrmMain::ReSearch() {
+    if (m_ctx.settings.Result.SearchOnChangeSettings == "1") btnSearchClick();
+}
+
+void TfrmMain::mnuListCountTwentyClick(QAction* item) {
+    item->setChecked(true);
+    const bool all = item == mnuListCountAll;
+    m_ctx.settings.Search.ListCount = all ? "All"
+                                      : item == mnuListCountFifty  ? "50"
+                                      : item == mnuListCountHundred ? "100"
+                                                                    : "20";
+    cboListCount->setEditText(all ? QStringLiteral("すべて") : QString::fromStdString(m_ctx.settings.Search.ListCount));
+    ReSearch();
+}
+
+void TfrmMain::cboListCountExit() {
+    const QString text = cboListCount->currentText();
+    const bool allSelected = text == cboListCount->itemText(3);
+    const ListCountState state = ListCountAfterEdit(text.toStdString(), allSelected);
+    m_ctx.settings.Search.ListCount = state.listCount;
+    QAction* items[] = {mnuListCountTwenty, mnuListCountFifty, mnuListCountHundred, mnuListCountAll};
+    items[static_cast<int>(state.item)]->setChecked(true);
+    if (QString::fromStdString(state.comboText) != text) cboListCount->setCurrentIndex(0);
+}
+
+void TfrmMain::mnuSortEarlierClick(QAction* item) {
+    item->setChecked(true);
+    SyncSortState(2);
+    ReSearch();
+}
+
+void TfrmMain::mnuSortAscendingClick(QAction* item) {
+    item->setChecked(true);
+    ReSearch();
+}
+
+void TfrmMain::mnuContentsOnClick(QAction* item) {
+    item->setChecked(true);
+    const bool on = item == mnuContentsOn;
+    m_ctx.settings.Search.ShowContents = on ? "1" : "0";
+    chkShowContents->setChecked(on);
+    ReSearch();
 }
 
 void TfrmMain::chkShowContentsClick() {
     (chkShowContents->isChecked() ? mnuContentsOn : mnuContentsOff)->setChecked(true);
 }
 
+void TfrmMain::mnuColoredClick() { m_ctx.settings.Result.Color = mnuColored->isChecked() ? "0" : "1"; }
+
+void TfrmMain::ChooseFont(std::string& name, std::string& size, std::string& bold) {
+    const int points = ParseCount(size, -1);
+    if (points < 0 && TrimBlanks(size) != "-1") {
+        m_ctx.prompter->Tell(QStringLiteral("'%1' は整数ではありません。").arg(ToUi(size)), kAppTitle,
+                             MessageIcon::Error);
+        return;
+    }
+    const std::optional<FontChoice> chosen = m_ctx.prompter->ChooseFont({ToUi(name), points, bold == "1"});
+    if (!chosen) return;
+    name = ToProgram(chosen->family);
+    size = std::to_string(chosen->pointSize);
+    bold = chosen->bold ? "1" : "0";
+    m_ctx.prompter->Tell(QStringLiteral("フォントの設定は次回起動時から有効です。"), kAppTitle,
+                         MessageIcon::Information);
+}
+
+void TfrmMain::mnuStayOnTopClick(bool fromMenu) {
+    (void)fromMenu;  // a menu item toggles its own check before this runs
+    const bool on = mnuStayOnTop->isChecked();
+    m_ctx.settings.Window.StayOnTop = on ? "1" : "0";
+    if (on == windowFlags().testFlag(Qt::WindowStaysOnTopHint)) return;
+    const QRect placement = geometry();
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    setGeometry(placement);
+    if (visible) show();
+}
+
 void TfrmMain::mnuShowStatusBarClick(bool fromMenu) {
-    // The menu item toggles its own check before this runs.
     (void)fromMenu;
     const bool on = mnuShowStatusBar->isChecked();
     stb->setVisible(on);
     m_ctx.settings.Window.ShowStatusBar = on ? "1" : "0";
+    FormResize();
+}
+
+void TfrmMain::mnuShowIndexDirectoryClick() {
+    const bool on = mnuShowIndexDirectory->isChecked();
+    pnlTarget->setVisible(on);
+    m_ctx.settings.Window.ShowIndexDir = on ? "1" : "0";
+    UpdateLayout();
+}
+
+void TfrmMain::mnuAppearanceNormalClick(QAction* item) {
+    item->setChecked(true);
+    m_ctx.settings.Window.ScreenType = item == mnuAppearanceSmall ? "Small" : "Normal";
+    FormResize();
+    UpdateLayout();
 }
 
 void TfrmMain::SyncSortState(int direction) {
@@ -507,6 +703,7 @@ void TfrmMain::cboSortTypeClick() { SyncSortState(1); }
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
     // Enter in the query box starts the search: the search button is the default button
     // while the box has the focus.
+    if (watched == cboListCount->lineEdit() && event->type() == QEvent::FocusOut) cboListCountExit();
     if ((watched == cboKeyword || watched == cboKeyword->lineEdit())) {
         if (event->type() == QEvent::FocusIn) btnSearch->setDefault(true);
         if (event->type() == QEvent::FocusOut) btnSearch->setDefault(false);

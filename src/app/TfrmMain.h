@@ -41,6 +41,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -58,8 +60,26 @@ private:
     void SetResultText(const QString& text);
     void LoadResultList(const std::string& path);
 
+    void FormCloseQuery();
+    void FormResize();
+    int ClientHeight() const;
+    int NonClientHeight() const;
+    int StatusBarHeight() const;
+    void SetWindowHeightRange(int minimum, int maximum);
+    void ReSearch();
+
+    void mnuListCountTwentyClick(QAction* item);
+    void cboListCountExit();
+    void mnuSortEarlierClick(QAction* item);
+    void mnuSortAscendingClick(QAction* item);
+    void mnuContentsOnClick(QAction* item);
     void chkShowContentsClick();
+    void mnuColoredClick();
+    void ChooseFont(std::string& name, std::string& size, std::string& bold);
+    void mnuStayOnTopClick(bool fromMenu);
     void mnuShowStatusBarClick(bool fromMenu);
+    void mnuShowIndexDirectoryClick();
+    void mnuAppearanceNormalClick(QAction* item);
 
     std::string ToProgram(const QString& text) const;
     QString ToUi(const std::string& text) const;

@@ -5,6 +5,9 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QFocusEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTextEdit>
 
@@ -137,4 +140,73 @@ TEST(TfrmMain, ConfirmationAnsweredNoLeavesTheCommandLineInTheList) {
     const QString shown = f.Find<QTextEdit>("edtResult")->toPlainText();
     EXPECT_TRUE(shown.startsWith(QStringLiteral("\"/usr/bin/namazu\" --sort=score --max=20 --output=")));
     EXPECT_TRUE(shown.endsWith(QStringLiteral("\"namazu\" \"/var/lib/namazu/index\"")));
+}
+
+TEST(TfrmMain, ListCountTypedIntoTheBoxIsStoredWhenLeft) {
+    struct Row {
+        const char* typed;
+        const char* stored;
+        const char* checked;
+        const char* boxAfter;
+    };
+    const Row rows[] = {{"35", "35", "mnuListCountFifty", "35"},
+                        {"abc", "20", "mnuListCountTwenty", "abc"},
+                        {"0", "20", "mnuListCountTwenty", "20"},
+                        {"150", "20", "mnuListCountTwenty", "20"}};
+    for (const Row& row : rows) {
+        Fixture f;
+        QComboBox* box = f.Find<QComboBox>("cboListCount");
+        box->setEditText(QString::fromUtf8(row.typed));
+        QFocusEvent leave(QEvent::FocusOut);  // leaving the box stores the value
+        QCoreApplication::sendEvent(box->lineEdit(), &leave);
+        EXPECT_EQ(f.ctx.settings.Search.ListCount, row.stored) << row.typed;
+        EXPECT_TRUE(f.Checked(row.checked)) << row.typed;
+        EXPECT_EQ(box->currentText(), QString::fromUtf8(row.boxAfter)) << row.typed;
+    }
+}
+
+TEST(TfrmMain, MenuChoicesSearchAgainOnlyWhenAsked) {
+    for (const char* flag : {"0", "1"}) {
+        Fixture f(std::string("[Result]\nSearchOnChangeSettings=") + flag + "\n[Search]\nDirectory1=/nonexistent\n");
+        f.Find<QComboBox>("cboKeyword")->setEditText(QStringLiteral("namazu"));
+        f.Find<QAction>("mnuListCountAll")->trigger();
+        EXPECT_EQ(f.ctx.settings.Search.ListCount, "All");
+        EXPECT_EQ(f.Find<QComboBox>("cboListCount")->currentText(), QStringLiteral("すべて"));
+        EXPECT_EQ(!f.window->ResultFilePath().empty(), std::string(flag) == "1") << flag;
+    }
+    // The summary check box changes the next search but not the stored value, and never searches.
+    Fixture f("[Result]\nSearchOnChangeSettings=1\n");
+    f.Find<QCheckBox>("chkShowContents")->click();
+    EXPECT_TRUE(f.Checked("mnuContentsOff"));
+    EXPECT_EQ(f.ctx.settings.Search.ShowContents, "1");
+    EXPECT_TRUE(f.window->ResultFilePath().empty());
+}
+
+TEST(TfrmMain, CompactAppearanceShowsOnlyTheFirstHeaderRow) {
+    Fixture f;
+    f.window->resize(600, 500);
+    f.window->show();
+    QWidget* header = f.Find<QWidget>("pnlHeader");
+    EXPECT_EQ(header->height(), 65);
+    EXPECT_TRUE(f.Find<QWidget>("cboSortType")->isVisible());
+    f.Find<QAction>("mnuAppearanceSmall")->trigger();
+    EXPECT_EQ(f.ctx.settings.Window.ScreenType, "Small");
+    EXPECT_EQ(header->height(), 40);
+    EXPECT_FALSE(f.Find<QWidget>("cboSortType")->isVisible());
+    f.Find<QAction>("mnuAppearanceNormal")->trigger();
+    f.window->resize(440, 500);
+    EXPECT_TRUE(f.Find<QWidget>("cboSortType")->isVisible());
+    EXPECT_FALSE(f.Find<QWidget>("chkShowContents")->isVisible());
+}
+
+TEST(TfrmMain, ClosingThroughTheFrameSavesAndExitDoesNot) {
+    Fixture f;
+    const std::string before = f.dir.ReadFile("quarrow.ini");
+    f.Find<QAction>("mnuListCountFifty")->trigger();
+    f.Find<QAction>("mnuExit")->trigger();  // ends the event loop only
+    EXPECT_EQ(f.dir.ReadFile("quarrow.ini"), before);
+    f.window->close();
+    const std::string after = f.dir.ReadFile("quarrow.ini");
+    EXPECT_NE(after.find("ListCount=50\n"), std::string::npos);
+    EXPECT_NE(after.find("SortDirection=None\n"), std::string::npos);
 }
