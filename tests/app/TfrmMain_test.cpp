@@ -1,16 +1,19 @@
 #include "app/TfrmMain.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTextEdit>
 
+#include "NamazuFixture.h"
 #include "TestSupport.h"
 #include "config/FileIo.h"
 #include "config/Settings.h"
@@ -209,4 +212,49 @@ TEST(TfrmMain, ClosingThroughTheFrameSavesAndExitDoesNot) {
     const std::string after = f.dir.ReadFile("quarrow.ini");
     EXPECT_NE(after.find("ListCount=50\n"), std::string::npos);
     EXPECT_NE(after.find("SortDirection=None\n"), std::string::npos);
+}
+
+namespace {
+
+// Types the query into the query box and presses Enter there, as the user does.
+void SearchFor(Fixture& f, const QString& place, const QString& query) {
+    f.Find<QComboBox>("cboIndexDir")->setEditText(place);
+    QComboBox* keyword = f.Find<QComboBox>("cboKeyword");
+    keyword->setEditText(query);
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(keyword->lineEdit(), &enter);
+}
+
+}  // namespace
+
+TEST(TfrmMain, SearchesARealIndexWithTheRealNamazu) {
+    if (!NamazuFixture::ProgramsAvailable()) GTEST_SKIP() << "namazu or mknmz missing";
+    const NamazuFixture index(TestDataPath("docs"));
+    ASSERT_TRUE(index.Built()) << index.BuildLog();
+    Fixture f;
+    const QString indexFolder = QString::fromStdString(index.IndexFolder());
+    ::symlink(index.IndexFolder().c_str(), f.dir.Path("idx").c_str());
+    f.ctx.drives = {"{hd1} => /    []"};
+
+    struct Row {
+        QString place;
+        QString query;
+        QString expectedFile;
+    };
+    const Row rows[] = {
+        {indexFolder, QStringLiteral("lighthouse"), QStringLiteral("english.txt")},
+        {indexFolder, QStringLiteral("灯台"), QStringLiteral("japanese-eucjp.txt")},
+        {QStringLiteral("./idx"), QStringLiteral("lighthouse"), QStringLiteral("english.txt")},
+        {QStringLiteral("{hd1}") + indexFolder, QStringLiteral("灯台"), QStringLiteral("メモ 2024.txt")},
+        {u'"' + indexFolder + u'"', QStringLiteral("\"lighthouse\""), QStringLiteral("english.txt")},
+    };
+    for (const Row& row : rows) {
+        SearchFor(f, row.place, row.query);
+        const QString shown = f.Find<QTextEdit>("edtResult")->toPlainText();
+        EXPECT_TRUE(shown.contains(row.expectedFile)) << row.place.toStdString() << " " << row.query.toStdString()
+                                                      << "\n" << shown.toStdString();
+        EXPECT_TRUE(f.prompter.Messages().empty()) << f.prompter.Messages().front().toStdString();
+        EXPECT_FALSE(FileExists(f.window->ResultFilePath()));  // a list result is deleted once read
+    }
+    EXPECT_EQ(f.Find<QComboBox>("cboKeyword")->itemText(0), QStringLiteral("\"lighthouse\""));
 }
