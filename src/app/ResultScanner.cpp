@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "config/Settings.h"
+#include "process/Paths.h"
 #include "text/CodePage.h"
 #include "text/Jconvert.h"
 
@@ -20,19 +21,12 @@ constexpr std::string_view kScoreMarkersJapanese[] = {
     "\x20\x28\xE3\x82\xB9\xE3\x82\xB3\xE3\x82\xA2\x3A",  // UTF-8
 };
 
-// 1-based position of the last occurrence of `sub` in `text`, 0 when absent; byte by byte.
-// Kept here until the shared path helpers offer it.
-int LastPosition(std::string_view text, std::string_view sub) {
-    const std::size_t at = text.rfind(sub);
-    return at == std::string_view::npos ? 0 : static_cast<int>(at) + 1;
-}
-
 // Where the title of a title line ends: the 1-based position of the last score marker.
 int ScoreMarkerPosition(std::string_view line) {
-    int n = LastPosition(line, kScoreMarker);
-    if (n > 0) return n;
-    for (std::string_view marker : kScoreMarkersJapanese) n = std::max(n, LastPosition(line, marker));
-    return n;
+    std::size_t n = LastPos(line, kScoreMarker);
+    if (n > 0) return static_cast<int>(n);
+    for (std::string_view marker : kScoreMarkersJapanese) n = std::max(n, LastPos(line, marker));
+    return static_cast<int>(n);
 }
 
 bool StartsWithHitNumberOne(std::string_view line) { return line.substr(0, 3) == "1. "; }
