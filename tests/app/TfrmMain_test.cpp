@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTextEdit>
+#include <QTimer>
 
 #include "NamazuFixture.h"
 #include "TestSupport.h"
@@ -206,7 +207,9 @@ TEST(TfrmMain, ClosingThroughTheFrameSavesAndExitDoesNot) {
     Fixture f;
     const std::string before = f.dir.ReadFile("quarrow.ini");
     f.Find<QAction>("mnuListCountFifty")->trigger();
-    f.Find<QAction>("mnuExit")->trigger();  // ends the event loop only
+    // "Exit" ends the event loop without closing the window.
+    QTimer::singleShot(0, f.window.get(), [&] { f.Find<QAction>("mnuExit")->trigger(); });
+    EXPECT_EQ(QCoreApplication::exec(), 0);
     EXPECT_EQ(f.dir.ReadFile("quarrow.ini"), before);
     f.window->close();
     const std::string after = f.dir.ReadFile("quarrow.ini");
