@@ -9,8 +9,6 @@ namespace {
 using Byte = unsigned char;
 
 constexpr Byte kEsc = 0x1B;
-constexpr Byte kCr = 0x0D;
-constexpr Byte kLf = 0x0A;
 constexpr Byte kVoicedMark = 0xDE;
 constexpr Byte kSemiVoicedMark = 0xDF;
 
@@ -298,52 +296,73 @@ HalfKanaWidening EucHalfKanaToJis(std::string_view text, std::size_t position) {
     return {pair, position + (merged ? 4 : 2)};
 }
 
+// The two conversions the viewer runs on whole documents write through raw pointers into an
+// output sized for the worst case: escapes only shrink the text, and a pair cut off by the end
+// (or a trailing 0x8E) adds at most one byte.
 std::string JisToSjis(std::string_view text) {
-    const Input in(text);
-    const std::size_t n = in.size();
-    // Escapes only shrink the text; a pair cut off by the end adds one byte.
-    Output out(n + 1);
+    std::string out(text.size() + 1, '\0');
+    const Byte* p = reinterpret_cast<const Byte*>(text.data());
+    const Byte* const end = p + text.size();
+    Byte* o = reinterpret_cast<Byte*>(out.data());
     bool doubleByte = false;
-    std::size_t i = 0;
-    while (i < n) {
-        if (in[i] == kEsc) {
-            if (!TakeEscape(in, i, doubleByte)) break;
-            continue;
-        }
-        if (doubleByte) {
-            while (i < n && in[i] != kEsc) {
-                out.Put(JisPairToSjis(in[i], in[i + 1]));
-                i += 2;
+    while (p < end) {
+        if (*p == kEsc) {
+            if (end - p < 3) break;
+            if (p[1] == '$') doubleByte = true;
+            else if (p[1] == '(') doubleByte = false;
+            p += 3;
+        } else if (doubleByte) {
+            while (end - p >= 2 && *p != kEsc) {
+                const BytePair s = JisPairToSjis(p[0], p[1]);
+                o[0] = s.first;
+                o[1] = s.second;
+                o += 2;
+                p += 2;
+            }
+            if (end - p == 1 && *p != kEsc) {
+                const BytePair s = JisPairToSjis(*p, 0);
+                o[0] = s.first;
+                o[1] = s.second;
+                o += 2;
+                ++p;
             }
         } else {
-            const void* esc = std::memchr(in.data() + i, kEsc, n - i);
-            const std::size_t end = esc ? static_cast<std::size_t>(static_cast<const Byte*>(esc) - in.data()) : n;
-            out.Put(in.data() + i, end - i);
-            i = end;
+            const void* esc = std::memchr(p, kEsc, static_cast<std::size_t>(end - p));
+            const Byte* stop = esc ? static_cast<const Byte*>(esc) : end;
+            std::memcpy(o, p, static_cast<std::size_t>(stop - p));
+            o += stop - p;
+            p = stop;
         }
     }
-    return std::move(out).Take();
+    out.resize(static_cast<std::size_t>(o - reinterpret_cast<Byte*>(out.data())));
+    return out;
 }
 
 std::string EucToSjis(std::string_view text) {
-    const Input in(text);
-    const std::size_t n = in.size();
-    Output out(n + 1);
-    std::size_t i = 0;
-    while (i < n) {
-        const Byte b = in[i];
+    std::string out(text.size() + 1, '\0');
+    const Byte* p = reinterpret_cast<const Byte*>(text.data());
+    const Byte* const end = p + text.size();
+    Byte* o = reinterpret_cast<Byte*>(out.data());
+    while (p < end) {
+        const Byte b = *p;
         if (b <= 0x80 || b == 0xFF) {
-            out.Put(b);
-            ++i;
-        } else if (b == 0x8E) {
-            out.Put(in[i + 1]);
-            i += 2;
-        } else {
-            out.Put(JisPairToSjis(b & 0x7F, in[i + 1] & 0x7F));
-            i += 2;
+            *o++ = b;
+            ++p;
+            continue;
         }
+        const Byte next = end - p >= 2 ? p[1] : 0;
+        if (b == 0x8E) {
+            *o++ = next;
+        } else {
+            const BytePair s = JisPairToSjis(b & 0x7F, next & 0x7F);
+            o[0] = s.first;
+            o[1] = s.second;
+            o += 2;
+        }
+        p += 2;
     }
-    return std::move(out).Take();
+    out.resize(static_cast<std::size_t>(o - reinterpret_cast<Byte*>(out.data())));
+    return out;
 }
 
 std::string JisToEuc(std::string_view text) {
