@@ -1,5 +1,7 @@
 #include "app/TfrmMain.h"
 
+#include "app/ResultView.h"
+
 #include <QAction>
 #include <QAbstractItemView>
 #include <QActionGroup>
@@ -28,6 +30,7 @@
 #include "config/IniFile.h"
 #include "process/AppContext.h"
 #include "process/IndexDirectories.h"
+#include "process/Launchers.h"
 #include "process/QtText.h"
 #include "process/RunCommand.h"
 
@@ -165,9 +168,7 @@ void TfrmMain::CreateControls() {
     tabResult = Named(new QWidget, "tabResult");
     auto* resultLayout = new QVBoxLayout(tabResult);
     resultLayout->setContentsMargins(0, 0, 0, 0);
-    edtResult = Named(new QTextEdit(tabResult), "edtResult");
-    edtResult->setReadOnly(true);
-    edtResult->setLineWrapMode(QTextEdit::NoWrap);
+    edtResult = Named(new ResultView(m_ctx, tabResult), "edtResult");
     edtResult->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     resultLayout->addWidget(edtResult);
     pge->addTab(tabResult, QStringLiteral("検索結果(&1)"));
@@ -228,6 +229,9 @@ void TfrmMain::CreateControls() {
     connect(btnSearch, &QPushButton::clicked, this, &TfrmMain::btnSearchClick);
     connect(cboSortType, &QComboBox::activated, this, &TfrmMain::cboSortTypeClick);
     connect(chkShowContents, &QCheckBox::clicked, this, &TfrmMain::chkShowContentsClick);
+    connect(edtResult, &ResultView::escapePressed, this, [this] { cboKeyword->setFocus(); });
+    connect(edtResult, &ResultView::statusMessage, stb, [this](const QString& text) { stb->showMessage(text); });
+    connect(edtResult, &ResultView::openHitRequested, this, &TfrmMain::OpenHit);
     cboListCount->lineEdit()->installEventFilter(this);
     cboKeyword->installEventFilter(this);
     cboKeyword->lineEdit()->installEventFilter(this);
@@ -489,7 +493,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 
 void TfrmMain::FormCloseQuery() {
     Settings& s = m_ctx.settings;
-    edtResult->clear();
+    edtResult->Clear();
     s.Window.ShowIndexDir = mnuShowIndexDirectory->isChecked() ? "1" : "0";
     SyncSortState(1);
     const int historyCount = ParseCount(s.Search.FormulaHistoryCount, -1);
@@ -776,6 +780,7 @@ void TfrmMain::RunSearch(const QString& query) {
     if (!external) {
         pge->setCurrentWidget(tabResult);
         edtResult->setFocus();
+        edtResult->Clear();
         SetResultText(kSearching);
     }
     QCoreApplication::processEvents();
@@ -816,23 +821,16 @@ void TfrmMain::RunSearch(const QString& query) {
     if (!ResultsAsHtml(s)) {
         pge->setCurrentWidget(tabResult);
         edtResult->setFocus();
-        LoadResultList(m_resultFilePath);
+        edtResult->LoadResultList(m_resultFilePath, !mnuColored->isChecked());
         ::unlink(m_resultFilePath.c_str());
     }
 }
 
-void TfrmMain::LoadResultList(const std::string& path) {
-    // Until the hit list is scanned, the result is shown as namazu wrote it, line by line decoded.
-    const std::string bytes = ReadWholeFile(path).value_or(std::string());
-    QString text;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = bytes.find('\n', start);
-        if (end == std::string::npos) end = bytes.size();
-        const std::string line = bytes.substr(start, end - start);
-        text += QString::fromStdString(IsValidUtf8(line) ? line : ConvertEncoding(line, "EUC-JP", "UTF-8"));
-        text += u'\n';
-        start = end + 1;
+
+void TfrmMain::OpenHit(int index) {
+    // Until documents have their own pages, a hit opens in its associated application.
+    (void)index;
+    if (!OpenWithShell(edtResult->CurrentDocumentPath())) {
+        stb->showMessage(QStringLiteral("関連付けされたアプリケーションの起動に失敗しました。"));
     }
-    SetResultText(text);
 }

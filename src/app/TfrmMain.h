@@ -17,6 +17,7 @@ class QPushButton;
 class QStatusBar;
 class QTabWidget;
 class QTextEdit;
+class ResultView;
 class QToolButton;
 class QWidget;
 struct AppContext;
@@ -58,7 +59,7 @@ private:
     SearchMenuState ReadSearchMenus() const;
     bool ResultsInExternalBrowser() const;
     void SetResultText(const QString& text);
-    void LoadResultList(const std::string& path);
+    void OpenHit(int index);
 
     void FormCloseQuery();
     void FormResize();
@@ -108,7 +109,7 @@ private:
     QWidget* pnlBody = nullptr;
     QTabWidget* pge = nullptr;
     QWidget* tabResult = nullptr;
-    QTextEdit* edtResult = nullptr;
+    ResultView* edtResult = nullptr;
     QWidget* tabTextDoc = nullptr;
     QWidget* pnlSubject = nullptr;
     QPushButton* btnPrevious = nullptr;
