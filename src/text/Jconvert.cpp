@@ -116,7 +116,7 @@ private:
 };
 
 constexpr Byte kToDoubleByte[] = {kEsc, '$', 'B'};
-// JIS X 0201 Roman, as mail software of the time expected.
+// Double-byte mode is left for JIS X 0201 Roman, not ASCII.
 constexpr Byte kToSingleByte[] = {kEsc, '(', 'J'};
 
 // The shared shape of the conversions to JIS: line breaks and 7-bit bytes leave double-byte
@@ -175,6 +175,12 @@ JapaneseCode DetectJapaneseCode(std::string_view text) {
     int result = jcAscii;
     std::size_t p = 1;
     while ((result == jcAscii || result == jcEucOrSjis) && p < length) {
+        // Most bytes of most texts are 7-bit and decide nothing.
+        for (const Byte* d = in.data(); p < length; ++p) {
+            const Byte c = d[p - 1];
+            if (c < 0x08 || c > 0x7F || c == kEsc) break;
+        }
+        if (p >= length) break;
         const Byte b = at(p);
         const Byte next = at(p + 1);
         if (b == kEsc) {

@@ -121,6 +121,8 @@ std::string DecodeMimeHeader(std::string_view line) {
     // Each pass finds the first marker of the whole line again, so an encoded word may yield
     // another marker. Only the last 15 bytes before an edit can take part in a new match, so the
     // search resumes there instead of at the start; the result is the same, in linear time.
+    // Nearly every line has no marker at all; no edit can make one where no "=?" stands.
+    if (line.find("=?") == std::string_view::npos) return std::string(line);
     Line text(line);
     std::string encoded;
     while (text.AdvancePastMarker()) {
