@@ -1,0 +1,57 @@
+#!/bin/sh
+# Re-records the namazu result files in this folder with the real mknmz and namazu
+# (see README.txt for what each file is). Needs namazu2, namazu2-index-tools, libnkf-perl,
+# libtext-kakasi-perl. Indexes and documents are built under /tmp/quarrow-fixtures, so the
+# paths inside the results are stable.
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+root=/tmp/quarrow-fixtures
+rm -rf "$root"
+mkdir -p "$root/docs" "$root/index" "$root/corpus" "$root/index-corpus"
+cp -p "$here/../docs"/* "$root/docs/"
+
+# 150 generated documents that all hold "corpusword" and "灯台"; the even ones in EUC-JP.
+perl -CO -Mutf8 -e '
+  my @en = qw(harbour lighthouse keeper lens beam storm boat fisher market museum);
+  my @ja = ("港", "灯台", "灯台守", "レンズ", "嵐", "漁船", "朝市", "博物館");
+  srand(7);
+  for my $i (1 .. 150) {
+    open(my $f, ">:utf8", sprintf("%s/doc%03d.txt", $ARGV[0], $i)) or die;
+    print $f "Document $i docmarker$i corpusword\n";
+    for (1 .. 3) {
+      print $f join(" ", map { $en[int rand @en] } 1 .. 12), "\n";
+      print $f join("の", map { $ja[int rand @ja] } 1 .. 8), "の灯台。\n";
+    }
+    close $f;
+  }' "$root/corpus"
+for f in "$root"/corpus/doc*[02468].txt; do
+  iconv -f UTF-8 -t EUC-JP "$f" > "$f.euc" && mv "$f.euc" "$f"
+done
+touch -d '2024-04-01 12:00:00 UTC' "$root"/docs/* "$root"/corpus/*
+
+ja() { env -u LC_ALL -u LANGUAGE -u LC_MESSAGES -u LC_CTYPE LANG=ja_JP.eucJP "$@"; }
+c() { env -u LC_ALL -u LANGUAGE -u LC_MESSAGES -u LC_CTYPE LANG=C "$@"; }
+
+ja perl /usr/bin/mknmz --output-dir="$root/index" "$root/docs" > "$root/mknmz.log" 2>&1
+ja perl /usr/bin/mknmz --output-dir="$root/index-corpus" "$root/corpus" >> "$root/mknmz.log" 2>&1
+
+# The query goes to namazu in EUC-JP, the index's code.
+q_ja=$(printf '灯台' | iconv -f UTF-8 -t EUC-JP)
+q_and=$(printf '灯台 and lighthouse' | iconv -f UTF-8 -t EUC-JP)
+
+ja namazu --output="$here/plain-ja-query-ja.txt" "$q_ja" "$root/index"
+ja namazu --output="$here/plain-ja-query-en.txt" lighthouse "$root/index"
+ja namazu --output="$here/plain-ja-query-and.txt" "$q_and" "$root/index"
+ja namazu --short --output="$here/plain-ja-query-ja-short.txt" "$q_ja" "$root/index"
+ja namazu --max=3 --output="$here/plain-ja-query-ja-max3.txt" "$q_ja" "$root/index"
+ja namazu --sort=field:subject --ascending --output="$here/plain-ja-query-ja-by-subject.txt" "$q_ja" "$root/index"
+ja namazu --output="$here/plain-ja-no-hit.txt" nosuchwordanywhere "$root/index"
+ja namazu --all --output="$here/plain-ja-all-150-hits.txt" corpusword "$root/index-corpus"
+c namazu --output="$here/plain-c-query-en.txt" lighthouse "$root/index"
+c namazu --output="$here/plain-c-query-ja.txt" "$q_ja" "$root/index"
+c namazu --all --output="$here/plain-c-all-150-hits.txt" corpusword "$root/index-corpus"
+ja namazu --html --output="$here/html-ja-query-ja.html" "$q_ja" "$root/index"
+ja namazu --html --output="$here/html-ja-query-en.html" lighthouse "$root/index"
+ja namazu --html --all --output="$here/html-ja-all-150-hits.html" corpusword "$root/index-corpus"
+c namazu --html --output="$here/html-c-query-en.html" lighthouse "$root/index"
+c namazu --html --output="$here/html-c-query-ja.html" "$q_ja" "$root/index"
