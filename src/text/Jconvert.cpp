@@ -77,8 +77,8 @@ private:
     std::size_t m_size;
 };
 
-// Output written through a raw pointer into a string sized for the worst case up front;
-// the conversions run over whole documents and per-byte push_back costs too much.
+// Output written through a pointer into a string that grows in large steps: the conversions
+// run over whole documents, and per-byte push_back costs too much there.
 class Output {
 public:
     explicit Output(std::size_t capacity) : m_text(capacity, '\0'), m_next(Begin()) {}
