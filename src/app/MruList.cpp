@@ -6,9 +6,13 @@
 
 namespace {
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
-std::string ItemKey(std::size_t index) { return "Item_" + std::to_string(index); }
+std::string ItemKey(std::size_t index) {
+    return "Item_" + std::to_string(index);
+}
 
 }  // namespace
 

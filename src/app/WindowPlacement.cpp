@@ -96,8 +96,9 @@ std::optional<RestoredPlacement> PlacementToRestore(const IniFile& ini, std::str
     const auto stored = ReadWindowPlacement(ini, section);
     if (!stored) return std::nullopt;
     RestoredPlacement restored;
-    restored.state = stored->state == WindowShowState::Maximized ? WindowShowState::Maximized
-                                                                 : WindowShowState::Normal;
-    if (stored->pixelsPerInch == pixelsPerInch && !IsEmpty(available)) restored.normal = ClampToArea(stored->normal, available);
+    restored.state =
+        stored->state == WindowShowState::Maximized ? WindowShowState::Maximized : WindowShowState::Normal;
+    if (stored->pixelsPerInch == pixelsPerInch && !IsEmpty(available))
+        restored.normal = ClampToArea(stored->normal, available);
     return restored;
 }

@@ -3,13 +3,13 @@
 // INDEX_FOLDER, but only when the program has no settings file yet: a file the user already
 // has is never touched.
 
+#include <unistd.h>
 #include <QCoreApplication>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 #include "config/FileIo.h"
 #include "config/IniFile.h"
@@ -53,7 +53,8 @@ int main(int argc, char* argv[]) {
     ::unlink(draft.c_str());
     if (linked != 0) {
         if (linkError == EEXIST) return 0;
-        std::fprintf(stderr, "quarrow-seed-settings: cannot write %s: %s\n", path.c_str(), std::strerror(linkError));
+        std::fprintf(stderr, "quarrow-seed-settings: cannot write %s: %s\n", path.c_str(),
+                     std::strerror(linkError));
         return 1;
     }
     std::printf("Wrote %s, searching the demo index %s\n", path.c_str(), index.c_str());

@@ -23,7 +23,8 @@ TEST(MruList, AddKeepsTenMostRecentFirstWithoutCaseDuplicates) {
     std::vector<std::string> elevenThenFirst = Numbered("/d", 1, 10);
     elevenThenFirst.push_back("/D1");
     const std::vector<Row> rows = {
-        {"an eleventh entry pushes the oldest out", Numbered("/d", 1, 11),
+        {"an eleventh entry pushes the oldest out",
+         Numbered("/d", 1, 11),
          {"/d11", "/d10", "/d9", "/d8", "/d7", "/d6", "/d5", "/d4", "/d3", "/d2"}},
         {"a known entry moves to the front", {"/a", "/b", "/c", "/a"}, {"/a", "/c", "/b"}},
         {"the front entry stays where it is", {"/a", "/b", "/b"}, {"/b", "/a"}},

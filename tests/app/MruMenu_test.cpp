@@ -1,8 +1,8 @@
 #include "app/MruMenu.h"
 
+#include <gtest/gtest.h>
 #include <QAction>
 #include <QMenu>
-#include <gtest/gtest.h>
 
 #include "config/IniFile.h"
 

@@ -1,7 +1,7 @@
 #include "app/WindowPlacement.h"
 
-#include <climits>
 #include <gtest/gtest.h>
+#include <climits>
 
 #include "config/IniFile.h"
 
@@ -9,10 +9,13 @@ namespace {
 
 const PlacementRect kScreen{0, 0, 1024, 768};
 
-std::string Section(const std::string& keys) { return "[Window]\nSavePosition=1\n" + keys; }
+std::string Section(const std::string& keys) {
+    return "[Window]\nSavePosition=1\n" + keys;
+}
 
 const std::string kGood =
-    "FormVersion=0\nFlags=0\nShowCmd=1\nPixelsPerInch=96\nMinMaxPos=-1,-1,-1,-1\nNormPos=10,20,555,440\nVisible=1\n";
+    "FormVersion=0\nFlags=0\nShowCmd=1\nPixelsPerInch=96\nMinMaxPos=-1,-1,-1,-1\nNormPos=10,20,555,"
+    "440\nVisible=1\n";
 
 }  // namespace
 
@@ -56,7 +59,8 @@ TEST(WindowPlacement, BrokenOrMissingValuesGiveNoPlacement) {
     const Row rows[] = {
         {"complete record", kGood, true},
         {"blanks around the numbers", with("NormPos", " 10, 20 ,555 , 440 "), true},
-        {"Flags, MinMaxPos and Visible are not needed", "ShowCmd=1\nPixelsPerInch=96\nNormPos=1,2,300,400\n", true},
+        {"Flags, MinMaxPos and Visible are not needed", "ShowCmd=1\nPixelsPerInch=96\nNormPos=1,2,300,400\n",
+         true},
         {"broken MinMaxPos is ignored", with("MinMaxPos", "junk"), true},
         {"no section at all", "", false},
         {"NormPos missing", with("NormPos", ""), false},
