@@ -14,6 +14,7 @@ namespace {
 
 constexpr int kMargin = 2;
 constexpr int kTabColumns = 8;
+constexpr qint64 kFrameMs = 20;
 
 bool IsAscii(const std::string& bytes) {
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -80,6 +81,8 @@ QtOutputView::QtOutputView(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
     m_charWidth = std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('0')));
+    m_refreshTimer.setSingleShot(true);
+    connect(&m_refreshTimer, &QTimer::timeout, this, &QtOutputView::RefreshNow);
     UpdateScrollBars();
 }
 
@@ -105,8 +108,8 @@ void QtOutputView::Inserted(int index, int count, int widest) {
     if (m_cursor.line >= index) m_cursor.line += count;
     if (m_current >= index) m_current += count;
     m_widest = std::max(m_widest, widest);
-    UpdateScrollBars();
-    viewport()->update();
+    m_scrollBarsStale = true;
+    Refresh(false);
 }
 
 int QtOutputView::LineWidth(const std::string& line) const { return Columns(line) * m_charWidth; }
@@ -116,6 +119,7 @@ void QtOutputView::Clear() {
     m_current = -1;
     m_widest = 0;
     m_anchor = m_cursor = {};
+    m_scrollBarsStale = m_scrollToCurrent = false;
     UpdateScrollBars();
     viewport()->update();
     emit selectionChanged();
@@ -124,6 +128,11 @@ void QtOutputView::Clear() {
 void QtOutputView::MakeCurrent(int index) {
     if (m_lines.empty()) return;
     m_current = std::clamp(index, 0, LineCount() - 1);
+    m_scrollToCurrent = true;
+    Refresh(false);
+}
+
+void QtOutputView::ScrollToCurrent() {
     QScrollBar* bar = verticalScrollBar();
     const int first = bar->value();
     if (m_current < first) {
@@ -133,8 +142,40 @@ void QtOutputView::MakeCurrent(int index) {
     }
 }
 
-void QtOutputView::Repaint() {
-    if (isVisible()) viewport()->repaint();
+void QtOutputView::Repaint() { Refresh(true); }
+
+void QtOutputView::Refresh(bool now) {
+    if (!isVisible()) {
+        ApplyPending();
+        return;
+    }
+    // Output can arrive far faster than a screen shows it: the scroll bars and the lines are
+    // brought up to date at most once per frame, and never later than a frame after a change.
+    const qint64 sinceLast = m_lastRefresh.isValid() ? m_lastRefresh.elapsed() : kFrameMs;
+    if (now && sinceLast >= kFrameMs) {
+        m_refreshTimer.stop();
+        RefreshNow();
+    } else if (!m_refreshTimer.isActive()) {
+        m_refreshTimer.start(static_cast<int>(std::clamp<qint64>(kFrameMs - sinceLast, 0, kFrameMs)));
+    }
+}
+
+void QtOutputView::RefreshNow() {
+    m_lastRefresh.start();
+    ApplyPending();
+    viewport()->repaint();
+}
+
+void QtOutputView::ApplyPending() {
+    m_applying = true;
+    if (m_scrollBarsStale) UpdateScrollBars();
+    if (m_scrollToCurrent) ScrollToCurrent();
+    m_scrollBarsStale = m_scrollToCurrent = false;
+    m_applying = false;
+}
+
+void QtOutputView::scrollContentsBy(int, int) {
+    if (!m_applying) viewport()->update();
 }
 
 void QtOutputView::SetRunFlag(int flag) {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QString>
 #include <string>
 #include <vector>
@@ -52,6 +54,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
 private:
     struct Position {
@@ -63,6 +66,10 @@ private:
     void Inserted(int index, int count, int widest);
     int LineWidth(const std::string& line) const;
     void UpdateScrollBars();
+    void Refresh(bool now);
+    void RefreshNow();
+    void ApplyPending();
+    void ScrollToCurrent();
     int LineHeight() const;
     int VisibleLines() const;
     Position PositionAt(const QPoint& point) const;
@@ -75,4 +82,9 @@ private:
     int m_charWidth = 1;
     Position m_anchor;
     Position m_cursor;
+    QElapsedTimer m_lastRefresh;
+    QTimer m_refreshTimer;
+    bool m_scrollBarsStale = false;
+    bool m_scrollToCurrent = false;
+    bool m_applying = false;
 };

@@ -207,15 +207,20 @@ void InsertBeforeLast(OutputView& view, std::vector<std::string>& lines) {
 void CaptureOutput(int readFd, OutputView& view) {
     CaptureSplitter splitter;
     std::vector<std::string> lines;
-    char buffer[kCaptureSliceSize];
+    std::vector<char> buffer(kBatchBytes);
 
     // Returns true when the output has ended.
     auto readBatch = [&] {
         std::size_t total = 0;
         while (total < kBatchBytes) {
-            const ssize_t n = ::read(readFd, buffer, sizeof buffer);
+            // One read takes what the pipe holds; the splitter gets it in slices as if each
+            // slice had been a read of its own.
+            const ssize_t n = ::read(readFd, buffer.data(), kBatchBytes - total);
             if (n > 0) {
-                splitter.Feed(std::string_view(buffer, static_cast<std::size_t>(n)), lines);
+                const std::string_view got(buffer.data(), static_cast<std::size_t>(n));
+                for (std::size_t at = 0; at < got.size(); at += kCaptureSliceSize) {
+                    splitter.Feed(got.substr(at, kCaptureSliceSize), lines);
+                }
                 total += static_cast<std::size_t>(n);
             } else if (n < 0 && errno == EINTR) {
                 continue;

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+#include "process/Prompter.h"
+
+extern char** environ;
+
+// A prompter that only counts: a benchmark has nobody to answer.
+class SilentPrompter final : public Prompter {
+public:
+    int messages = 0;
+    MessageResult Message(const QString& text, const QString&, MessageIcon, MessageButtons) override {
+        std::fprintf(stderr, "message: %s\n", text.toStdString().c_str());
+        ++messages;
+        return MessageResult::Ok;
+    }
+    std::optional<QString> OpenFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<QString> SaveFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<FontChoice> ChooseFont(const FontChoice&) override { return std::nullopt; }
+    void Beep() override {}
+};
+
+// The reference: the same child with stdout and stderr on /dev/null, started and waited for
+// without any runner. `env` entries are "NAME=value" added in front of ours.
+inline double RunDirectSeconds(std::vector<std::string> argv, const std::string& workDir,
+                               const std::vector<std::string>& env = {}) {
+    std::vector<std::string> environment = env;
+    for (char** e = environ; *e; ++e) environment.emplace_back(*e);
+    std::vector<char*> args, envp;
+    for (std::string& a : argv) args.push_back(a.data());
+    args.push_back(nullptr);
+    for (std::string& e : environment) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data()) != 0) return -1;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    posix_spawn_file_actions_destroy(&actions);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+inline double Seconds(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
