@@ -1,0 +1,47 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/PlatformProfile.h"
+#include "config/Settings.h"
+
+// Outside browsers and the desktop's "open": every launcher starts its program detached and
+// returns at once. True when the program could be started; what it does with the page after
+// that is its own business.
+
+// The `NavigatorPath` program with the URL as its argument. False for an empty or missing program.
+bool OpenInNetscape(const std::string& url, const std::string& programPath);
+
+// The system's web browser, `x-www-browser URL`.
+bool OpenInInternetExplorer(const std::string& url);
+
+// The application the desktop associates with a file or URL, through xdg-open. A local file
+// that does not exist counts as a failure, as the shell's "open" reports it.
+bool OpenWithShell(const std::string& target);
+
+// Where a page goes, by the [WebBrowser] settings.
+enum class BrowserLauncher { Embedded, Navigator, InternetExplorer, Shell };
+
+// ShowInBrowser: embedded unless `DisplayTo` is "external"; then by `Type`: "navigator",
+// "internetexplorer", anything else the shell.
+BrowserLauncher ShowInBrowserLauncher(const Settings& settings);
+
+// ShowHtmlDocument: embedded only when `DisplayTo` is "internal"; then "navigator" or, for every
+// other type, the system's web browser.
+BrowserLauncher ShowHtmlDocumentLauncher(const Settings& settings);
+
+// What the help commands show.
+// mnuHelpStart: the program's folder with its separator, then help/start.html.
+std::string HelpStartPath(const PlatformProfile& platform);
+// mnuHelpQuarrow: the program's folder, then /help/index.html.
+std::string HelpIndexPath(const PlatformProfile& platform);
+
+// Namazu's own pages ("manual.html", "tutorial.html"), where they may lie: first the parent of
+// the folder of `namazuPath` + share/namazu/doc/ja/<page>; in the Posix style also where Debian
+// keeps them, <that parent>/share/doc/namazu2/ja/<page> and .../namazu2-common/ja/<page>.
+std::vector<std::string> NamazuDocCandidates(std::string_view namazuPath, std::string_view page, PathStyle style,
+                                             CodePage codePage);
+// The first candidate that exists; the first one when none does (the browser then says so).
+std::string NamazuDocPath(std::string_view namazuPath, std::string_view page, PathStyle style, CodePage codePage);
