@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <string>
+
+#include "app/DocumentDisplay.h"
+
+class QKeyEvent;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+struct AppContext;
+
+// The text page of the search window (objectName "tabTextDoc"): the subject panel with the
+// previous/next buttons and the viewer edtTextContents with its paging keys. The window owns
+// the hits; the page asks it to step through them and tells it what the keys want.
+class TextDocPage final : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TextDocPage)
+
+public:
+    // Opens hit CurrentHit + step; false when there is no such hit (the page then beeps).
+    using HitStepper = std::function<bool(int step)>;
+    // Opens a local path with its associated application; false when that failed.
+    using ShellOpener = std::function<bool(const std::string& path)>;
+
+    explicit TextDocPage(AppContext& ctx, QWidget* parent = nullptr);
+    ~TextDocPage() override;
+
+    // Shows a document: `path` is the hit's local path (it may end in a "#" part), `title` the
+    // hit's Title as namazu wrote it. Makes this page the active page of its tab widget.
+    void ShowTextDocument(const std::string& path, const std::string& title, const TextDisplayOptions& options);
+
+    const std::string& CurrentDocumentPath() const { return m_currentDocumentPath; }
+    // False while the lines of a large document are still being added to the viewer.
+    bool LoadingComplete() const { return m_pending.isEmpty(); }
+    QString SubjectText() const;
+
+    void btnNextClick();
+    void btnPreviousClick();
+
+    void SetHitStepper(HitStepper stepper) { m_stepHit = std::move(stepper); }
+    void SetShellOpener(ShellOpener opener) { m_openWithShell = std::move(opener); }
+
+    QWidget* pnlSubject = nullptr;
+    QPushButton* btnPrevious = nullptr;
+    QPushButton* btnNext = nullptr;
+    QPlainTextEdit* edtTextContents = nullptr;
+
+signals:
+    void statusMessage(const QString& text);
+    // Every line of the document is in the viewer.
+    void documentLoaded();
+    // Enter: the result list becomes the active page (the window runs pgeChange).
+    void resultPageRequested();
+    // Shift+Enter on an HTML document: show it in the embedded browser.
+    void embeddedBrowserRequested(const std::string& path);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Both return true when the key is swallowed.
+    bool edtTextContentsKeyDown(const QKeyEvent* event);
+    bool edtTextContentsKeyPress(const QKeyEvent* event);
+    void StepHit(int step);
+    void ScrollBy(int action);
+    void CaretToFirstVisibleLine();
+    void ShowLineAtTop(int line);
+    void AppendPendingLines();
+    void Activate();
+
+    AppContext& m_ctx;
+    QLabel* lblSubject = nullptr;
+    std::string m_currentDocumentPath;
+    HitStepper m_stepHit;
+    ShellOpener m_openWithShell;
+    // The rest of a large document, added a slice at a time while the window stays responsive.
+    QString m_pending;
+    qsizetype m_pendingPos = 0;
+    int m_loadGeneration = 0;
+};
