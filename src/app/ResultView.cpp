@@ -1,5 +1,6 @@
 #include "app/ResultView.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
@@ -8,6 +9,7 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextLayout>
 #include <QUrl>
 #include <algorithm>
 
@@ -66,6 +68,7 @@ ResultView::ResultView(AppContext& ctx, QWidget* parent)
 ResultView::~ResultView() = default;
 
 void ResultView::ResetHits() {
+    m_mouseBlock = -1;
     m_hits.clear();
     m_hitCount = 0;
     m_charKinds.clear();
@@ -223,12 +226,56 @@ void ResultView::keyPressEvent(QKeyEvent* event) {
 }
 
 int32_t ResultView::OffsetAtPoint(const QPoint& point) const {
-    const QTextCursor cursor = cursorForPosition(point);
-    int pos = cursor.position();
-    // The caret position nearest to the point lies after the character when the point is on
-    // its right half; the character under the point is the one before.
-    if (pos > cursor.block().position() && point.x() < cursorRect(cursor).x()) --pos;
-    return m_map.OffsetAt(pos);
+    // The text document's own hit test walks every block from the first. The mouse mostly
+    // moves a few pixels, so the search starts at the block of the last movement and steps to
+    // its neighbours; after a jump it halves the range of blocks.
+    QTextDocument* doc = document();
+    const QAbstractTextDocumentLayout* layout = doc->documentLayout();
+    const QPointF at(point.x() + horizontalScrollBar()->value(), point.y() + verticalScrollBar()->value());
+    const int last = doc->blockCount() - 1;
+    auto top = [&](int number) { return layout->blockBoundingRect(doc->findBlockByNumber(number)).top(); };
+    // The last block whose top is at or above the point.
+    int found = -1;
+    if (m_mouseBlock >= 0 && m_mouseBlock <= last) {
+        int number = m_mouseBlock;
+        for (int step = 0; step < 8 && found < 0; ++step) {
+            if (top(number) > at.y()) {
+                if (number == 0) found = 0;
+                else --number;
+            } else if (number == last || top(number + 1) > at.y()) {
+                found = number;
+            } else {
+                ++number;
+            }
+        }
+    }
+    if (found < 0) {
+        int low = 0;
+        int high = last;
+        while (low < high) {
+            const int mid = low + (high - low + 1) / 2;
+            if (top(mid) <= at.y()) {
+                low = mid;
+            } else {
+                high = mid - 1;
+            }
+        }
+        found = low;
+    }
+    m_mouseBlock = found;
+    const QTextBlock block = doc->findBlockByNumber(found);
+    const QTextLayout* text = block.layout();
+    const QPointF origin = layout->blockBoundingRect(block).topLeft() - text->boundingRect().topLeft();
+    const QPointF local = at - origin;
+    int inBlock = 0;
+    for (int i = 0; i < text->lineCount(); ++i) {
+        const QTextLine line = text->lineAt(i);
+        if (i + 1 == text->lineCount() || local.y() < line.rect().bottom()) {
+            inBlock = line.xToCursor(local.x(), QTextLine::CursorOnCharacter);
+            break;
+        }
+    }
+    return m_map.OffsetAt(block.position() + inBlock);
 }
 
 void ResultView::edtResultMouseMove(const QPoint& point) {
@@ -245,7 +292,9 @@ void ResultView::SetHandCursor(bool hand) {
 }
 
 void ResultView::mouseMoveEvent(QMouseEvent* event) {
-    QTextEdit::mouseMoveEvent(event);
+    // Without a button held the text control only looks for links and list markers under the
+    // mouse, block by block through the whole text; this view has neither.
+    if (event->buttons() != Qt::NoButton) QTextEdit::mouseMoveEvent(event);
     edtResultMouseMove(event->position().toPoint());
 }
 

@@ -90,5 +90,6 @@ private:
     std::string m_currentDocumentPath;
     int32_t m_lastMousePos = 0;
     bool m_handShown = false;
+    mutable int m_mouseBlock = -1;  // block under the last mouse movement, where the next search starts
     ExternalOpener m_openExternal;
 };

@@ -1,0 +1,158 @@
+// Loading a 10,000-hit namazu result into the result list (read, scan, decode, colour, map)
+// against loading the same file into the same kind of view as plain text; and the cost of one
+// mouse movement over a large and a small result.
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QDir>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+
+#include "NamazuFixture.h"
+#include "TestSupport.h"
+#include "app/ResultView.h"
+#include "config/FileIo.h"
+#include "config/Settings.h"
+#include "process/AppContext.h"
+#include "text/CodePage.h"
+
+namespace {
+
+constexpr int kDocuments = 10000;
+
+double Seconds(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void Write(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}
+
+// A third HTML pages with Japanese titles, a third text files with Japanese names (namazu then
+// writes the UTF-8 name as the title, inside EUC-JP), a third English text files.
+void GenerateCorpus(const std::string& folder) {
+    static const char* const words[] = {"港", "灯台", "レンズ", "嵐", "漁船", "朝市", "博物館", "階段", "潮", "岬"};
+    QDir().mkpath(QString::fromStdString(folder));
+    for (int i = 1; i <= kDocuments; ++i) {
+        std::string japanese;
+        for (int w = 0; w < 12; ++w) japanese += std::string(words[(i * 7 + w * 3) % 10]) + "の";
+        const std::string n = std::to_string(i);
+        switch (i % 3) {
+        case 0:
+            Write(folder + "/page" + n + ".html",
+                  ConvertEncoding("<html><head><title>灯台の記録 第" + n + "号</title></head><body>corpusword " + japanese +
+                                      "</body></html>\n",
+                                  "UTF-8", "EUC-JP"));
+            break;
+        case 1:
+            Write(folder + "/灯台メモ " + n + ".txt", "corpusword " + japanese + "\n");
+            break;
+        default:
+            Write(folder + "/note" + n + ".txt",
+                  "corpusword harbour lighthouse keeper lens beam storm boat number " + n + "\n");
+            break;
+        }
+    }
+}
+
+void SettleEvents() {
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    // Indexing the corpus takes minutes: the result is kept beside the program for later runs.
+    const std::string result = QCoreApplication::applicationDirPath().toStdString() + "/resultlist-10k.txt";
+    if (!FileExists(result)) {
+        QTemporaryDir work;
+        const std::string docs = work.path().toStdString() + "/docs";
+        GenerateCorpus(docs);
+        NamazuFixture index(docs);
+        if (!index.Built()) {
+            std::fprintf(stderr, "mknmz failed:\n%s\n", index.BuildLog().c_str());
+            return 1;
+        }
+        WriteFileAtomically(result, index.Search("corpusword", {"--all"}));
+    }
+    const std::string bytes = ReadWholeFile(result).value_or("");
+
+    TempProgramDir dir;
+    FakePrompter prompter;
+    AppContext ctx;
+    ctx.platform = dir.Profile();
+    ctx.prompter = &prompter;
+    ctx.settings = InitSettings(ctx.platform);
+
+    ResultView ours(ctx);
+    ours.resize(800, 600);
+    ours.show();
+    QTextEdit plain;
+    plain.setReadOnly(true);
+    plain.setUndoRedoEnabled(false);
+    plain.setLineWrapMode(QTextEdit::NoWrap);
+    plain.resize(800, 600);
+    plain.show();
+    SettleEvents();
+
+    double oursSeconds = 1e9;
+    double plainSeconds = 1e9;
+    bool loaded = true;
+    for (int round = 0; round < 5; ++round) {
+        auto start = std::chrono::steady_clock::now();
+        const std::string file = ReadWholeFile(result).value_or("");
+        plain.setPlainText(QString::fromUtf8(file.data(), static_cast<qsizetype>(file.size())));
+        SettleEvents();
+        plainSeconds = std::min(plainSeconds, Seconds(start));
+
+        start = std::chrono::steady_clock::now();
+        loaded = ours.LoadResultList(result, true) && loaded;
+        SettleEvents();
+        oursSeconds = std::min(oursSeconds, Seconds(start));
+    }
+    const bool complete = loaded && ours.HitCount() == kDocuments &&
+                          std::all_of(ours.Hits().begin(), ours.Hits().end(), [](const HitRecord& h) { return !h.Uri.empty(); });
+    std::printf("resultlist-10k: ratio %.2f  (ours/plain, target <= 2.0) ours %.3f s, plain %.3f s, %zu bytes, %d hits%s\n",
+                oursSeconds / plainSeconds, oursSeconds, plainSeconds, bytes.size(), ours.HitCount(),
+                complete ? "" : "  HITS MISSING");
+
+    // Mouse movement: the same path of small steps over the large result and over a two-hit one,
+    // as a hand moves the mouse down and across the lines.
+    auto moveCost = [&](int events) {
+        const int height = ours.viewport()->height();
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < events; ++i) {
+            const QPointF at(5 + (i * 3) % 400, 5 + (i / 2) % (height - 10));
+            QMouseEvent move(QEvent::MouseMove, at, ours.viewport()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                             Qt::NoModifier);
+            QCoreApplication::sendEvent(ours.viewport(), &move);
+        }
+        return Seconds(start) / events * 1e6;
+    };
+    // The text document lays itself out lazily, in the background and as the view scrolls; the
+    // movements are measured on a finished layout.
+    auto finishLayout = [&] {
+        ours.document()->documentLayout()->blockBoundingRect(ours.document()->lastBlock());
+        SettleEvents();
+    };
+    finishLayout();
+    ours.verticalScrollBar()->setValue(ours.verticalScrollBar()->maximum() / 2);
+    const double largeMicros = moveCost(20000);
+    dir.WriteFile("small.txt", "Results:\n\n1. a (score: 1)\n/a.txt (1 bytes)\n\n\n2. b (score: 1)\n/b.txt (1 bytes)\n\n\nend\n");
+    ours.LoadResultList(dir.Path("small.txt"), true);
+    finishLayout();
+    const double smallMicros = moveCost(20000);
+    std::printf("resultlist-mousemove: ratio %.2f  (10k hits/2 hits, target <= 1.5) %.2f us per move with 10k hits, "
+                "%.2f us with 2 hits\n",
+                largeMicros / smallMicros, largeMicros, smallMicros);
+    return complete && prompter.calls.empty() ? 0 : 1;
+}
