@@ -28,11 +28,19 @@ public:
 };
 
 // The reference: the same child with stdout and stderr on /dev/null, started and waited for
-// without any runner. `env` entries are "NAME=value" added in front of ours.
+// without any runner. `env` entries ("NAME=value") replace ours of the same name; with
+// `namazuLocale` the locale variables that would override LANG are dropped as well.
 inline double RunDirectSeconds(std::vector<std::string> argv, const std::string& workDir,
-                               const std::vector<std::string>& env = {}) {
+                               const std::vector<std::string>& env = {}, bool namazuLocale = false) {
     std::vector<std::string> environment = env;
-    for (char** e = environ; *e; ++e) environment.emplace_back(*e);
+    for (char** e = environ; *e; ++e) {
+        const std::string entry(*e);
+        const std::string name = entry.substr(0, entry.find('='));
+        bool dropped = namazuLocale && (name == "LANGUAGE" || name == "LC_ALL" || name == "LC_MESSAGES" ||
+                                        name == "LC_CTYPE");
+        for (const std::string& set : env) dropped = dropped || set.substr(0, set.find('=')) == name;
+        if (!dropped) environment.push_back(entry);
+    }
     std::vector<char*> args, envp;
     for (std::string& a : argv) args.push_back(a.data());
     args.push_back(nullptr);

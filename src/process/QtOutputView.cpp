@@ -14,7 +14,7 @@ namespace {
 
 constexpr int kMargin = 2;
 constexpr int kTabColumns = 8;
-constexpr qint64 kFrameMs = 20;
+constexpr qint64 kFrameMs = 40;
 
 bool IsAscii(const std::string& bytes) {
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });

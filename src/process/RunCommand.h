@@ -30,6 +30,7 @@ std::vector<EnvironmentChange> NamazuEnvironment();
 // `workDir` and returns when the child has ended, with every descriptor it opened closed.
 // stdin is /dev/null. `view` is used in Capture mode only. Start failures are told through
 // `prompter`; `codePage` is the code page of `commandLine` and `workDir`, for that message.
+// Capture without a view runs as Hidden. `environment` changes what the child inherits.
 // Returns false when the child could not be started (or the pipe could not be made).
 // The child's exit code is not examined.
 //

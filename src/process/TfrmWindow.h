@@ -11,8 +11,8 @@ class QMenu;
 
 // The console output window: one read-only view `edt` that captured runs write into, with a
 // Copy popup. A modeless top-level window; it refuses to close while its view's run flag is
-// not 1 and destroys itself (deleteLater) when it closes, so a caller keeps it in a
-// QPointer<TfrmWindow>, which empties itself then.
+// not 1 and destroys itself (deleteLater) when it closes: create it with new, without a parent,
+// and keep it in a QPointer<TfrmWindow>, which empties itself then.
 //
 // Caller contract:
 //   auto* w = new TfrmWindow();  w->setWindowTitle(...);  w->show();
