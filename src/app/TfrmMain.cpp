@@ -1,6 +1,9 @@
 #include "app/TfrmMain.h"
 
+#include "app/MruMenu.h"
 #include "app/ResultView.h"
+#include "app/WindowPlacement.h"
+#include "dialogs/TfrmAbout.h"
 
 #include <QAction>
 #include <QAbstractItemView>
@@ -29,6 +32,7 @@
 #include "config/FileIo.h"
 #include "config/IniFile.h"
 #include "process/AppContext.h"
+#include "process/DriveTable.h"
 #include "process/IndexDirectories.h"
 #include "process/Launchers.h"
 #include "process/QtText.h"
@@ -259,7 +263,8 @@ void TfrmMain::CreateMenus() {
     mnuSelectAlias = AddAction(mnuSearch, "mnuSelectAlias", QStringLiteral("エイリアスから選択(&A)..."));
     mnuSelectAlias->setShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
     mnuRecentDirectory = menu(mnuSearch, "mnuRecentDirectory", QStringLiteral("最近使ったディレクトリ(&T)"));
-    mnuRecentDirectory->setEnabled(false);
+    MRUManager = new MruMenu(mnuRecentDirectory, m_ctx.platform.codePage, this);
+    connect(MRUManager, &MruMenu::EntryChosen, this, &TfrmMain::MRUManagerClick);
     mnuSearch->addSeparator();
     mnuSetNamazurc = AddAction(mnuSearch, "mnuSetNamazurc", QStringLiteral("namazurc の設定(&S)..."));
     mnuSearch->addSeparator();
@@ -360,6 +365,8 @@ void TfrmMain::CreateMenus() {
     mnuHelp->addSeparator();
     mnuHelpAbout = AddAction(mnuHelp, "mnuHelpAbout", QStringLiteral("バージョン情報(&A)..."));
 
+    connect(mnuHelpAbout, &QAction::triggered, this, &TfrmMain::mnuHelpAboutClick);
+    connect(mnuShowDriveInfo, &QAction::triggered, this, &TfrmMain::mnuShowDriveInfoClick);
     // Ends the program without the saving that closing the window does.
     connect(mnuExit, &QAction::triggered, this, [] { QCoreApplication::exit(0); });
     connect(mnuShowStatusBar, &QAction::triggered, this, [this] { mnuShowStatusBarClick(true); });
@@ -465,6 +472,8 @@ void TfrmMain::ApplySettings() {
         const QRect area = screen->geometry();
         move((area.width() - 545) / 2, (area.height() - 420) / 2);
     }
+    m_savePlacement = s.Window.SavePosition == "1";
+    if (m_savePlacement) RestorePlacement();
 
     // 15-16: caption and query history.
     UpdateCaption();
@@ -502,14 +511,74 @@ void TfrmMain::FormCloseQuery() {
         if (s.QueryHistory.size() < static_cast<std::size_t>(i)) s.QueryHistory.resize(static_cast<std::size_t>(i));
         s.QueryHistory[static_cast<std::size_t>(i - 1)] = ToProgram(cboKeyword->itemText(i - 1));
     }
-    if (IsReadOnlyFile(s.SettingsPath)) return;
+    if (IsReadOnlyFile(s.SettingsPath)) {
+        m_savePlacement = false;  // nothing at all is written to a read-only file
+        return;
+    }
     SaveSettings(s.SettingsPath, s, m_ctx.platform.codePage);
+    IniFile ini = ReadSettingsIni();
+    MRUManager->Save(ini);
+    if (m_savePlacement) StorePlacement(ini);
+    ini.Save(s.SettingsPath);  // a failure here is ignored; the window still closes
+}
+
+IniFile TfrmMain::ReadSettingsIni() const {
+    return IniFile(FileTextToProgram(m_ctx.platform.codePage,
+                                     ReadWholeFile(m_ctx.settings.SettingsPath).value_or(std::string())));
+}
+
+namespace {
+int ScreenDpi(const QScreen* screen) { return screen ? qRound(screen->logicalDotsPerInch()) : 96; }
+}  // namespace
+
+void TfrmMain::RestorePlacement() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect a = screen->availableGeometry();
+    const auto placement = PlacementToRestore(ReadSettingsIni(), "Window", ScreenDpi(screen),
+                                              {a.x(), a.y(), a.x() + a.width(), a.y() + a.height()});
+    if (!placement) return;
+    if (placement->normal) {
+        const PlacementRect& r = *placement->normal;
+        setGeometry(r.left, r.top, r.Width(), r.Height());
+    }
+    if (placement->state == WindowShowState::Maximized) setWindowState(Qt::WindowMaximized);
+}
+
+void TfrmMain::StorePlacement(IniFile& ini) const {
+    const QRect r = normalGeometry().isValid() ? normalGeometry() : geometry();
+    const WindowShowState state = isMinimized()   ? WindowShowState::Minimized
+                                  : isMaximized() ? WindowShowState::Maximized
+                                                  : WindowShowState::Normal;
+    WriteWindowPlacement(ini, "Window",
+                         {{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()}, state,
+                          ScreenDpi(QGuiApplication::primaryScreen()), isVisible()});
 }
 
 void TfrmMain::FormShow() {
     pge->setCurrentWidget(tabResult);
     cboKeyword->setFocus();
     mnuStayOnTopClick(false);
+    MRUManager->Load(ReadSettingsIni());
+    for (const std::string& entry : MRUManager->List().Entries()) cboIndexDir->addItem(ToUi(entry));
+}
+
+void TfrmMain::MRUManagerClick(const std::string& entry) {
+    cboIndexDir->setEditText(ToUi(entry));
+    ParseIndexDirectories(TrimBlanksAndControls(entry), m_ctx.settings, m_ctx.platform.codePage);
+}
+
+void TfrmMain::mnuHelpAboutClick() {
+    TfrmAbout about(m_ctx, this);
+    about.exec();
+}
+
+void TfrmMain::mnuShowDriveInfoClick() {
+    m_ctx.drives = ListDrives();
+    if (m_ctx.drives.empty()) return;
+    QString text;
+    for (const std::string& line : m_ctx.drives) text += ToUi(line) + u'\n';
+    m_ctx.prompter->Tell(text, QStringLiteral("ドライブ情報"), MessageIcon::Information);
 }
 
 void TfrmMain::UpdateCaption() {
@@ -823,6 +892,11 @@ void TfrmMain::RunSearch(const QString& query) {
         edtResult->setFocus();
         edtResult->LoadResultList(m_resultFilePath, !mnuColored->isChecked());
         ::unlink(m_resultFilePath.c_str());
+    }
+    const std::string place = ToProgram(cboIndexDir->currentText());
+    if (!MRUManager->List().Contains(place)) {
+        MRUManager->Add(place);
+        cboIndexDir->addItem(ToUi(place));
     }
 }
 

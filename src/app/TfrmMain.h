@@ -18,6 +18,8 @@ class QStatusBar;
 class QTabWidget;
 class QTextEdit;
 class ResultView;
+class MruMenu;
+class IniFile;
 class QToolButton;
 class QWidget;
 struct AppContext;
@@ -60,6 +62,12 @@ private:
     bool ResultsInExternalBrowser() const;
     void SetResultText(const QString& text);
     void OpenHit(int index);
+    IniFile ReadSettingsIni() const;
+    void RestorePlacement();
+    void StorePlacement(IniFile& ini) const;
+    void MRUManagerClick(const std::string& entry);
+    void mnuHelpAboutClick();
+    void mnuShowDriveInfoClick();
 
     void FormCloseQuery();
     void FormResize();
@@ -87,6 +95,8 @@ private:
 
     AppContext& m_ctx;
     bool m_shown = false;
+    bool m_savePlacement = false;
+    MruMenu* MRUManager = nullptr;
     std::string m_resultFilePath;
 
     // Rows and views.

@@ -261,3 +261,59 @@ TEST(TfrmMain, SearchesARealIndexWithTheRealNamazu) {
     }
     EXPECT_EQ(f.Find<QComboBox>("cboKeyword")->itemText(0), QStringLiteral("\"lighthouse\""));
 }
+
+TEST(TfrmMain, AWholeSessionIsRestoredAtTheNextStart) {
+    if (!NamazuFixture::ProgramsAvailable()) GTEST_SKIP() << "namazu or mknmz missing";
+    const NamazuFixture index(TestDataPath("docs"));
+    ASSERT_TRUE(index.Built()) << index.BuildLog();
+    const QString indexFolder = QString::fromStdString(index.IndexFolder());
+    TempProgramDir dir;
+    ::symlink(index.IndexFolder().c_str(), dir.Path("idx").c_str());
+    FakePrompter prompter;
+    {
+        AppContext ctx;
+        ctx.platform = dir.Profile();
+        ctx.prompter = &prompter;
+        ctx.settings = InitSettings(ctx.platform);
+        ctx.settings.Window.SavePosition = "1";
+        TfrmMain window(ctx);
+        window.show();
+        auto* keyword = window.findChild<QComboBox*>(QStringLiteral("cboKeyword"));
+        auto* place = window.findChild<QComboBox*>(QStringLiteral("cboIndexDir"));
+        for (const QString& where : {indexFolder, QStringLiteral("./idx")}) {
+            place->setEditText(where);
+            keyword->setEditText(where == indexFolder ? QStringLiteral("lighthouse") : QStringLiteral("灯台"));
+            window.btnSearchClick();
+        }
+        window.findChild<QAction*>(QStringLiteral("mnuListCountHundred"))->trigger();
+        auto* sort = window.findChild<QComboBox*>(QStringLiteral("cboSortType"));
+        sort->setCurrentText(QStringLiteral("題名"));
+        window.cboSortTypeClick();
+        window.setGeometry(40, 50, 600, 480);
+        window.close();
+    }
+    EXPECT_TRUE(prompter.Messages().empty());
+
+    AppContext ctx;
+    ctx.platform = dir.Profile();
+    ctx.prompter = &prompter;
+    ctx.settings = InitSettings(ctx.platform);
+    EXPECT_EQ(ctx.settings.Search.ListCount, "100");
+    EXPECT_EQ(ctx.settings.Search.Sort, "Title");
+    EXPECT_EQ(ctx.settings.IndexDirectoryText, "./idx");
+    EXPECT_EQ(ctx.settings.QueryHistory.at(0), "灯台");
+    EXPECT_EQ(ctx.settings.QueryHistory.at(1), "lighthouse");
+    TfrmMain window(ctx);
+    window.show();
+    EXPECT_TRUE(window.findChild<QAction*>(QStringLiteral("mnuListCountHundred"))->isChecked());
+    EXPECT_TRUE(window.findChild<QAction*>(QStringLiteral("mnuSortTitle"))->isChecked());
+    auto* place = window.findChild<QComboBox*>(QStringLiteral("cboIndexDir"));
+    ASSERT_EQ(place->count(), 2);
+    EXPECT_EQ(place->itemText(0), QStringLiteral("./idx"));  // most recent first
+    EXPECT_EQ(place->itemText(1), indexFolder);
+    auto* recent = window.findChild<QMenu*>(QStringLiteral("mnuRecentDirectory"));
+    EXPECT_TRUE(recent->isEnabled());
+    EXPECT_EQ(recent->actions().size(), 2);
+    EXPECT_EQ(window.findChild<QComboBox*>(QStringLiteral("cboKeyword"))->itemText(0), QStringLiteral("灯台"));
+    EXPECT_EQ(window.geometry().topLeft(), QPoint(40, 50));
+}
