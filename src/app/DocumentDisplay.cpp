@@ -246,6 +246,11 @@ HitView DecideOpenHit(int index, int hitCount, std::string_view howToOpen, std::
     return HitView::Shell;
 }
 
+QString HitTitleText(std::string_view title) {
+    if (IsValidUtf8(title)) return QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
+    return QString::fromStdString(ConvertEncoding(title, "EUC-JP", "UTF-8"));
+}
+
 std::string HitDocumentPath(std::string_view uri, const PlatformProfile& platform,
                             const std::vector<std::string>& drives) {
     const PathStyle style = platform.pathStyle;

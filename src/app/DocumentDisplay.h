@@ -46,6 +46,10 @@ HitView DecideOpenHit(int index, int hitCount, std::string_view howToOpen, std::
 // "" when the name has none.
 std::string FileExtension(std::string_view path, PathStyle style, CodePage codePage);
 
+// A hit's Title for the subject and title panels: namazu writes titles in EUC-JP, file names
+// used as titles in UTF-8.
+QString HitTitleText(std::string_view title);
+
 // A hit's location as a local path: UriToLocalPath, ExpandProgramRelativePath, ExpandDriveConstant.
 std::string HitDocumentPath(std::string_view uri, const PlatformProfile& platform,
                             const std::vector<std::string>& drives);

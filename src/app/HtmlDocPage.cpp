@@ -15,7 +15,6 @@
 #include "config/FileIo.h"
 #include "process/AppContext.h"
 #include "process/Paths.h"
-#include "text/DisplayText.h"
 
 namespace {
 
@@ -174,8 +173,8 @@ void HtmlDocPage::ShowInBrowser(const std::string& target) {
     Activate();
 }
 
-void HtmlDocPage::ShowHtmlDocument(const std::string& path, const std::string& title) {
-    SetTitleText(QString::fromStdString(DocumentToUtf8(title, false)));
+void HtmlDocPage::ShowHtmlDocument(const std::string& path, const QString& title) {
+    SetTitleText(title);
     pnlTitle->repaint();
     const BrowserLauncher launcher = ShowHtmlDocumentLauncher(m_ctx.settings);
     if (launcher != BrowserLauncher::Embedded) {

@@ -33,8 +33,8 @@ public:
     // A local HTML file or a URL, shown as the settings say: in the embedded browser (this page
     // then becomes the active page) or an outside browser.
     void ShowInBrowser(const std::string& target);
-    // ShowHtmlDocument: an HTML hit; `title` is its Title as namazu wrote it.
-    void ShowHtmlDocument(const std::string& path, const std::string& title);
+    // ShowHtmlDocument: an HTML hit, with `title` on the title panel.
+    void ShowHtmlDocument(const std::string& path, const QString& title);
     // Shift+Enter in the text viewer: the document in the embedded browser, with the focus.
     void ShowInEmbeddedBrowser(const std::string& path);
 

@@ -18,7 +18,6 @@
 #include "process/AppContext.h"
 #include "process/Launchers.h"
 #include "process/Paths.h"
-#include "text/DisplayText.h"
 
 namespace {
 
@@ -118,10 +117,9 @@ void TextDocPage::Activate() {
     }
 }
 
-void TextDocPage::ShowTextDocument(const std::string& path, const std::string& title,
-                                   const TextDisplayOptions& options) {
+void TextDocPage::ShowTextDocument(const std::string& path, const QString& title, const TextDisplayOptions& options) {
     m_currentDocumentPath = path;
-    lblSubject->setText(QString::fromStdString(DocumentToUtf8(title, false)));
+    lblSubject->setText(title);
     lblSubject->repaint();
 
     ++m_loadGeneration;

@@ -28,9 +28,9 @@ public:
     explicit TextDocPage(AppContext& ctx, QWidget* parent = nullptr);
     ~TextDocPage() override;
 
-    // Shows a document: `path` is the hit's local path (it may end in a "#" part), `title` the
-    // hit's Title as namazu wrote it. Makes this page the active page of its tab widget.
-    void ShowTextDocument(const std::string& path, const std::string& title, const TextDisplayOptions& options);
+    // Shows a document: `path` is the hit's local path (it may end in a "#" part), `title` goes
+    // on the subject panel. Makes this page the active page of its tab widget.
+    void ShowTextDocument(const std::string& path, const QString& title, const TextDisplayOptions& options);
 
     const std::string& CurrentDocumentPath() const { return m_currentDocumentPath; }
     // False while the lines of a large document are still being added to the viewer.

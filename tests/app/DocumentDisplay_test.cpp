@@ -310,6 +310,12 @@ TEST(DocumentDisplayTest, SameFileComparesRealPaths) {
     EXPECT_FALSE(IsSameFile("", ""));
 }
 
+TEST(DocumentDisplayTest, HitTitlesAreReadInNamazusCodes) {
+    EXPECT_EQ(HitTitleText("1. \xB9\xC1\xC4\xAE"), QStringLiteral("1. 港町"));  // EUC-JP, also valid Shift_JIS
+    EXPECT_EQ(HitTitleText("2. 灯台メモ 7.txt"), QStringLiteral("2. 灯台メモ 7.txt"));
+    EXPECT_EQ(HitTitleText("3. plain"), QStringLiteral("3. plain"));
+}
+
 TEST(DocumentDisplayTest, HitPathsGoThroughTheLocationChain) {
     PlatformProfile platform;
     platform.programFolder = "/opt/q/";

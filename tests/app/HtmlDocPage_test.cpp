@@ -1,0 +1,217 @@
+#include "app/HtmlDocPage.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QEventLoop>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+#include "NamazuFixture.h"
+#include "TestSupport.h"
+#include "config/FileIo.h"
+#include "process/AppContext.h"
+
+namespace {
+
+constexpr int kLoadTimeout = 30000;
+
+class HtmlDocPageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ctx.platform = dir.Profile();
+        ctx.prompter = &prompter;
+        Settings& s = ctx.settings;
+        s.WebBrowser.DisplayTo = "Internal";
+        s.WebBrowser.Type = "DefaultBrowser";
+        s.Document.HowToOpen = "Define";
+        s.Result.DisplayTo = "WebBrowser";
+        s.Result.UseDriveConstantsWebBrowser = "0";
+        tabs.addTab(resultPage, QStringLiteral("検索結果(&1)"));
+        page = new HtmlDocPage(ctx);
+        tabs.addTab(page, QStringLiteral("HTML文書(&3)"));
+        tabs.resize(640, 480);
+        tabs.show();
+        page->SetShellOpener([this](const std::string& target) {
+            shellOpened.push_back(target);
+            return true;
+        });
+        page->SetResultFileSource([this] { return resultFile; });
+    }
+
+    // Waits for the next page to finish loading; false on a time-out.
+    bool WaitForLoad(QSignalSpy& loads, int count) {
+        while (loads.count() < count) {
+            if (!loads.wait(kLoadTimeout)) return false;
+        }
+        return true;
+    }
+
+    QString PageText() {
+        QString text;
+        QEventLoop loop;
+        page->WebBrowser1()->page()->toPlainText([&](const QString& result) {
+            text = result;
+            loop.quit();
+        });
+        QTimer::singleShot(kLoadTimeout, &loop, &QEventLoop::quit);
+        loop.exec();
+        return text;
+    }
+
+    void RunScript(const QString& script) {
+        QEventLoop loop;
+        page->WebBrowser1()->page()->runJavaScript(script, [&](const QVariant&) { loop.quit(); });
+        QTimer::singleShot(kLoadTimeout, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+
+    TempProgramDir dir;
+    FakePrompter prompter;
+    AppContext ctx;
+    QTabWidget tabs;
+    QWidget* resultPage = new QWidget;
+    HtmlDocPage* page = nullptr;
+    std::vector<std::string> shellOpened;
+    std::string resultFile;
+};
+
+TEST_F(HtmlDocPageTest, BrowserIsMadeOnlyWhenFirstNeeded) {
+    EXPECT_EQ(page->objectName(), QStringLiteral("tabHTMLDoc"));
+    for (const char* name : {"pnlTitle", "btnResult", "btnPreviousW", "btnNextW"}) {
+        EXPECT_NE(page->findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
+    }
+    EXPECT_EQ(page->WebBrowser1(), nullptr);
+    EXPECT_EQ(page->findChild<QWebEngineView*>(), nullptr);
+
+    // Outside browsers never need it.
+    ctx.settings.WebBrowser.DisplayTo = "External";
+    ctx.settings.WebBrowser.Type = "NetscapeNavigator";
+    page->ShowInBrowser(dir.Path("help/start.html"));
+    EXPECT_EQ(shellOpened, std::vector<std::string>{dir.Path("help/start.html")});
+    EXPECT_EQ(page->WebBrowser1(), nullptr);
+    EXPECT_EQ(tabs.currentWidget(), resultPage);
+
+    // Result button: only with the result shown as a web page, written exactly so, and present.
+    ctx.settings.WebBrowser.Type = "DefaultBrowser";
+    resultFile = dir.Path("tmp/result.html");
+    page->btnResult->click();
+    dir.WriteFile("tmp/result.html", "<html></html>");
+    ctx.settings.Result.DisplayTo = "webbrowser";
+    page->btnResult->click();
+    EXPECT_EQ(shellOpened.size(), 1u);
+    ctx.settings.Result.DisplayTo = "WebBrowser";
+    page->btnResult->click();
+    EXPECT_EQ(shellOpened.back(), resultFile);
+}
+
+TEST_F(HtmlDocPageTest, StepButtonsBeepWhenThereIsNoSuchHit) {
+    std::vector<int> steps;
+    bool exists = true;
+    page->SetHitStepper([&](int step) {
+        steps.push_back(step);
+        return exists;
+    });
+    page->btnNextW->click();
+    page->btnPreviousW->click();
+    EXPECT_EQ(prompter.Count("Beep"), 0);
+    exists = false;
+    page->btnNextW->click();
+    EXPECT_EQ(steps, (std::vector<int>{1, -1, 1}));
+    EXPECT_EQ(prompter.Count("Beep"), 1);
+}
+
+TEST_F(HtmlDocPageTest, ProgramHelpPageLoadsInTheEmbeddedBrowser) {
+    const std::string help = std::string(TEST_BINARY_DIR) + "/help/start.html";
+    ASSERT_TRUE(FileExists(help)) << "the build copies help/ beside the program";
+    page->SetFocusOnLoad(true);
+    page->ShowInBrowser(help);
+    ASSERT_NE(page->WebBrowser1(), nullptr);
+    EXPECT_EQ(tabs.currentWidget(), page);
+    QSignalSpy loads(page, &HtmlDocPage::documentComplete);
+    ASSERT_TRUE(WaitForLoad(loads, 1));
+    EXPECT_TRUE(loads.at(0).at(1).toBool());
+    EXPECT_FALSE(page->FocusOnLoad());
+    EXPECT_EQ(page->WebBrowser1()->title(), QStringLiteral("検索式の入力方法"));
+    EXPECT_TRUE(PageText().contains(QStringLiteral("+subject:議事録")));
+}
+
+TEST_F(HtmlDocPageTest, HtmlHitShowsItsTitleAndKeepsItsFragment) {
+    QDir().mkpath(QString::fromStdString(dir.Path("docs")));
+    dir.WriteFile("docs/page.html",
+                  "<html><head><meta charset=\"UTF-8\"><title>港町の案内</title></head>"
+                  "<body><p id=\"top\">灯台</p></body></html>\n");
+    page->ShowHtmlDocument(dir.Path("docs/page.html#top"), QStringLiteral("1. 港町の案内"));
+    EXPECT_EQ(page->TitleText(), QStringLiteral("1. 港町の案内"));
+    EXPECT_EQ(tabs.currentWidget(), page);
+    EXPECT_TRUE(page->FocusOnLoad());
+    QSignalSpy loads(page, &HtmlDocPage::documentComplete);
+    ASSERT_TRUE(WaitForLoad(loads, 1));
+    EXPECT_TRUE(loads.at(0).at(1).toBool());
+    const QUrl url = loads.at(0).at(0).toUrl();
+    EXPECT_EQ(url.toLocalFile(), QString::fromStdString(dir.Path("docs/page.html")));
+    EXPECT_EQ(url.fragment(), QStringLiteral("top"));
+    EXPECT_FALSE(page->FocusOnLoad());
+}
+
+// The search with results as a web page, end to end: real mknmz, real namazu --html, the page
+// in the embedded browser, a link followed from it under the document type "System".
+TEST_F(HtmlDocPageTest, NamazuHtmlResultAndItsLinks) {
+    if (!NamazuFixture::ProgramsAvailable()) GTEST_SKIP() << "namazu and mknmz are not installed";
+    const std::string docs = dir.Path("docs");
+    QDir().mkpath(QString::fromStdString(docs));
+    for (const char* name : {"japanese-eucjp.txt", "japanese-utf8.txt"}) {
+        dir.WriteFile(std::string("docs/") + name, ReadWholeFile(TestDataPath(std::string("viewer/") + name)).value());
+    }
+    NamazuFixture index(docs);
+    ASSERT_TRUE(index.Built()) << index.BuildLog();
+    resultFile = dir.Path("tmp/result.html");
+    dir.WriteFile("tmp/result.html", index.Search("lighthouse", {"--html"}));
+
+    ctx.settings.Document.HowToOpen = "System";
+    tabs.setCurrentWidget(page);  // the HTML page is showing: navigations are examined
+    page->ShowInBrowser(resultFile);
+    QSignalSpy loads(page, &HtmlDocPage::documentComplete);
+    ASSERT_TRUE(WaitForLoad(loads, 1));
+    EXPECT_TRUE(shellOpened.empty()) << "the result file itself is never handed on";
+    const QString text = PageText();
+    EXPECT_TRUE(text.contains(QStringLiteral("japanese-utf8.txt"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("灯台の灯り"))) << "EUC-JP summary readable";
+
+    RunScript(QStringLiteral("document.querySelector('dd a').click();"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !shellOpened.empty(); }, kLoadTimeout));
+    ASSERT_EQ(shellOpened.size(), 1u);
+    EXPECT_EQ(shellOpened[0].rfind(docs + "/japanese-", 0), 0u) << shellOpened[0];
+    QTest::qWait(300);
+    EXPECT_EQ(page->WebBrowser1()->url().toLocalFile(), QString::fromStdString(resultFile));
+}
+
+TEST_F(HtmlDocPageTest, LinkWithADriveConstantIsFollowedToTheDrive) {
+    // {cdrom1} stands for the test's folder.
+    std::string mount = dir.Folder();
+    mount.pop_back();
+    ctx.drives = {"{hd1} => /    [root]", "{cdrom1} => " + mount + "    [TESTDISC]"};
+    ctx.settings.Result.UseDriveConstantsWebBrowser = "1";
+    dir.WriteFile("target.html", "<html><head><title>target</title></head><body>arrived</body></html>\n");
+    dir.WriteFile("links.html", "<html><body><a id=\"disc\" href=\"/{cdrom1}/target.html#end\">disc</a></body></html>\n");
+
+    tabs.setCurrentWidget(page);
+    page->ShowInBrowser(dir.Path("links.html"));
+    QSignalSpy loads(page, &HtmlDocPage::documentComplete);
+    ASSERT_TRUE(WaitForLoad(loads, 1));
+    RunScript(QStringLiteral("document.getElementById('disc').click();"));
+    ASSERT_TRUE(WaitForLoad(loads, 2));
+    const QUrl url = loads.at(1).at(0).toUrl();
+    EXPECT_TRUE(loads.at(1).at(1).toBool());
+    EXPECT_EQ(url.toLocalFile(), QString::fromStdString(dir.Path("target.html")));
+    EXPECT_EQ(url.fragment(), QStringLiteral("end"));
+    EXPECT_EQ(page->WebBrowser1()->title(), QStringLiteral("target"));
+    EXPECT_TRUE(shellOpened.empty());
+}
+
+}  // namespace
