@@ -119,11 +119,11 @@ TEST_F(RunCommandTest, ChildOutputEdgeCases) {
     };
     const Case cases[] = {
         {"blank lines inside one read stay", "printf 'X\\n\\n\\nY\\n'", {"X ", " ", " ", "Y "}},
-        {"blank lines at the end of a read go", "printf 'X\\n\\n'; sleep 0.3; printf 'Y\\n'", {"X ", "Y "}},
+        {"blank lines at the end of a read go", "printf 'X\\n\\n'; sleep 0.5; printf 'Y\\n'", {"X ", "Y "}},
         {"CR LF and lone CR", "printf 'A\\r\\nB\\rC\\r\\n'", {"A ", "B ", "C "}},
         {"no final line feed: the last line still shows", "printf 'A\\nlast'", {"A ", "last "}},
-        {"a line completed after a pause", "printf 'par'; sleep 0.3; printf 'tial\\n'", {"partial "}},
-        {"a zero byte cuts its chunk", "printf 'ab\\000cd\\n'; sleep 0.3; printf 'ef\\n'", {"abef "}},
+        {"a line completed after a pause", "printf 'par'; sleep 0.5; printf 'tial\\n'", {"partial "}},
+        {"a zero byte cuts its chunk", "printf 'ab\\000cd\\n'; sleep 0.5; printf 'ef\\n'", {"abef "}},
         {"stderr is merged", "echo out; sleep 0.2; echo err >&2", {"out ", "err "}},
         {"stdin is closed", "cat; echo after", {"after "}},
         {"a grandchild's output is read too", "(sleep 0.2; echo late) & echo early", {"early ", "late "}},
