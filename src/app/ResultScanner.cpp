@@ -201,10 +201,14 @@ bool IsEucAndUtf8Mix(std::string_view line) {
     return ok;
 }
 
-// The code of a line that is not UTF-8. namazu on Linux writes EUC-JP with file names in UTF-8;
-// otherwise the detection decides, and what it leaves open is taken as EUC-JP.
+// The code of a line that is not UTF-8. namazu on Linux writes EUC-JP with file names as the
+// file system's bytes, and a title taken from a file name may even come out mangled (neither
+// UTF-8 nor EUC-JP): a line with namazu's EUC-JP score marker is EUC-JP whatever else it holds.
+// Otherwise the detection decides, and what it leaves open is taken as EUC-JP.
 LineCode ChooseLineCode(std::string_view line) {
-    if (IsEucAndUtf8Mix(line)) return LineCode::EucJp;
+    if (IsEucAndUtf8Mix(line) || line.find(kScoreMarkersJapanese[0]) != std::string_view::npos) {
+        return LineCode::EucJp;
+    }
     return DetectJapaneseCode(line) == jcSjis ? LineCode::Cp932 : LineCode::EucJp;
 }
 

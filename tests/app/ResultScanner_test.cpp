@@ -365,3 +365,73 @@ TEST(ResultScanner, RealNamazuResults) {
         }
     }
 }
+
+// Result files recorded from namazu (tests/data/results/README.txt says how).
+TEST(ResultScanner, RecordedNamazuResults) {
+    const std::string docs = "/tmp/quarrow-fixtures/docs/";
+    struct Row {
+        const char* file;
+        int hits;
+        QString firstTitle;
+        std::string firstUri;
+    };
+    const QString museum = QStringLiteral("1. 灯台博物館");
+    const QString mail = QStringLiteral("1. 灯台の点検について");
+    const std::vector<Row> rows = {
+        {"plain-ja-query-ja.txt", 8, museum, docs + "page-sjis.html"},
+        {"plain-ja-query-ja-short.txt", 8, museum, docs + "page-sjis.html"},
+        {"plain-ja-query-ja-max3.txt", 3, museum, docs + "page-sjis.html"},
+        {"plain-ja-query-ja-by-subject.txt", 8, QStringLiteral("1. japanese-eucjp.txt"), docs + "japanese-eucjp.txt"},
+        {"plain-ja-query-en.txt", 3, mail, docs + "mail-iso2022jp.eml"},
+        {"plain-ja-query-and.txt", 2, mail, docs + "mail-iso2022jp.eml"},
+        {"plain-ja-all-150-hits.txt", 150, QStringLiteral("1. doc001.txt"), "/tmp/quarrow-fixtures/corpus/doc001.txt"},
+        {"plain-c-query-en.txt", 3, mail, docs + "mail-iso2022jp.eml"},
+        {"plain-c-query-ja.txt", 8, museum, docs + "page-sjis.html"},
+        {"plain-c-all-150-hits.txt", 150, QStringLiteral("1. doc001.txt"), "/tmp/quarrow-fixtures/corpus/doc001.txt"},
+    };
+    for (const Row& row : rows) {
+        QFile file(QString::fromStdString(TestDataPath(std::string("results/") + row.file)));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << row.file;
+        const std::string bytes = file.readAll().toStdString();
+        const ResultScan scan = Scan(bytes);
+        ASSERT_TRUE(scan.scanned) << row.file;
+        ASSERT_EQ(scan.HitCount, row.hits) << row.file;
+        const ResultTextMap map(scan.lines, scan.lineStarts);
+        auto shown = [&](int32_t start, int32_t end) {
+            const int from = map.ViewPosition(start);
+            return map.Text().mid(from, map.ViewPositionAfter(end) - from);
+        };
+        EXPECT_EQ(shown(scan.Hits[0].TitleStart, scan.Hits[0].TitleEnd), row.firstTitle) << row.file;
+        EXPECT_EQ(scan.Hits[0].Uri, row.firstUri) << row.file;
+        for (int i = 0; i < scan.HitCount; ++i) {
+            const HitRecord& hit = scan.Hits[i];
+            EXPECT_EQ(hit.Title.substr(0, std::to_string(i + 1).size() + 2), std::to_string(i + 1) + ". ") << row.file;
+            EXPECT_EQ(hit.Uri.substr(0, 22), "/tmp/quarrow-fixtures/") << row.file << " " << i;
+            EXPECT_EQ(shown(hit.UriStart, hit.UriEnd), QString::fromStdString(hit.Uri)) << row.file << " " << i;
+        }
+        ExpectConsistentMap(scan, map, row.file);
+    }
+
+    QFile none(QString::fromStdString(TestDataPath("results/plain-ja-no-hit.txt")));
+    ASSERT_TRUE(none.open(QIODevice::ReadOnly));
+    const ResultScan empty = Scan(none.readAll().toStdString());
+    EXPECT_FALSE(empty.scanned);
+    EXPECT_EQ(empty.HitCount, 0);
+}
+
+// namazu turns "メモ 2024.txt" into a title that is neither UTF-8 nor EUC-JP: the hit is still
+// found, and the rest of its line still reads.
+TEST(ResultScanner, MangledFileNameTitle) {
+    QFile file(QString::fromStdString(TestDataPath("results/plain-ja-query-ja.txt")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const ResultScan scan = Scan(file.readAll().toStdString());
+    const auto hit = std::find_if(scan.Hits.begin(), scan.Hits.end(),
+                                  [](const HitRecord& h) { return h.Uri == "/tmp/quarrow-fixtures/docs/メモ 2024.txt"; });
+    ASSERT_NE(hit, scan.Hits.end());
+    EXPECT_FALSE(IsValidUtf8(hit->Title));
+    EXPECT_EQ(hit->Title.substr(hit->Title.size() - 9), " 2024.txt");
+    const ResultTextMap map(scan.lines, scan.lineStarts);
+    const int line = map.LineOfOffset(hit->TitleStart);
+    const QString text = map.Text().section(QLatin1Char('\n'), line, line);
+    EXPECT_TRUE(text.endsWith(QStringLiteral(" 2024.txt (スコア: 3)"))) << text.toStdString();
+}
