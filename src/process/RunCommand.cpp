@@ -170,6 +170,12 @@ void WaitForChild(pid_t pid, QEventLoop::ProcessEventsFlags flags) {
     }
     poll();
     if (!ended) loop.exec(flags);
+    // The loop refuses to run while the application is quitting: wait without it, so the child
+    // is still reaped and the caller still returns only after it ended.
+    if (!ended) {
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+    }
 }
 
 QString StartFailureText(CodePage codePage, const std::string& commandLine, const std::string& workDir,
@@ -258,6 +264,14 @@ void CaptureOutput(int readFd, OutputView& view) {
         }
     });
     loop.exec(QEventLoop::AllEvents);
+    if (!ended) {
+        // The application is quitting and the loop did not run: read the rest without it.
+        notifier.setEnabled(false);
+        const int flags = ::fcntl(readFd, F_GETFL);
+        ::fcntl(readFd, F_SETFL, flags & ~O_NONBLOCK);
+        while (!readBatch()) {
+        }
+    }
 }
 
 bool RunCaptured(const std::string& commandLine, const std::string& workDir, OutputView& view,

@@ -160,6 +160,22 @@ TEST_F(RunCommandTest, SilentChildIsWaitedForWhileEventsRun) {
     }
 }
 
+TEST_F(RunCommandTest, WhileTheApplicationQuitsTheRunStillWaitsForTheChild) {
+    // Inside a quitting application nested event loops refuse to run; the child must still be
+    // waited for and its whole output read.
+    QTimer::singleShot(0, [&] {
+        QCoreApplication::exit(0);
+        for (RunMode mode : {RunMode::Hidden, RunMode::Capture}) {
+            QElapsedTimer clock;
+            clock.start();
+            EXPECT_TRUE(RunCommand(Sh("sleep 0.3; echo done"), "/", mode, &view, prompter, CodePage::Utf8));
+            EXPECT_GE(clock.elapsed(), 280) << static_cast<int>(mode);
+        }
+    });
+    QCoreApplication::exec();
+    EXPECT_EQ(Output(), (Lines{"done "}));
+}
+
 int OpenDescriptors() {
     int n = 0;
     DIR* d = ::opendir("/proc/self/fd");
