@@ -201,6 +201,27 @@ const char* HowToOpenWord(DocumentType type) {
     return "Define";
 }
 
+std::string ConvertSettingFromMenu(const ConvertMenuState& menu, std::string_view current) {
+    if (menu.toSjis) return "ToSJIS";
+    if (menu.nkf) return "NKF";
+    if (menu.none) return "None";
+    return std::string(current);
+}
+
+std::string DecodeHeaderSettingFromMenu(bool checked) { return checked ? "1" : "0"; }
+
+std::string HowToOpenFromMenu(const DocTypeMenuState& menu, std::string_view current) {
+    const std::pair<bool, DocumentType> items[] = {{menu.plainText, DocumentType::PlainText},
+                                                   {menu.mailNews, DocumentType::MailNews},
+                                                   {menu.html, DocumentType::Html},
+                                                   {menu.system, DocumentType::System},
+                                                   {menu.define, DocumentType::Define}};
+    for (const auto& [checked, type] : items) {
+        if (checked) return HowToOpenWord(type);
+    }
+    return std::string(current);
+}
+
 std::string FileExtension(std::string_view path, PathStyle style, CodePage codePage) {
     std::size_t dot = 0;  // 1-based, 0 when the file name has no "."
     for (std::size_t pos = 1; pos <= path.size();) {

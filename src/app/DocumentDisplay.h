@@ -28,6 +28,26 @@ DocumentType DocumentTypeOf(std::string_view howToOpen);
 // The word the document-type menu writes.
 const char* HowToOpenWord(DocumentType type);
 
+// The menu handlers' settings words, from the check marks after the click.
+struct ConvertMenuState {
+    bool toSjis = false;  // mnuConvertToSJIS
+    bool nkf = false;     // mnuConvertNkf
+    bool none = false;    // mnuConvertNone
+};
+// mnuConvertToSJISClick: [Text] Convert; `current` when no item is checked.
+std::string ConvertSettingFromMenu(const ConvertMenuState& menu, std::string_view current);
+// mnuDecodeHeaderClick: [Text] DecodeHeader.
+std::string DecodeHeaderSettingFromMenu(bool checked);
+struct DocTypeMenuState {
+    bool plainText = false;  // mnuDocPlainText
+    bool mailNews = false;   // mnuDocMailNews
+    bool html = false;       // mnuDocHTML
+    bool system = false;     // mnuDocSystemAuto
+    bool define = false;     // mnuDocByExtension
+};
+// mnuDocPlainTextClick: [Document] HowToOpen; `current` when no item is checked.
+std::string HowToOpenFromMenu(const DocTypeMenuState& menu, std::string_view current);
+
 // What the search window remembers of the last hit opened by extension.
 struct DefinedDocument {
     std::string DefinedDocKind;  // "HTML", "PlainText", "MailNews", "System"; empty at start

@@ -46,6 +46,14 @@ QUrl TargetUrl(const std::string& target, PathStyle style) {
     return url;
 }
 
+// namazu's result page and manual are EUC-JP and declare no charset; the engine guesses the
+// code of such a page with the help of its language, which it reads once, when the first
+// browser is made.
+void PreferJapanese() {
+    const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.contains("--lang")) qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags + " --lang=ja");
+}
+
 // A page of the search window hands every main-frame navigation to the HTML page first.
 class GuardedPage final : public QWebEnginePage {
 public:
@@ -103,9 +111,9 @@ HtmlDocPage::~HtmlDocPage() {
 
 QWebEngineView* HtmlDocPage::Browser() {
     if (m_browser) return m_browser;
+    PreferJapanese();
     // A profile of its own without a storage name keeps nothing on disk.
     auto* profile = new QWebEngineProfile(this);
-    // namazu's result page and manual are EUC-JP without a charset of their own.
     profile->settings()->setDefaultTextEncoding(QStringLiteral("EUC-JP"));
     m_browser = Named(new QWebEngineView(this), "WebBrowser1");
     m_browser->setPage(new GuardedPage(profile, this));

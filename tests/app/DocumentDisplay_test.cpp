@@ -73,6 +73,21 @@ TEST(DocumentDisplayTest, OpeningPastEitherEndBeepsAndKeepsTheState) {
     EXPECT_EQ(defined.DefinedConversion, "ToSJIS");
 }
 
+TEST(DocumentDisplayTest, MenusWriteTheirSettingsWords) {
+    EXPECT_EQ(ConvertSettingFromMenu({true, false, false}, "None"), "ToSJIS");
+    EXPECT_EQ(ConvertSettingFromMenu({false, true, false}, "None"), "NKF");
+    EXPECT_EQ(ConvertSettingFromMenu({false, false, true}, "ToSJIS"), "None");
+    EXPECT_EQ(ConvertSettingFromMenu({}, "tosjis"), "tosjis");
+    EXPECT_EQ(DecodeHeaderSettingFromMenu(true), "1");
+    EXPECT_EQ(DecodeHeaderSettingFromMenu(false), "0");
+    EXPECT_EQ(HowToOpenFromMenu({true, false, false, false, false}, "Define"), "PlainText");
+    EXPECT_EQ(HowToOpenFromMenu({false, true, false, false, false}, "Define"), "MailNews");
+    EXPECT_EQ(HowToOpenFromMenu({false, false, true, false, false}, "Define"), "HTML");
+    EXPECT_EQ(HowToOpenFromMenu({false, false, false, true, false}, "Define"), "System");
+    EXPECT_EQ(HowToOpenFromMenu({false, false, false, false, true}, "System"), "Define");
+    EXPECT_EQ(HowToOpenFromMenu({}, "mailnews"), "mailnews");
+}
+
 TEST(DocumentDisplayTest, FileExtensionIsTakenFromTheFileName) {
     struct Row {
         PathStyle style;

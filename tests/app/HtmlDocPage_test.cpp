@@ -16,6 +16,8 @@
 #include "TestSupport.h"
 #include "config/FileIo.h"
 #include "process/AppContext.h"
+#include "process/Launchers.h"
+#include "text/CodePage.h"
 
 namespace {
 
@@ -212,6 +214,39 @@ TEST_F(HtmlDocPageTest, LinkWithADriveConstantIsFollowedToTheDrive) {
     EXPECT_EQ(url.fragment(), QStringLiteral("end"));
     EXPECT_EQ(page->WebBrowser1()->title(), QStringLiteral("target"));
     EXPECT_TRUE(shellOpened.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Pages without a declared charset: namazu's own (EUC-JP) and UTF-8 or Shift_JIS ones read
+// right when they hold a little text. (The engine guesses; a single short line may fool it.)
+TEST_F(HtmlDocPageTest, PagesWithoutACharsetAreReadable) {
+    const std::string text =
+        "<html><head><title>灯台</title></head><body><p>灯台の灯りは今夜も港を照らしている。"
+        "潮の香りと波の音、そして遠くの汽笛。港町の朝市には新鮮な魚が並び、"
+        "観光客と地元の人々でにぎわっている。灯台守は毎晩、階段を上って灯りをともす。</p></body></html>\n";
+    dir.WriteFile("euc.html", ConvertEncoding(text, "UTF-8", "EUC-JP"));
+    dir.WriteFile("utf8.html", text);
+    dir.WriteFile("sjis.html", ConvertEncoding(text, "UTF-8", "CP932"));
+    std::vector<std::pair<std::string, QString>> pages = {
+        {dir.Path("euc.html"), QStringLiteral("灯台の灯りは今夜も港を照らしている。")},
+        {dir.Path("utf8.html"), QStringLiteral("灯台の灯りは今夜も港を照らしている。")},
+        {dir.Path("sjis.html"), QStringLiteral("灯台の灯りは今夜も港を照らしている。")},
+    };
+    // The help menu's Namazu manual, as Debian installs it.
+    const std::string manual = NamazuDocPath("/usr/bin/namazu", "manual.html", PathStyle::Posix, CodePage::Utf8);
+    if (FileExists(manual)) pages.emplace_back(manual, QStringLiteral("全文検索システム Namazu"));
+
+    QSignalSpy loads(page, &HtmlDocPage::documentComplete);
+    int count = 0;
+    for (const auto& [path, expected] : pages) {
+        page->ShowInBrowser(path);
+        ASSERT_TRUE(WaitForLoad(loads, ++count)) << path;
+        const QString shown = PageText();
+        EXPECT_TRUE(shown.contains(expected)) << path << ": " << shown.left(200).toStdString();
+    }
 }
 
 }  // namespace
