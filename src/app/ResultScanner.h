@@ -41,7 +41,7 @@ std::vector<std::string_view> SplitResultLines(std::string_view bytes);
 
 struct ResultScan {
     std::vector<std::string_view> lines;  // views into the scanned bytes
-    std::vector<int32_t> lineStarts;      // offset of each line in X
+    std::vector<int32_t> lineStarts;      // offset of each line in X; empty when X passes 2 GiB
     std::string CharKinds;                // one byte per byte of X: 'T', 'U' or 0
     std::vector<HitRecord> Hits;
     int HitCount = 0;

@@ -99,18 +99,19 @@ bool ResultView::LoadResultList(const std::string& path, bool coloring) {
     }
 
     ResultScan scan = ScanResultText(*bytes, ResultScanOptionsFrom(m_ctx.settings));
+    if (scan.lineStarts.size() != scan.lines.size()) {  // beyond the 32-bit offsets
+        m_ctx.prompter->Tell(QStringLiteral("検索結果のファイルを読み込めませんでした。\n") + shownPath,
+                             QStringLiteral("エラー"), MessageIcon::Warning);
+        return false;
+    }
     m_map = ResultTextMap(scan.lines, scan.lineStarts);
-    ShowText(m_map);
+    setPlainText(m_map.Text());
     m_charKinds = std::move(scan.CharKinds);
     m_hits = std::move(scan.Hits);
     m_hitCount = scan.HitCount;
     if (coloring) ColourSpans(m_hits);
     PutCaret(0);
     return scan.scanned;
-}
-
-void ResultView::ShowText(const ResultTextMap& map) {
-    setPlainText(map.Text());
 }
 
 void ResultView::ColourSpans(const std::vector<HitRecord>& hits) {

@@ -75,7 +75,6 @@ private:
     void edtResultMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, bool hadSelection);
 
     void ResetHits();
-    void ShowText(const ResultTextMap& map);
     void ColourSpans(const std::vector<HitRecord>& hits);
     void PutCaret(int32_t offset);
     void SetHandCursor(bool hand);
