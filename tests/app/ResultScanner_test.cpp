@@ -25,6 +25,8 @@ std::string Lines(std::initializer_list<std::string> lines, const char* eol = "\
 ResultScan Scan(const std::string& bytes, int blankLines = 2, int blankFromEnd = 2) {
     return ScanResultText(bytes, ResultScanOptions{blankLines, blankFromEnd});
 }
+// The scan refers to the bytes: a temporary would leave its lines dangling.
+ResultScan Scan(std::string&& bytes, int blankLines = 2, int blankFromEnd = 2) = delete;
 
 // The example result of the first-run settings.
 const std::string kExample = Lines({"Results:", "", "1. Alpha (score: 5)", "Date: x", "/C|/doc/a.txt (120 bytes)", "",
@@ -152,8 +154,8 @@ TEST(ResultScanner, WhereTheListStartsAndEnds) {
         }
     }
     // Three empty lines wanted: a candidate two lines before the end is not a file name.
-    const ResultScan three =
-        Scan(Lines({"Results:", "", "1. t (score: 1)", "Date: x", "/a.txt (1 bytes)", "", ""}), 3, 2);
+    const std::string threeBytes = Lines({"Results:", "", "1. t (score: 1)", "Date: x", "/a.txt (1 bytes)", "", ""});
+    const ResultScan three = Scan(threeBytes, 3, 2);
     EXPECT_TRUE(three.scanned);
     ASSERT_EQ(three.HitCount, 1);
     EXPECT_TRUE(three.Hits[0].Uri.empty());
@@ -414,7 +416,8 @@ TEST(ResultScanner, RecordedNamazuResults) {
 
     QFile none(QString::fromStdString(TestDataPath("results/plain-ja-no-hit.txt")));
     ASSERT_TRUE(none.open(QIODevice::ReadOnly));
-    const ResultScan empty = Scan(none.readAll().toStdString());
+    const std::string noneBytes = none.readAll().toStdString();
+    const ResultScan empty = Scan(noneBytes);
     EXPECT_FALSE(empty.scanned);
     EXPECT_EQ(empty.HitCount, 0);
 }
@@ -424,7 +427,8 @@ TEST(ResultScanner, RecordedNamazuResults) {
 TEST(ResultScanner, MangledFileNameTitle) {
     QFile file(QString::fromStdString(TestDataPath("results/plain-ja-query-ja.txt")));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const ResultScan scan = Scan(file.readAll().toStdString());
+    const std::string bytes = file.readAll().toStdString();
+    const ResultScan scan = Scan(bytes);
     const auto hit = std::find_if(scan.Hits.begin(), scan.Hits.end(),
                                   [](const HitRecord& h) { return h.Uri == "/tmp/quarrow-fixtures/docs/メモ 2024.txt"; });
     ASSERT_NE(hit, scan.Hits.end());
