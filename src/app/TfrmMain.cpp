@@ -1,7 +1,10 @@
 #include "app/TfrmMain.h"
 
+#include "app/DocumentDisplay.h"
+#include "app/HtmlDocPage.h"
 #include "app/MruMenu.h"
 #include "app/ResultView.h"
+#include "app/TextDocPage.h"
 #include "app/WindowPlacement.h"
 #include "dialogs/TfrmAbout.h"
 
@@ -177,41 +180,35 @@ void TfrmMain::CreateControls() {
     resultLayout->addWidget(edtResult);
     pge->addTab(tabResult, QStringLiteral("検索結果(&1)"));
 
-    tabTextDoc = Named(new QWidget, "tabTextDoc");
-    auto* textLayout = new QVBoxLayout(tabTextDoc);
-    textLayout->setContentsMargins(0, 0, 0, 0);
-    textLayout->setSpacing(0);
-    pnlSubject = Named(new QWidget(tabTextDoc), "pnlSubject");
-    auto* subjectRow = new QHBoxLayout(pnlSubject);
-    subjectRow->setContentsMargins(2, 2, 2, 2);
-    btnPrevious = Named(new QPushButton(QStringLiteral("&<"), pnlSubject), "btnPrevious");
-    btnNext = Named(new QPushButton(QStringLiteral("&>"), pnlSubject), "btnNext");
-    subjectRow->addWidget(btnPrevious);
-    subjectRow->addWidget(btnNext);
-    subjectRow->addStretch(1);
-    edtTextContents = Named(new QPlainTextEdit(tabTextDoc), "edtTextContents");
-    edtTextContents->setReadOnly(true);
-    textLayout->addWidget(pnlSubject);
-    textLayout->addWidget(edtTextContents, 1);
+    m_textPage = new TextDocPage(m_ctx);
+    tabTextDoc = m_textPage;
+    pnlSubject = m_textPage->pnlSubject;
+    btnPrevious = m_textPage->btnPrevious;
+    btnNext = m_textPage->btnNext;
+    edtTextContents = m_textPage->edtTextContents;
     pge->addTab(tabTextDoc, QStringLiteral("テキスト文書(&2)"));
 
-    tabHTMLDoc = Named(new QWidget, "tabHTMLDoc");
-    auto* htmlLayout = new QVBoxLayout(tabHTMLDoc);
-    htmlLayout->setContentsMargins(0, 0, 0, 0);
-    htmlLayout->setSpacing(0);
-    pnlTitle = Named(new QWidget(tabHTMLDoc), "pnlTitle");
-    auto* titleRow = new QHBoxLayout(pnlTitle);
-    titleRow->setContentsMargins(2, 2, 2, 2);
-    btnResult = Named(new QPushButton(QStringLiteral("&Result"), pnlTitle), "btnResult");
-    btnPreviousW = Named(new QPushButton(QStringLiteral("&<"), pnlTitle), "btnPreviousW");
-    btnNextW = Named(new QPushButton(QStringLiteral("&>"), pnlTitle), "btnNextW");
-    titleRow->addWidget(btnResult);
-    titleRow->addWidget(btnPreviousW);
-    titleRow->addWidget(btnNextW);
-    titleRow->addStretch(1);
-    htmlLayout->addWidget(pnlTitle);
-    htmlLayout->addStretch(1);  // the embedded browser goes here when it is first needed
+    m_htmlPage = new HtmlDocPage(m_ctx);
+    tabHTMLDoc = m_htmlPage;
+    pnlTitle = m_htmlPage->pnlTitle;
+    btnResult = m_htmlPage->btnResult;
+    btnPreviousW = m_htmlPage->btnPreviousW;
+    btnNextW = m_htmlPage->btnNextW;
     pge->addTab(tabHTMLDoc, QStringLiteral("HTML文書(&3)"));
+
+    const auto stepHit = [this](int step) { return StepHit(step); };
+    m_textPage->SetHitStepper(stepHit);
+    m_htmlPage->SetHitStepper(stepHit);
+    m_htmlPage->SetResultFileSource([this] { return m_resultFilePath; });
+    const auto showStatus = [this](const QString& text) { stb->showMessage(text); };
+    connect(m_textPage, &TextDocPage::statusMessage, this, showStatus);
+    connect(m_htmlPage, &HtmlDocPage::statusMessage, this, showStatus);
+    connect(m_textPage, &TextDocPage::resultPageRequested, this, [this] {
+        pge->setCurrentWidget(tabResult);
+        edtResult->setFocus();
+    });
+    connect(m_textPage, &TextDocPage::embeddedBrowserRequested, m_htmlPage, &HtmlDocPage::ShowInEmbeddedBrowser);
+    connect(pge, &QTabWidget::currentChanged, this, &TfrmMain::pgeChange);
 
     column->addWidget(pnlTarget);
     column->addWidget(pnlHeader);
@@ -236,6 +233,7 @@ void TfrmMain::CreateControls() {
     connect(edtResult, &ResultView::escapePressed, this, [this] { cboKeyword->setFocus(); });
     connect(edtResult, &ResultView::statusMessage, stb, [this](const QString& text) { stb->showMessage(text); });
     connect(edtResult, &ResultView::openHitRequested, this, &TfrmMain::OpenHit);
+    connect(edtResult, &ResultView::pageChangeRequested, this, &TfrmMain::pgeChange);
     cboListCount->lineEdit()->installEventFilter(this);
     cboKeyword->installEventFilter(this);
     cboKeyword->lineEdit()->installEventFilter(this);
@@ -366,6 +364,24 @@ void TfrmMain::CreateMenus() {
     mnuHelpAbout = AddAction(mnuHelp, "mnuHelpAbout", QStringLiteral("バージョン情報(&A)..."));
 
     connect(mnuHelpAbout, &QAction::triggered, this, &TfrmMain::mnuHelpAboutClick);
+    connect(mnuHelpStart, &QAction::triggered, this, &TfrmMain::mnuHelpStartClick);
+    connect(btnTutorial, &QToolButton::clicked, this, &TfrmMain::mnuHelpStartClick);
+    connect(mnuHelpQuarrow, &QAction::triggered, this, &TfrmMain::mnuHelpQuarrowClick);
+    connect(mnuHelpNamazuManual, &QAction::triggered, this, [this] {
+        m_htmlPage->ShowInBrowser(NamazuDocPath(m_ctx.settings.Command.namazuPath, "manual.html",
+                                                m_ctx.platform.pathStyle, m_ctx.platform.codePage));
+    });
+    connect(mnuHelpNamazuTutorial, &QAction::triggered, this, [this] {
+        m_htmlPage->ShowInBrowser(NamazuDocPath(m_ctx.settings.Command.namazuPath, "tutorial.html",
+                                                m_ctx.platform.pathStyle, m_ctx.platform.codePage));
+    });
+    for (QAction* item : {mnuConvertToSJIS, mnuConvertNone, mnuConvertNkf}) {
+        connect(item, &QAction::triggered, this, &TfrmMain::mnuConvertToSJISClick);
+    }
+    connect(mnuDecodeHeader, &QAction::triggered, this, &TfrmMain::mnuDecodeHeaderClick);
+    for (QAction* item : {mnuDocPlainText, mnuDocMailNews, mnuDocHTML, mnuDocSystemAuto, mnuDocByExtension}) {
+        connect(item, &QAction::triggered, this, &TfrmMain::mnuDocPlainTextClick);
+    }
     connect(mnuShowDriveInfo, &QAction::triggered, this, &TfrmMain::mnuShowDriveInfoClick);
     // Ends the program without the saving that closing the window does.
     connect(mnuExit, &QAction::triggered, this, [] { QCoreApplication::exit(0); });
@@ -557,6 +573,7 @@ void TfrmMain::StorePlacement(IniFile& ini) const {
 
 void TfrmMain::FormShow() {
     pge->setCurrentWidget(tabResult);
+    if (m_ctx.settings.Window.ShowExplanation == "1") mnuHelpStartClick();
     cboKeyword->setFocus();
     mnuStayOnTopClick(false);
     MRUManager->Load(ReadSettingsIni());
@@ -892,6 +909,8 @@ void TfrmMain::RunSearch(const QString& query) {
         edtResult->setFocus();
         edtResult->LoadResultList(m_resultFilePath, !mnuColored->isChecked());
         ::unlink(m_resultFilePath.c_str());
+    } else {
+        m_htmlPage->ShowInBrowser(m_resultFilePath);
     }
     const std::string place = ToProgram(cboIndexDir->currentText());
     if (!MRUManager->List().Contains(place)) {
@@ -902,9 +921,81 @@ void TfrmMain::RunSearch(const QString& query) {
 
 
 void TfrmMain::OpenHit(int index) {
-    // Until documents have their own pages, a hit opens in its associated application.
-    (void)index;
-    if (!OpenWithShell(edtResult->CurrentDocumentPath())) {
-        stb->showMessage(QStringLiteral("関連付けされたアプリケーションの起動に失敗しました。"));
+    const Settings& settings = m_ctx.settings;
+    const auto& hits = edtResult->Hits();
+    const bool inList = index >= 0 && index < static_cast<int>(hits.size());
+    const std::string path =
+        inList ? HitDocumentPath(hits[static_cast<std::size_t>(index)].Uri, m_ctx.platform, m_ctx.drives) : "";
+    const HitView view = DecideOpenHit(index, edtResult->HitCount(), settings.Document.HowToOpen, path,
+                                       m_ctx.platform.pathStyle, m_ctx.platform.codePage, m_defined);
+    if (view == HitView::Beep) {
+        m_ctx.prompter->Beep();
+        return;
     }
+    edtResult->SetCurrentHit(index);
+    const QString title = HitTitleText(hits[static_cast<std::size_t>(index)].Title);
+    switch (view) {
+        case HitView::TextViewer:
+            m_textPage->ShowTextDocument(path, title, TextOptionsFor(settings, m_defined));
+            break;
+        case HitView::Html:
+            m_htmlPage->ShowHtmlDocument(path, title);
+            break;
+        case HitView::Shell:
+            if (!OpenWithShell(path)) stb->showMessage(QString::fromUtf8(kShellOpenFailed));
+            break;
+        case HitView::Beep:
+            break;
+    }
+}
+
+bool TfrmMain::StepHit(int step) {
+    const int index = edtResult->CurrentHit() + step;
+    if (index < 0 || index >= edtResult->HitCount()) return false;
+    OpenHit(index);
+    return true;
+}
+
+void TfrmMain::pgeChange() {
+    QWidget* page = pge->currentWidget();
+    if (page == tabHTMLDoc) {
+        stb->clearMessage();
+        m_htmlPage->PageActivated();
+        return;
+    }
+    stb->showMessage(QString::fromUtf8(PageStatusText(page == tabTextDoc ? DocumentPage::TextDoc : DocumentPage::Result)));
+}
+
+void TfrmMain::mnuHelpStartClick() {
+    m_htmlPage->SetFocusOnLoad(false);
+    m_htmlPage->ShowInBrowser(HelpStartPath(m_ctx.platform));
+}
+
+void TfrmMain::mnuHelpQuarrowClick() {
+    m_htmlPage->SetFocusOnLoad(true);
+    m_htmlPage->SetTitleText(QStringLiteral("Quarrow for Namazu ヘルプ"));
+    m_htmlPage->ShowInBrowser(HelpIndexPath(m_ctx.platform));
+}
+
+void TfrmMain::ReopenTextDocument() {
+    if (pge->currentWidget() == tabTextDoc) OpenHit(edtResult->CurrentHit());
+}
+
+void TfrmMain::mnuConvertToSJISClick() {
+    m_ctx.settings.Text.Convert = ConvertSettingFromMenu(
+        {mnuConvertToSJIS->isChecked(), mnuConvertNkf->isChecked(), mnuConvertNone->isChecked()},
+        m_ctx.settings.Text.Convert);
+    ReopenTextDocument();
+}
+
+void TfrmMain::mnuDecodeHeaderClick() {
+    m_ctx.settings.Text.DecodeHeader = DecodeHeaderSettingFromMenu(mnuDecodeHeader->isChecked());
+    ReopenTextDocument();
+}
+
+void TfrmMain::mnuDocPlainTextClick() {
+    m_ctx.settings.Document.HowToOpen = HowToOpenFromMenu(
+        {mnuDocPlainText->isChecked(), mnuDocMailNews->isChecked(), mnuDocHTML->isChecked(),
+         mnuDocSystemAuto->isChecked(), mnuDocByExtension->isChecked()},
+        m_ctx.settings.Document.HowToOpen);
 }

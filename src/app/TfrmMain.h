@@ -4,6 +4,7 @@
 #include <QString>
 #include <optional>
 
+#include "app/DocumentDisplay.h"
 #include "app/SearchCommand.h"
 
 class QAction;
@@ -19,6 +20,8 @@ class QTabWidget;
 class QTextEdit;
 class ResultView;
 class MruMenu;
+class TextDocPage;
+class HtmlDocPage;
 class IniFile;
 class QToolButton;
 class QWidget;
@@ -62,6 +65,14 @@ private:
     bool ResultsInExternalBrowser() const;
     void SetResultText(const QString& text);
     void OpenHit(int index);
+    bool StepHit(int step);
+    void pgeChange();
+    void mnuHelpStartClick();
+    void mnuHelpQuarrowClick();
+    void ReopenTextDocument();
+    void mnuConvertToSJISClick();
+    void mnuDecodeHeaderClick();
+    void mnuDocPlainTextClick();
     IniFile ReadSettingsIni() const;
     void RestorePlacement();
     void StorePlacement(IniFile& ini) const;
@@ -97,6 +108,9 @@ private:
     bool m_shown = false;
     bool m_savePlacement = false;
     MruMenu* MRUManager = nullptr;
+    TextDocPage* m_textPage = nullptr;
+    HtmlDocPage* m_htmlPage = nullptr;
+    DefinedDocument m_defined;
     std::string m_resultFilePath;
 
     // Rows and views.

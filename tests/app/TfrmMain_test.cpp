@@ -11,6 +11,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QTabWidget>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -29,6 +31,7 @@ struct Fixture {
         ctx.prompter = &prompter;
         if (!ini.empty()) dir.WriteFile("quarrow.ini", ini);
         ctx.settings = InitSettings(ctx.platform);
+        ctx.settings.Window.ShowExplanation = "0";  // no embedded browser unless a test wants one
         window = std::make_unique<TfrmMain>(ctx);
     }
     template <typename T>
@@ -276,6 +279,7 @@ TEST(TfrmMain, AWholeSessionIsRestoredAtTheNextStart) {
         ctx.prompter = &prompter;
         ctx.settings = InitSettings(ctx.platform);
         ctx.settings.Window.SavePosition = "1";
+        ctx.settings.Window.ShowExplanation = "0";
         TfrmMain window(ctx);
         window.show();
         auto* keyword = window.findChild<QComboBox*>(QStringLiteral("cboKeyword"));
@@ -303,6 +307,7 @@ TEST(TfrmMain, AWholeSessionIsRestoredAtTheNextStart) {
     EXPECT_EQ(ctx.settings.IndexDirectoryText, "./idx");
     EXPECT_EQ(ctx.settings.QueryHistory.at(0), "灯台");
     EXPECT_EQ(ctx.settings.QueryHistory.at(1), "lighthouse");
+    ctx.settings.Window.ShowExplanation = "0";
     TfrmMain window(ctx);
     window.show();
     EXPECT_TRUE(window.findChild<QAction*>(QStringLiteral("mnuListCountHundred"))->isChecked());
@@ -316,4 +321,31 @@ TEST(TfrmMain, AWholeSessionIsRestoredAtTheNextStart) {
     EXPECT_EQ(recent->actions().size(), 2);
     EXPECT_EQ(window.findChild<QComboBox*>(QStringLiteral("cboKeyword"))->itemText(0), QStringLiteral("灯台"));
     EXPECT_EQ(window.geometry().topLeft(), QPoint(40, 50));
+}
+
+TEST(TfrmMain, AHitOpensInTheTextViewerAndTheViewerWalksTheHits) {
+    if (!NamazuFixture::ProgramsAvailable()) GTEST_SKIP() << "namazu or mknmz missing";
+    const NamazuFixture index(TestDataPath("docs"));
+    ASSERT_TRUE(index.Built()) << index.BuildLog();
+    Fixture f;
+    f.ctx.settings.Document.HowToOpen = "PlainText";
+    f.Find<QAction>("mnuDocPlainText")->setChecked(true);
+    SearchFor(f, QString::fromStdString(index.IndexFolder()), QStringLiteral("灯台守"));
+    auto* result = f.Find<QTextEdit>("edtResult");
+    ASSERT_TRUE(result->toPlainText().contains(QStringLiteral("1. ")));
+
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(result, &enter);
+    auto* pages = f.Find<QTabWidget>("pge");
+    EXPECT_EQ(pages->currentWidget()->objectName(), QStringLiteral("tabTextDoc"));
+    auto* text = f.Find<QPlainTextEdit>("edtTextContents");
+    EXPECT_TRUE(text->toPlainText().contains(QStringLiteral("灯台守"))) << text->toPlainText().toStdString();
+    const QString first = text->toPlainText();
+
+    // n opens the next hit; past the last one the viewer beeps.
+    QKeyEvent next(QEvent::KeyPress, Qt::Key_N, Qt::NoModifier, QStringLiteral("n"));
+    for (int i = 0; i < 20 && f.prompter.Count("Beep") == 0; ++i) QCoreApplication::sendEvent(text, &next);
+    EXPECT_NE(text->toPlainText(), first);
+    EXPECT_EQ(f.prompter.Count("Beep"), 1);
+    EXPECT_TRUE(f.prompter.Messages().empty());
 }
