@@ -50,6 +50,7 @@ const QString kAppTitle = QStringLiteral("Quarrow for Namazu");
 const QString kErrorCaption = QStringLiteral("エラー");
 const QString kSearching = QStringLiteral("検索中.....");
 const QString kDefaultUiFont = QStringLiteral("ＭＳ Ｐゴシック");
+constexpr int kTargetHeight = 33;
 
 QFont ViewFont(const QString& name, const std::string& size, const std::string& bold) {
     QFont font(name.isEmpty() ? kDefaultUiFont : name);
@@ -93,7 +94,7 @@ void TfrmMain::CreateControls() {
     column->setSpacing(0);
 
     pnlTarget = Named(new QWidget(central), "pnlTarget");
-    pnlTarget->setFixedHeight(33);
+    pnlTarget->setFixedHeight(kTargetHeight);
     auto* targetRow = new QHBoxLayout(pnlTarget);
     targetRow->setContentsMargins(4, 4, 4, 4);
     lblIndexDir = Named(new QLabel(QStringLiteral("検索場所(&P):"), pnlTarget), "lblIndexDir");
@@ -508,6 +509,7 @@ void TfrmMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (m_shown) return;
     m_shown = true;
+    UpdateLayout();  // again, now that the frame's size is known
     FormShow();
 }
 
@@ -605,13 +607,15 @@ void TfrmMain::UpdateCaption() {
     setWindowTitle(caption);
 }
 
-int TfrmMain::ClientHeight() const { return height() - (menuBar()->isVisible() ? menuBar()->height() : 0); }
+// The menu bar counts as non-client area, as on the platform the layout rules come from. Sizes
+// come from size hints, which hold before the window is first laid out too.
+int TfrmMain::MenuBarHeight() const { return menuBar()->sizeHint().height(); }
 
-int TfrmMain::NonClientHeight() const {
-    return frameGeometry().height() - height() + (menuBar()->isVisible() ? menuBar()->height() : 0);
-}
+int TfrmMain::ClientHeight() const { return height() - MenuBarHeight(); }
 
-int TfrmMain::StatusBarHeight() const { return mnuShowStatusBar->isChecked() ? 20 : 0; }
+int TfrmMain::NonClientHeight() const { return frameGeometry().height() - height() + MenuBarHeight(); }
+
+int TfrmMain::StatusBarHeight() const { return mnuShowStatusBar->isChecked() ? stb->sizeHint().height() : 0; }
 
 void TfrmMain::FormResize() {
     if (!isMinimized()) {
@@ -629,7 +633,7 @@ void TfrmMain::FormResize() {
         // Exact words here, as the stored values are compared in this one rule.
         if (m_ctx.settings.Result.DisplayTo == "WebBrowser" && m_ctx.settings.WebBrowser.DisplayTo == "External") {
             const int fixed = pnlHeader->height() + NonClientHeight() +
-                              (mnuShowIndexDirectory->isChecked() ? pnlTarget->height() : 0) + StatusBarHeight();
+                              (mnuShowIndexDirectory->isChecked() ? kTargetHeight : 0) + StatusBarHeight();
             SetWindowHeightRange(fixed, fixed);
         }
     }
@@ -648,7 +652,7 @@ void TfrmMain::UpdateLayout() {
     const bool external = ResultsInExternalBrowser();
     const int header = normal && (external || ClientHeight() >= 250) ? 65 : 40;
     int total = StatusBarHeight() + header + NonClientHeight() +
-                (m_ctx.settings.Window.ShowIndexDir == "1" ? pnlTarget->height() : 0);
+                (m_ctx.settings.Window.ShowIndexDir == "1" ? kTargetHeight : 0);
     pnlBody->setVisible(!external);
     if (external) {
         SetWindowHeightRange(total, total);

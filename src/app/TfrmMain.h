@@ -82,6 +82,7 @@ private:
 
     void FormCloseQuery();
     void FormResize();
+    int MenuBarHeight() const;
     int ClientHeight() const;
     int NonClientHeight() const;
     int StatusBarHeight() const;
