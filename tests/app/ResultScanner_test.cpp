@@ -354,7 +354,9 @@ TEST(ResultScanner, RealNamazuResults) {
         EXPECT_EQ(uris, (std::vector<std::string>{folder + "a.txt", folder + "b.html", folder + "c.txt",
                                                   folder + "d.html", sjis ? uris.back() : folder + "日本 語.txt"}))
             << label;
-        if (sjis) EXPECT_NE(uris.back(), folder + "日本 語.txt");
+        if (sjis) {
+            EXPECT_NE(uris.back(), folder + "日本 語.txt");
+        }
         const ResultTextMap map(scan.lines, scan.lineStarts);
         ExpectConsistentMap(scan, map, label);
         // Titles show as text: the Japanese title and the UTF-8 file name title are readable.

@@ -35,6 +35,21 @@ std::string TempProgramDir::ReadFile(const std::string& name) const {
     return text.str();
 }
 
+namespace {
+
+// The next scripted answer; none left means the dialog was cancelled.
+template <typename T>
+std::optional<T> TakeFront(std::deque<std::optional<T>>& answers) {
+    std::optional<T> answer;
+    if (!answers.empty()) {
+        answer.swap(answers.front());
+        answers.pop_front();
+    }
+    return answer;
+}
+
+}  // namespace
+
 MessageResult FakePrompter::Message(const QString& text, const QString& caption, MessageIcon icon,
                                     MessageButtons buttons) {
     calls.push_back({"Message", text, caption, icon, buttons});
@@ -49,26 +64,17 @@ MessageResult FakePrompter::Message(const QString& text, const QString& caption,
 
 std::optional<QString> FakePrompter::OpenFile(const FileDialogRequest& request) {
     calls.push_back({"OpenFile", request.directory, request.caption});
-    if (fileAnswers.empty()) return std::nullopt;
-    auto answer = fileAnswers.front();
-    fileAnswers.pop_front();
-    return answer;
+    return TakeFront(fileAnswers);
 }
 
 std::optional<QString> FakePrompter::SaveFile(const FileDialogRequest& request) {
     calls.push_back({"SaveFile", request.directory, request.caption});
-    if (fileAnswers.empty()) return std::nullopt;
-    auto answer = fileAnswers.front();
-    fileAnswers.pop_front();
-    return answer;
+    return TakeFront(fileAnswers);
 }
 
 std::optional<FontChoice> FakePrompter::ChooseFont(const FontChoice& initial) {
     calls.push_back({"ChooseFont", initial.family, {}});
-    if (fontAnswers.empty()) return std::nullopt;
-    auto answer = fontAnswers.front();
-    fontAnswers.pop_front();
-    return answer;
+    return TakeFront(fontAnswers);
 }
 
 void FakePrompter::Beep() { calls.push_back({"Beep", {}, {}}); }
