@@ -37,26 +37,28 @@ void Write(const std::string& path, const std::string& bytes) {
 // A third HTML pages with Japanese titles, a third text files with Japanese names (namazu then
 // writes the UTF-8 name as the title, inside EUC-JP), a third English text files.
 void GenerateCorpus(const std::string& folder) {
-    static const char* const words[] = {"港", "灯台", "レンズ", "嵐", "漁船", "朝市", "博物館", "階段", "潮", "岬"};
+    static const char* const words[] = {"港",   "灯台",   "レンズ", "嵐", "漁船",
+                                        "朝市", "博物館", "階段",   "潮", "岬"};
     QDir().mkpath(QString::fromStdString(folder));
     for (int i = 1; i <= kDocuments; ++i) {
         std::string japanese;
         for (int w = 0; w < 12; ++w) japanese += std::string(words[(i * 7 + w * 3) % 10]) + "の";
         const std::string n = std::to_string(i);
         switch (i % 3) {
-        case 0:
-            Write(folder + "/page" + n + ".html",
-                  ConvertEncoding("<html><head><title>灯台の記録 第" + n + "号</title></head><body>corpusword " + japanese +
-                                      "</body></html>\n",
-                                  "UTF-8", "EUC-JP"));
-            break;
-        case 1:
-            Write(folder + "/灯台メモ " + n + ".txt", "corpusword " + japanese + "\n");
-            break;
-        default:
-            Write(folder + "/note" + n + ".txt",
-                  "corpusword harbour lighthouse keeper lens beam storm boat number " + n + "\n");
-            break;
+            case 0:
+                Write(
+                    folder + "/page" + n + ".html",
+                    ConvertEncoding("<html><head><title>灯台の記録 第" + n +
+                                        "号</title></head><body>corpusword " + japanese + "</body></html>\n",
+                                    "UTF-8", "EUC-JP"));
+                break;
+            case 1:
+                Write(folder + "/灯台メモ " + n + ".txt", "corpusword " + japanese + "\n");
+                break;
+            default:
+                Write(folder + "/note" + n + ".txt",
+                      "corpusword harbour lighthouse keeper lens beam storm boat number " + n + "\n");
+                break;
         }
     }
 }
@@ -120,10 +122,13 @@ int main(int argc, char** argv) {
         oursSeconds = std::min(oursSeconds, Seconds(start));
     }
     const bool complete = loaded && ours.HitCount() == kDocuments &&
-                          std::all_of(ours.Hits().begin(), ours.Hits().end(), [](const HitRecord& h) { return !h.Uri.empty(); });
-    std::printf("resultlist-10k: ratio %.2f  (ours/plain, target <= 2.0) ours %.3f s, plain %.3f s, %zu bytes, %d hits%s\n",
-                oursSeconds / plainSeconds, oursSeconds, plainSeconds, bytes.size(), ours.HitCount(),
-                complete ? "" : "  HITS MISSING");
+                          std::all_of(ours.Hits().begin(), ours.Hits().end(),
+                                      [](const HitRecord& h) { return !h.Uri.empty(); });
+    std::printf(
+        "resultlist-10k: ratio %.2f  (ours/plain, target <= 2.0) ours %.3f s, plain %.3f s, %zu bytes, %d "
+        "hits%s\n",
+        oursSeconds / plainSeconds, oursSeconds, plainSeconds, bytes.size(), ours.HitCount(),
+        complete ? "" : "  HITS MISSING");
 
     // Mouse movement: the same path of small steps over the large result and over a two-hit one,
     // as a hand moves the mouse down and across the lines.
@@ -132,8 +137,8 @@ int main(int argc, char** argv) {
         const auto start = std::chrono::steady_clock::now();
         for (int i = 0; i < events; ++i) {
             const QPointF at(5 + (i * 3) % 400, 5 + (i / 2) % (height - 10));
-            QMouseEvent move(QEvent::MouseMove, at, ours.viewport()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
-                             Qt::NoModifier);
+            QMouseEvent move(QEvent::MouseMove, at, ours.viewport()->mapToGlobal(at), Qt::NoButton,
+                             Qt::NoButton, Qt::NoModifier);
             QCoreApplication::sendEvent(ours.viewport(), &move);
         }
         return Seconds(start) / events * 1e6;
@@ -147,12 +152,15 @@ int main(int argc, char** argv) {
     finishLayout();
     ours.verticalScrollBar()->setValue(ours.verticalScrollBar()->maximum() / 2);
     const double largeMicros = moveCost(20000);
-    dir.WriteFile("small.txt", "Results:\n\n1. a (score: 1)\n/a.txt (1 bytes)\n\n\n2. b (score: 1)\n/b.txt (1 bytes)\n\n\nend\n");
+    dir.WriteFile(
+        "small.txt",
+        "Results:\n\n1. a (score: 1)\n/a.txt (1 bytes)\n\n\n2. b (score: 1)\n/b.txt (1 bytes)\n\n\nend\n");
     ours.LoadResultList(dir.Path("small.txt"), true);
     finishLayout();
     const double smallMicros = moveCost(20000);
-    std::printf("resultlist-mousemove: ratio %.2f  (10k hits/2 hits, target <= 2.0) %.2f us per move with 10k hits, "
-                "%.2f us with 2 hits\n",
-                largeMicros / smallMicros, largeMicros, smallMicros);
+    std::printf(
+        "resultlist-mousemove: ratio %.2f  (10k hits/2 hits, target <= 2.0) %.2f us per move with 10k hits, "
+        "%.2f us with 2 hits\n",
+        largeMicros / smallMicros, largeMicros, smallMicros);
     return complete && prompter.calls.empty() ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 // into the view, scroll to the body) against glibc iconv converting the same bytes to UTF-8.
 // "Shown" is when the viewer shows the mail and handles input again; the remaining lines are
 // added in slices after that, and the longest pause between two events is printed too.
+#include <iconv.h>
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
@@ -9,7 +10,6 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
-#include <iconv.h>
 
 #include "app/TextDocPage.h"
 #include "process/AppContext.h"

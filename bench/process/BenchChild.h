@@ -1,11 +1,11 @@
 #pragma once
 
-#include <chrono>
-#include <cstdio>
 #include <fcntl.h>
 #include <spawn.h>
-#include <string>
 #include <sys/wait.h>
+#include <chrono>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "process/Prompter.h"

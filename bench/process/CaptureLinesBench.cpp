@@ -38,13 +38,17 @@ int main(int argc, char** argv) {
         auto* window = new TfrmWindow();
         window->show();
         const auto start = std::chrono::steady_clock::now();
-        RunCommand("perl -e \"" + kScript + "\"", "/", RunMode::Capture, window->edt, prompter, CodePage::Utf8);
+        RunCommand("perl -e \"" + kScript + "\"", "/", RunMode::Capture, window->edt, prompter,
+                   CodePage::Utf8);
         ours = std::min(ours, Seconds(start));
         complete = complete && AllLinesInOrder(*window->edt);
         window->edt->SetRunFlag(1);
         delete window;
     }
-    std::printf("capture-lines: ratio %.2f (ours/reference, target <= 3.0) ours %.3f s, reference %.3f s, %d lines, %s\n",
-                ours / reference, ours, reference, kLines, complete ? "all lines in order" : "LINES MISSING OR OUT OF ORDER");
+    std::printf(
+        "capture-lines: ratio %.2f (ours/reference, target <= 3.0) ours %.3f s, reference %.3f s, %d lines, "
+        "%s\n",
+        ours / reference, ours, reference, kLines,
+        complete ? "all lines in order" : "LINES MISSING OR OUT OF ORDER");
     return complete && prompter.messages == 0 ? 0 : 1;
 }

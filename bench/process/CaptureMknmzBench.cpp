@@ -19,7 +19,8 @@ constexpr int kDocuments = 2000;
 bool EveryDocumentLineInOrder(const QtOutputView& view) {
     int next = 1;
     for (int i = 0; i < view.LineCount(); ++i) {
-        if (view.Line(i).rfind(std::to_string(next) + "/" + std::to_string(kDocuments) + " - ", 0) == 0) ++next;
+        if (view.Line(i).rfind(std::to_string(next) + "/" + std::to_string(kDocuments) + " - ", 0) == 0)
+            ++next;
     }
     return next == kDocuments + 1;
 }
@@ -50,23 +51,25 @@ int main(int argc, char** argv) {
     bool complete = true;
     for (int round = 0; round < 3; ++round) {
         const std::string direct = FreshFolder(dir, "direct");
-        reference = std::min(reference, RunDirectSeconds({"/usr/bin/perl", "/usr/bin/mknmz", "--output-dir=" + direct, docs},
-                                                         dir.path().toStdString(),
-                                                         {"LANG=ja_JP.eucJP"}, true));
+        reference = std::min(
+            reference, RunDirectSeconds({"/usr/bin/perl", "/usr/bin/mknmz", "--output-dir=" + direct, docs},
+                                        dir.path().toStdString(), {"LANG=ja_JP.eucJP"}, true));
 
         const std::string captured = FreshFolder(dir, "captured");
         auto* window = new TfrmWindow();
         window->show();
         const auto start = std::chrono::steady_clock::now();
-        RunCommand(NamazuFixture::MknmzCommandLine(docs, captured), dir.path().toStdString(), RunMode::Capture,
-                   window->edt, prompter, CodePage::Utf8, NamazuEnvironment());
+        RunCommand(NamazuFixture::MknmzCommandLine(docs, captured), dir.path().toStdString(),
+                   RunMode::Capture, window->edt, prompter, CodePage::Utf8, NamazuEnvironment());
         ours = std::min(ours, Seconds(start));
         complete = complete && EveryDocumentLineInOrder(*window->edt);
         window->edt->SetRunFlag(1);
         delete window;
     }
-    std::printf("capture-mknmz: ratio %.3f (ours/reference, target <= 1.05) ours %.2f s, reference %.2f s, %d documents, %s\n",
-                ours / reference, ours, reference, kDocuments,
-                complete ? "every document line in order" : "DOCUMENT LINES MISSING OR OUT OF ORDER");
+    std::printf(
+        "capture-mknmz: ratio %.3f (ours/reference, target <= 1.05) ours %.2f s, reference %.2f s, %d "
+        "documents, %s\n",
+        ours / reference, ours, reference, kDocuments,
+        complete ? "every document line in order" : "DOCUMENT LINES MISSING OR OUT OF ORDER");
     return complete && prompter.messages == 0 ? 0 : 1;
 }

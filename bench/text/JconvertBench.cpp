@@ -1,8 +1,8 @@
 // ConvertJapaneseCode against glibc iconv on the same 20 MB documents, in one run.
+#include <iconv.h>
 #include <chrono>
 #include <cstdio>
 #include <functional>
-#include <iconv.h>
 #include <string>
 #include <string_view>
 
@@ -22,7 +22,8 @@ const char* const kParagraphs[] = {
     "Namazu 2.0.21 で索引を作り、\"port town\" と「港町」を検索した。結果は 42 件、\n"
     "所要時間は 0.5 秒だった。詳しくは http://example.com/library?id=42 を参照。\n\n",
 };
-const char* const kHalfKanaParagraph = "帰り道、ｶﾀｶﾅの看板を見つけた。｢ｺｰﾋｰ ｾｯﾄ 350円｣､｢ﾊﾟﾝｹｰｷ｣と書いてある。\n\n";
+const char* const kHalfKanaParagraph =
+    "帰り道、ｶﾀｶﾅの看板を見つけた。｢ｺｰﾋｰ ｾｯﾄ 350円｣､｢ﾊﾟﾝｹｰｷ｣と書いてある。\n\n";
 
 std::string Iconv(std::string_view text, const char* from, const char* to);
 
@@ -91,8 +92,11 @@ int main() {
 
     // Detection stops at the first deciding byte; 7-bit text makes it read everything.
     std::string plain;
-    while (plain.size() < kDocumentSize) plain += "The quick brown fox jumps over the lazy dog. 0123456789\r\n";
-    const double detectSeconds = BestSeconds([&] { return static_cast<std::size_t>(DetectJapaneseCode(plain)) + 1; });
-    std::printf("jconvert-detect: %.0f MB/s\n", static_cast<double>(plain.size()) / (1 << 20) / detectSeconds);
+    while (plain.size() < kDocumentSize)
+        plain += "The quick brown fox jumps over the lazy dog. 0123456789\r\n";
+    const double detectSeconds =
+        BestSeconds([&] { return static_cast<std::size_t>(DetectJapaneseCode(plain)) + 1; });
+    std::printf("jconvert-detect: %.0f MB/s\n",
+                static_cast<double>(plain.size()) / (1 << 20) / detectSeconds);
     return 0;
 }

@@ -41,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if (size >= 2) {
         const BytePair sjis{data[0], data[1]};
-        const bool lead = (sjis.first >= 0x81 && sjis.first <= 0x9F) || (sjis.first >= 0xE0 && sjis.first <= 0xEF);
+        const bool lead =
+            (sjis.first >= 0x81 && sjis.first <= 0x9F) || (sjis.first >= 0xE0 && sjis.first <= 0xEF);
         const bool trail = sjis.second >= 0x40 && sjis.second <= 0xFC && sjis.second != 0x7F;
         if (lead && trail) {
             const BytePair jis = SjisPairToJis(sjis.first, sjis.second);

@@ -1,5 +1,6 @@
 #include "app/DocumentDisplay.h"
 
+#include <iconv.h>
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
@@ -8,7 +9,6 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <iconv.h>
 #include <vector>
 
 #include "app/SearchCommand.h"
@@ -26,15 +26,15 @@ std::string AsciiLower(std::string_view text) {
     return lower;
 }
 
-
 // "http", "mailto", "file" ...: two letters or more before a ":" (one letter is a drive).
 std::string SchemeOf(std::string_view url) {
     std::size_t i = 0;
-    while (i < url.size() && (std::isalnum(static_cast<unsigned char>(url[i])) || url[i] == '+' || url[i] == '-' ||
-                              url[i] == '.')) {
+    while (i < url.size() && (std::isalnum(static_cast<unsigned char>(url[i])) || url[i] == '+' ||
+                              url[i] == '-' || url[i] == '.')) {
         ++i;
     }
-    if (i < 2 || i >= url.size() || url[i] != ':' || !std::isalpha(static_cast<unsigned char>(url[0]))) return {};
+    if (i < 2 || i >= url.size() || url[i] != ':' || !std::isalpha(static_cast<unsigned char>(url[0])))
+        return {};
     return AsciiLower(url.substr(0, i));
 }
 
@@ -52,7 +52,8 @@ int HexValue(char c) {
 }
 
 bool HasHighByte(std::string_view text) {
-    return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
 // Every line break (CR LF, LF, lone CR) made CR LF; with `decodeHeader`, the lines before the
@@ -87,7 +88,8 @@ std::string JoinedWithCrLf(std::string_view bytes, bool decodeHeader) {
 class Cp932Table {
 public:
     Cp932Table() {
-        iconv_t cd = iconv_open(QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE" : "UTF-16BE", "CP932");
+        iconv_t cd =
+            iconv_open(QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE" : "UTF-16BE", "CP932");
         if (cd == reinterpret_cast<iconv_t>(-1)) return;
         for (int b = 0; b < 256; ++b) {
             const char in[1] = {static_cast<char>(b)};
@@ -167,12 +169,12 @@ QString Cp932ToUtf16WithLf(std::string_view bytes) {
 
 const char* PageStatusText(DocumentPage page) {
     switch (page) {
-    case DocumentPage::Result:
-        return kResultPageStatus;
-    case DocumentPage::TextDoc:
-        return kTextPageStatus;
-    case DocumentPage::HtmlDoc:
-        return "";
+        case DocumentPage::Result:
+            return kResultPageStatus;
+        case DocumentPage::TextDoc:
+            return kTextPageStatus;
+        case DocumentPage::HtmlDoc:
+            return "";
     }
     return "";
 }
@@ -187,16 +189,16 @@ DocumentType DocumentTypeOf(std::string_view howToOpen) {
 
 const char* HowToOpenWord(DocumentType type) {
     switch (type) {
-    case DocumentType::PlainText:
-        return "PlainText";
-    case DocumentType::MailNews:
-        return "MailNews";
-    case DocumentType::Html:
-        return "HTML";
-    case DocumentType::System:
-        return "System";
-    case DocumentType::Define:
-        return "Define";
+        case DocumentType::PlainText:
+            return "PlainText";
+        case DocumentType::MailNews:
+            return "MailNews";
+        case DocumentType::Html:
+            return "HTML";
+        case DocumentType::System:
+            return "System";
+        case DocumentType::Define:
+            return "Define";
     }
     return "Define";
 }
@@ -208,7 +210,9 @@ std::string ConvertSettingFromMenu(const ConvertMenuState& menu, std::string_vie
     return std::string(current);
 }
 
-std::string DecodeHeaderSettingFromMenu(bool checked) { return checked ? "1" : "0"; }
+std::string DecodeHeaderSettingFromMenu(bool checked) {
+    return checked ? "1" : "0";
+}
 
 std::string HowToOpenFromMenu(const DocTypeMenuState& menu, std::string_view current) {
     const std::pair<bool, DocumentType> items[] = {{menu.plainText, DocumentType::PlainText},
@@ -240,15 +244,15 @@ HitView DecideOpenHit(int index, int hitCount, std::string_view howToOpen, std::
                       PathStyle style, CodePage codePage, DefinedDocument& defined) {
     if (index < 0 || index >= hitCount) return HitView::Beep;
     switch (DocumentTypeOf(howToOpen)) {
-    case DocumentType::Html:
-        return HitView::Html;
-    case DocumentType::PlainText:
-    case DocumentType::MailNews:
-        return HitView::TextViewer;
-    case DocumentType::System:
-        return HitView::Shell;
-    case DocumentType::Define:
-        break;
+        case DocumentType::Html:
+            return HitView::Html;
+        case DocumentType::PlainText:
+        case DocumentType::MailNews:
+            return HitView::TextViewer;
+        case DocumentType::System:
+            return HitView::Shell;
+        case DocumentType::Define:
+            break;
     }
     std::string ext = AsciiLower(FileExtension(documentPath, style, codePage));
     if (const std::size_t hash = ext.find('#'); hash != std::string::npos) ext.erase(hash);
@@ -276,16 +280,17 @@ std::string HitDocumentPath(std::string_view uri, const PlatformProfile& platfor
                             const std::vector<std::string>& drives) {
     const PathStyle style = platform.pathStyle;
     const CodePage codePage = platform.codePage;
-    return ExpandDriveConstant(
-        ExpandProgramRelativePath(UriToLocalPath(uri, style, codePage), platform.programFolder, style, codePage),
-        drives, style, codePage);
+    return ExpandDriveConstant(ExpandProgramRelativePath(UriToLocalPath(uri, style, codePage),
+                                                         platform.programFolder, style, codePage),
+                               drives, style, codePage);
 }
 
 TextDisplayOptions TextOptionsFor(const Settings& settings, const DefinedDocument& defined) {
     const bool define = DocumentTypeOf(settings.Document.HowToOpen) == DocumentType::Define;
     TextDisplayOptions options;
     options.decodeHeader = settings.Text.DecodeHeader == "1" || (define && defined.DefinedMailFlag == 1);
-    options.convertCode = SettingIs(settings.Text.Convert, "tosjis") || (define && defined.DefinedConversion == "ToSJIS");
+    options.convertCode =
+        SettingIs(settings.Text.Convert, "tosjis") || (define && defined.DefinedConversion == "ToSJIS");
     options.mailBody = SettingIs(settings.Document.HowToOpen, "mailnews") ||
                        (define && defined.DefinedDocKind == "MailNews");
     return options;
@@ -315,7 +320,8 @@ std::optional<int> MailBodyLine(QStringView text) {
         if (end < 0) end = text.size();
         const QStringView current = text.mid(start, end - start);
         if (inHeader) {
-            inHeader = !std::all_of(current.begin(), current.end(), [](QChar c) { return c.unicode() <= u' '; });
+            inHeader =
+                !std::all_of(current.begin(), current.end(), [](QChar c) { return c.unicode() <= u' '; });
         }
         if (!inHeader && !current.isEmpty()) return line;
         if (end == text.size()) break;
@@ -375,5 +381,6 @@ NavigationDecision DecideNavigation(const NavigationRequest& request, const Sett
 bool IsSameFile(const std::string& a, const std::string& b) {
     if (a.empty() || b.empty()) return false;
     const QString first = QFileInfo(QFile::decodeName(QByteArray::fromStdString(a))).canonicalFilePath();
-    return !first.isEmpty() && first == QFileInfo(QFile::decodeName(QByteArray::fromStdString(b))).canonicalFilePath();
+    return !first.isEmpty() &&
+           first == QFileInfo(QFile::decodeName(QByteArray::fromStdString(b))).canonicalFilePath();
 }

@@ -15,18 +15,17 @@
 #include "config/FileIo.h"
 #include "process/AppContext.h"
 #include "process/Paths.h"
+#include "process/WidgetSupport.h"
 
 namespace {
 
-template <typename T>
-T* Named(T* object, const char* name) {
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
+QString Native(const std::string& bytes) {
+    return QFile::decodeName(QByteArray::fromStdString(bytes));
 }
 
-QString Native(const std::string& bytes) { return QFile::decodeName(QByteArray::fromStdString(bytes)); }
-
-std::string NativeBytes(const QString& text) { return QFile::encodeName(text).toStdString(); }
+std::string NativeBytes(const QString& text) {
+    return QFile::encodeName(text).toStdString();
+}
 
 bool HasScheme(const std::string& target) {
     std::size_t i = 0;
@@ -57,7 +56,8 @@ void PreferJapanese() {
 // A page of the search window hands every main-frame navigation to the HTML page first.
 class GuardedPage final : public QWebEnginePage {
 public:
-    GuardedPage(QWebEngineProfile* profile, HtmlDocPage* owner) : QWebEnginePage(profile, owner), m_owner(owner) {}
+    GuardedPage(QWebEngineProfile* profile, HtmlDocPage* owner)
+        : QWebEnginePage(profile, owner), m_owner(owner) {}
 
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
@@ -154,27 +154,28 @@ void HtmlDocPage::Navigate(const QUrl& url) {
 void HtmlDocPage::ShowExternally(BrowserLauncher launcher, const std::string& target,
                                  const std::string& navigatorUrl) {
     switch (launcher) {
-    case BrowserLauncher::Navigator:
-        OpenInNetscape(navigatorUrl, m_ctx.settings.WebBrowser.NavigatorPath);
-        break;
-    case BrowserLauncher::InternetExplorer:
-        if (!OpenInInternetExplorer(target)) {
-            m_ctx.prompter->Tell(QStringLiteral("ブラウザ (x-www-browser) を起動できませんでした。"),
-                                 QStringLiteral("エラー"), MessageIcon::Error);
-        }
-        break;
-    case BrowserLauncher::Shell:
-        m_openWithShell(target);
-        break;
-    case BrowserLauncher::Embedded:
-        break;
+        case BrowserLauncher::Navigator:
+            OpenInNetscape(navigatorUrl, m_ctx.settings.WebBrowser.NavigatorPath);
+            break;
+        case BrowserLauncher::InternetExplorer:
+            if (!OpenInInternetExplorer(target)) {
+                m_ctx.prompter->Tell(QStringLiteral("ブラウザ (x-www-browser) を起動できませんでした。"),
+                                     QStringLiteral("エラー"), MessageIcon::Error);
+            }
+            break;
+        case BrowserLauncher::Shell:
+            m_openWithShell(target);
+            break;
+        case BrowserLauncher::Embedded:
+            break;
     }
 }
 
 void HtmlDocPage::ShowInBrowser(const std::string& target) {
     const BrowserLauncher launcher = ShowInBrowserLauncher(m_ctx.settings);
     if (launcher != BrowserLauncher::Embedded) {
-        ShowExternally(launcher, target, LocalPathToUriPath(target, m_ctx.platform.pathStyle, m_ctx.platform.codePage));
+        ShowExternally(launcher, target,
+                       LocalPathToUriPath(target, m_ctx.platform.pathStyle, m_ctx.platform.codePage));
         return;
     }
     Navigate(TargetUrl(target, m_ctx.platform.pathStyle));
@@ -200,9 +201,13 @@ void HtmlDocPage::ShowInEmbeddedBrowser(const std::string& path) {
     Activate();
 }
 
-void HtmlDocPage::SetTitleText(const QString& text) { lblTitle->setText(text); }
+void HtmlDocPage::SetTitleText(const QString& text) {
+    lblTitle->setText(text);
+}
 
-QString HtmlDocPage::TitleText() const { return lblTitle->text(); }
+QString HtmlDocPage::TitleText() const {
+    return lblTitle->text();
+}
 
 void HtmlDocPage::PageActivated() {
     if (!m_browser || m_browser->url().isEmpty()) return;
@@ -226,7 +231,8 @@ bool HtmlDocPage::WebBrowser1BeforeNavigate2(const QUrl& url) {
     request.htmlPageActive = IsActivePage();
     if (!m_programNavigation.isEmpty()) {
         const auto plain = QUrl::RemoveFragment | QUrl::NormalizePathSegments;
-        if (url.adjusted(plain) == m_programNavigation.adjusted(plain)) request.htmlPageActive = m_programNavigationActive;
+        if (url.adjusted(plain) == m_programNavigation.adjusted(plain))
+            request.htmlPageActive = m_programNavigationActive;
         m_programNavigation.clear();
     }
     if (url.isLocalFile()) {
@@ -238,23 +244,25 @@ bool HtmlDocPage::WebBrowser1BeforeNavigate2(const QUrl& url) {
         request.url = url.toString(QUrl::FullyEncoded).toStdString();
     }
 
-    const NavigationDecision decision = DecideNavigation(request, m_ctx.settings, m_ctx.platform, m_ctx.drives);
+    const NavigationDecision decision =
+        DecideNavigation(request, m_ctx.settings, m_ctx.platform, m_ctx.drives);
     switch (decision.action) {
-    case NavigationAction::Proceed:
-        return true;
-    case NavigationAction::OpenWithShell:
-        if (!m_openWithShell(decision.target)) emit statusMessage(QString::fromUtf8(kShellOpenFailed));
-        return false;
-    case NavigationAction::Redirect: {
-        const std::string path = UriToLocalPath(decision.target, m_ctx.platform.pathStyle, m_ctx.platform.codePage);
-        QUrl target = QUrl::fromLocalFile(Native(path));
-        if (url.hasQuery()) target.setQuery(url.query(QUrl::FullyEncoded), QUrl::StrictMode);
-        if (url.hasFragment()) target.setFragment(url.fragment(QUrl::FullyEncoded), QUrl::StrictMode);
-        m_lastRedirect = target;
-        // Not from inside the engine's question: load once it has had its answer.
-        QTimer::singleShot(0, this, [this, target] { Navigate(target); });
-        return false;
-    }
+        case NavigationAction::Proceed:
+            return true;
+        case NavigationAction::OpenWithShell:
+            if (!m_openWithShell(decision.target)) emit statusMessage(QString::fromUtf8(kShellOpenFailed));
+            return false;
+        case NavigationAction::Redirect: {
+            const std::string path =
+                UriToLocalPath(decision.target, m_ctx.platform.pathStyle, m_ctx.platform.codePage);
+            QUrl target = QUrl::fromLocalFile(Native(path));
+            if (url.hasQuery()) target.setQuery(url.query(QUrl::FullyEncoded), QUrl::StrictMode);
+            if (url.hasFragment()) target.setFragment(url.fragment(QUrl::FullyEncoded), QUrl::StrictMode);
+            m_lastRedirect = target;
+            // Not from inside the engine's question: load once it has had its answer.
+            QTimer::singleShot(0, this, [this, target] { Navigate(target); });
+            return false;
+        }
     }
     return true;
 }
@@ -270,6 +278,10 @@ void HtmlDocPage::StepHit(int step) {
     if (!m_stepHit || !m_stepHit(step)) m_ctx.prompter->Beep();
 }
 
-void HtmlDocPage::btnNextClick() { StepHit(1); }
+void HtmlDocPage::btnNextClick() {
+    StepHit(1);
+}
 
-void HtmlDocPage::btnPreviousClick() { StepHit(-1); }
+void HtmlDocPage::btnPreviousClick() {
+    StepHit(-1);
+}

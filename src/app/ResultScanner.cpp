@@ -1,7 +1,7 @@
 #include "app/ResultScanner.h"
 
-#include <algorithm>
 #include <iconv.h>
+#include <algorithm>
 #include <limits>
 
 #include "config/Settings.h"
@@ -29,7 +29,9 @@ int ScoreMarkerPosition(std::string_view line) {
     return static_cast<int>(n);
 }
 
-bool StartsWithHitNumberOne(std::string_view line) { return line.substr(0, 3) == "1. "; }
+bool StartsWithHitNumberOne(std::string_view line) {
+    return line.substr(0, 3) == "1. ";
+}
 
 void Mark(std::string& kinds, int32_t from, int32_t count, char kind) {
     std::fill_n(kinds.begin() + from, count, kind);
@@ -271,7 +273,8 @@ private:
     void Emit(char32_t c, std::size_t byteStart, std::size_t byteCount) {
         if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
         const auto unit = static_cast<int32_t>(m_out->size() - m_lineUnit);
-        std::fill_n(m_byteToUnit->begin() + static_cast<std::ptrdiff_t>(m_byteBase + byteStart), byteCount, unit);
+        std::fill_n(m_byteToUnit->begin() + static_cast<std::ptrdiff_t>(m_byteBase + byteStart), byteCount,
+                    unit);
         if (c > 0xFFFF) {
             c -= 0x10000;
             m_out->push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
@@ -289,7 +292,8 @@ private:
             const std::size_t n = CharLength(CodePage::Utf8, line, i + 1);
             const auto b0 = static_cast<unsigned char>(line[i]);
             char32_t c = n == 1 ? b0 : n == 2 ? (b0 & 0x1F) : n == 3 ? (b0 & 0x0F) : (b0 & 0x07);
-            for (std::size_t k = 1; k < n; ++k) c = (c << 6) | (static_cast<unsigned char>(line[i + k]) & 0x3F);
+            for (std::size_t k = 1; k < n; ++k)
+                c = (c << 6) | (static_cast<unsigned char>(line[i + k]) & 0x3F);
             Emit(c, i, n);
             i += n;
         }
@@ -331,13 +335,16 @@ private:
         }
         iconv_t cd = Converter(code);
         if (cd == Invalid()) {
-            for (const Token& t : m_tokens) Emit(t.size == 1 ? static_cast<unsigned char>(line[t.start]) : 0xFFFD, t.start, t.size);
+            for (const Token& t : m_tokens)
+                Emit(t.size == 1 ? static_cast<unsigned char>(line[t.start]) : 0xFFFD, t.start, t.size);
             return;
         }
         // Usually the whole run converts at once, one code point per character.
-        const bool allValid = std::all_of(m_tokens.begin(), m_tokens.end(), [](const Token& t) { return t.valid; });
+        const bool allValid =
+            std::all_of(m_tokens.begin(), m_tokens.end(), [](const Token& t) { return t.valid; });
         if (allValid && Convert(cd, line.substr(a, b - a), m_points) && m_points.size() == m_tokens.size()) {
-            for (std::size_t k = 0; k < m_tokens.size(); ++k) Emit(m_points[k], m_tokens[k].start, m_tokens[k].size);
+            for (std::size_t k = 0; k < m_tokens.size(); ++k)
+                Emit(m_points[k], m_tokens[k].start, m_tokens[k].size);
             return;
         }
         for (const Token& t : m_tokens) {
@@ -367,7 +374,8 @@ private:
 
 }  // namespace
 
-ResultTextMap::ResultTextMap(const std::vector<std::string_view>& lines, const std::vector<int32_t>& lineStarts) {
+ResultTextMap::ResultTextMap(const std::vector<std::string_view>& lines,
+                             const std::vector<int32_t>& lineStarts) {
     const std::size_t count = std::min(lines.size(), lineStarts.size());
     m_lines.reserve(count);
     std::u16string text;

@@ -1,9 +1,6 @@
 #include "app/ResultView.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QDesktopServices>
-#include <QFile>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -15,46 +12,13 @@
 
 #include "config/FileIo.h"
 #include "process/AppContext.h"
+#include "process/Launchers.h"
 #include "process/Paths.h"
 #include "process/QtText.h"
-
-namespace {
-
-bool IsNetworkUrl(const std::string& path) {
-    for (const char* scheme : {"http://", "ftp://", "gopher://", "telnet://"}) {
-        if (path.rfind(scheme, 0) == 0) return true;
-    }
-    return false;
-}
-
-// The associated application, through xdg-open. A local file that is not there counts as a
-// failure, as the shell's "open" reports it.
-bool OpenWithAssociatedApplication(const std::string& path) {
-    if (path.empty()) return false;
-    if (IsNetworkUrl(path)) return QDesktopServices::openUrl(QUrl(QString::fromStdString(path)));
-    const QString local = QFile::decodeName(QByteArray::fromStdString(path));
-    if (!QFileInfo::exists(local)) return false;
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(local));
-}
-
-class UpdatesSuspended {
-public:
-    explicit UpdatesSuspended(QWidget* widget) : m_widget(widget), m_was(widget->updatesEnabled()) {
-        m_widget->setUpdatesEnabled(false);
-    }
-    ~UpdatesSuspended() { m_widget->setUpdatesEnabled(m_was); }
-    UpdatesSuspended(const UpdatesSuspended&) = delete;
-    UpdatesSuspended& operator=(const UpdatesSuspended&) = delete;
-
-private:
-    QWidget* m_widget;
-    bool m_was;
-};
-
-}  // namespace
+#include "process/WidgetSupport.h"
 
 ResultView::ResultView(AppContext& ctx, QWidget* parent)
-    : QTextEdit(parent), m_ctx(ctx), m_openExternal(OpenWithAssociatedApplication) {
+    : QTextEdit(parent), m_ctx(ctx), m_openExternal(OpenWithShell) {
     setObjectName(QStringLiteral("edtResult"));
     setReadOnly(true);
     setUndoRedoEnabled(false);
@@ -144,10 +108,13 @@ void ResultView::PutCaret(int32_t offset) {
     setTextCursor(cursor);
 }
 
-int32_t ResultView::CaretOffset() const { return m_map.OffsetAt(textCursor().selectionStart()); }
+int32_t ResultView::CaretOffset() const {
+    return m_map.OffsetAt(textCursor().selectionStart());
+}
 
 void ResultView::GoToNextHit(int32_t offset) {
-    const auto it = std::find_if(m_hits.begin(), m_hits.end(), [&](const HitRecord& h) { return h.UriStart > offset; });
+    const auto it =
+        std::find_if(m_hits.begin(), m_hits.end(), [&](const HitRecord& h) { return h.UriStart > offset; });
     if (it == m_hits.end()) return;
     auto target = it;
     if (offset >= it->TitleStart && std::next(it) != m_hits.end()) ++target;
@@ -157,7 +124,8 @@ void ResultView::GoToNextHit(int32_t offset) {
 }
 
 void ResultView::GoToPreviousHit(int32_t offset) {
-    const auto it = std::find_if(m_hits.rbegin(), m_hits.rend(), [&](const HitRecord& h) { return h.TitleStart < offset; });
+    const auto it = std::find_if(m_hits.rbegin(), m_hits.rend(),
+                                 [&](const HitRecord& h) { return h.TitleStart < offset; });
     if (it == m_hits.rend()) return;
     auto target = it;
     if (offset <= it->UriEnd && std::next(it) != m_hits.rend()) ++target;
@@ -168,9 +136,9 @@ void ResultView::GoToPreviousHit(int32_t offset) {
 std::string ResultView::HitLocalPath(const std::string& uri) const {
     const PathStyle style = m_ctx.platform.pathStyle;
     const CodePage codePage = m_ctx.platform.codePage;
-    return ExpandDriveConstant(
-        ExpandProgramRelativePath(UriToLocalPath(uri, style, codePage), m_ctx.platform.programFolder, style, codePage),
-        m_ctx.drives, style, codePage);
+    return ExpandDriveConstant(ExpandProgramRelativePath(UriToLocalPath(uri, style, codePage),
+                                                         m_ctx.platform.programFolder, style, codePage),
+                               m_ctx.drives, style, codePage);
 }
 
 void ResultView::OpenHitAt(int32_t offset, bool internal) {
@@ -194,21 +162,21 @@ void ResultView::OpenHitAt(int32_t offset, bool internal) {
 bool ResultView::edtResultKeyPress(QKeyEvent* event) {
     const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
     switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        OpenHitAt(CaretOffset(), !shift);
-        return true;
-    case Qt::Key_N:
-        GoToNextHit(CaretOffset());
-        return true;
-    case Qt::Key_P:
-        GoToPreviousHit(CaretOffset());
-        return true;
-    case Qt::Key_Escape:
-        emit escapePressed();
-        return false;
-    default:
-        return false;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            OpenHitAt(CaretOffset(), !shift);
+            return true;
+        case Qt::Key_N:
+            GoToNextHit(CaretOffset());
+            return true;
+        case Qt::Key_P:
+            GoToPreviousHit(CaretOffset());
+            return true;
+        case Qt::Key_Escape:
+            emit escapePressed();
+            return false;
+        default:
+            return false;
     }
 }
 
@@ -241,8 +209,10 @@ int32_t ResultView::OffsetAtPoint(const QPoint& point) const {
         int number = m_mouseBlock;
         for (int step = 0; step < 8 && found < 0; ++step) {
             if (top(number) > at.y()) {
-                if (number == 0) found = 0;
-                else --number;
+                if (number == 0)
+                    found = 0;
+                else
+                    --number;
             } else if (number == last || top(number + 1) > at.y()) {
                 found = number;
             } else {
@@ -299,7 +269,8 @@ void ResultView::mouseMoveEvent(QMouseEvent* event) {
     edtResultMouseMove(event->position().toPoint());
 }
 
-void ResultView::edtResultMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, bool hadSelection) {
+void ResultView::edtResultMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
+                                    bool hadSelection) {
     if (!m_handShown || button != Qt::LeftButton || hadSelection) return;
     OpenHitAt(m_lastMousePos, !modifiers.testFlag(Qt::ShiftModifier));
 }

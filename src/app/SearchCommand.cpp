@@ -17,9 +17,13 @@ const std::array<SortRow, 10> kSortRows = {{
     {SortKey::Newsgroup, "mnuSortNewsGroup", "ニュースグループ", "Newsgroup", " --sort=field:newsgroup"},
 }};
 
-const SortRow& RowOf(SortKey key) { return kSortRows[static_cast<std::size_t>(key)]; }
+const SortRow& RowOf(SortKey key) {
+    return kSortRows[static_cast<std::size_t>(key)];
+}
 
-bool SettingIs(std::string_view value, std::string_view word) { return EqualsNoCase(value, word); }
+bool SettingIs(std::string_view value, std::string_view word) {
+    return EqualsNoCase(value, word);
+}
 
 SortKey SortKeyFromSetting(std::string_view word) {
     for (const SortRow& row : kSortRows) {
@@ -52,7 +56,9 @@ ListCountState ListCountAfterEdit(const std::string& comboText, bool allSelected
     return {ListCountItem::Twenty, "20", "20"};
 }
 
-bool ResultsAsHtml(const Settings& settings) { return SettingIs(settings.Result.DisplayTo, "webbrowser"); }
+bool ResultsAsHtml(const Settings& settings) {
+    return SettingIs(settings.Result.DisplayTo, "webbrowser");
+}
 
 bool ResultsInExternalBrowser(const Settings& settings) {
     return ResultsAsHtml(settings) && SettingIs(settings.WebBrowser.DisplayTo, "external");
@@ -111,9 +117,10 @@ std::string IndexArgument(const std::string& entry, const std::string& first, bo
     }
     if (entry.front() == '+') return entry;
     // An entry the user already quoted is quoted once, not twice: doubled quotes would split it.
-    const std::string path = ExpandDriveConstant(
-        ExpandProgramRelativePath(StripQuotes(entry), platform.programFolder, platform.pathStyle, platform.codePage),
-        drives, platform.pathStyle, platform.codePage);
+    const std::string path =
+        ExpandDriveConstant(ExpandProgramRelativePath(StripQuotes(entry), platform.programFolder,
+                                                      platform.pathStyle, platform.codePage),
+                            drives, platform.pathStyle, platform.codePage);
     return QuoteArgument(path);
 }
 
@@ -126,9 +133,9 @@ std::string ComposeLine(const SearchMenuState& menus, const std::string& query, 
     options += ListCountOption(menus, settings);
     if (html) options += pnamazu ? " -h" : " --html";
 
-    std::string line = pnamazu ? QuoteArgument(settings.Command.PerlPath) + " " +
-                                     QuoteArgument(settings.Command.pnamazuPath)
-                               : QuoteArgument(settings.Command.namazuPath);
+    std::string line =
+        pnamazu ? QuoteArgument(settings.Command.PerlPath) + " " + QuoteArgument(settings.Command.pnamazuPath)
+                : QuoteArgument(settings.Command.namazuPath);
     line += options;
     const bool useNamazurc = settings.Search.UseNamazurc == "1";
     if (useNamazurc && namazurcExists) {
@@ -144,7 +151,8 @@ std::string ComposeLine(const SearchMenuState& menus, const std::string& query, 
     const std::size_t start = useNamazurc && relative ? 1 : 0;
     const std::string first = settings.Directories.empty() ? std::string() : settings.Directories.front();
     for (std::size_t k = start; k < settings.Directories.size(); ++k) {
-        const std::string argument = IndexArgument(settings.Directories[k], first, relative, platform, drives);
+        const std::string argument =
+            IndexArgument(settings.Directories[k], first, relative, platform, drives);
         if (!argument.empty()) line += " " + argument;
     }
     return line;
@@ -152,9 +160,9 @@ std::string ComposeLine(const SearchMenuState& menus, const std::string& query, 
 
 }  // namespace
 
-SearchCommand ComposeSearchCommand(const SearchMenuState& menus, std::string_view query, const Settings& settings,
-                                   const PlatformProfile& platform, const std::vector<std::string>& drives,
-                                   bool namazurcExists) {
+SearchCommand ComposeSearchCommand(const SearchMenuState& menus, std::string_view query,
+                                   const Settings& settings, const PlatformProfile& platform,
+                                   const std::vector<std::string>& drives, bool namazurcExists) {
     SearchCommand command;
     const bool html = ResultsAsHtml(settings);
     const std::string temp = AddTrailingBackslash(platform.tempFolder, platform.pathStyle, platform.codePage);
@@ -168,7 +176,7 @@ SearchCommand ComposeSearchCommand(const SearchMenuState& menus, std::string_vie
         platform.pathStyle == PathStyle::Posix
             ? ConvertEncoding(q, platform.codePage == CodePage::Cp932 ? "CP932" : "UTF-8", "EUC-JP")
             : q;
-    command.runCommandLine =
-        ComposeLine(menus, runQuery, settings, platform, drives, namazurcExists, command.resultFilePath, html);
+    command.runCommandLine = ComposeLine(menus, runQuery, settings, platform, drives, namazurcExists,
+                                         command.resultFilePath, html);
     return command;
 }

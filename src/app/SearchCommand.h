@@ -56,9 +56,9 @@ struct SearchCommand {
 
 // Composes the namazu (or Perl + pnamazu) command line of a search. `namazurcExists` says
 // whether a file exists at `NamazurcPath`.
-SearchCommand ComposeSearchCommand(const SearchMenuState& menus, std::string_view query, const Settings& settings,
-                                   const PlatformProfile& platform, const std::vector<std::string>& drives,
-                                   bool namazurcExists);
+SearchCommand ComposeSearchCommand(const SearchMenuState& menus, std::string_view query,
+                                   const Settings& settings, const PlatformProfile& platform,
+                                   const std::vector<std::string>& drives, bool namazurcExists);
 
 // Results as an HTML page shown in an outside browser.
 bool ResultsInExternalBrowser(const Settings& settings);

@@ -1,8 +1,6 @@
 #include "app/TextDocPage.h"
 
 #include <QAbstractSlider>
-#include <QTextCursor>
-#include <algorithm>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -11,35 +9,18 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "config/FileIo.h"
 #include "process/AppContext.h"
 #include "process/Launchers.h"
 #include "process/Paths.h"
+#include "process/WidgetSupport.h"
 
 namespace {
-
-template <typename T>
-T* Named(T* object, const char* name) {
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
-
-class UpdatesSuspended {
-public:
-    explicit UpdatesSuspended(QWidget* widget) : m_widget(widget), m_was(widget->updatesEnabled()) {
-        m_widget->setUpdatesEnabled(false);
-    }
-    ~UpdatesSuspended() { m_widget->setUpdatesEnabled(m_was); }
-    UpdatesSuspended(const UpdatesSuspended&) = delete;
-    UpdatesSuspended& operator=(const UpdatesSuspended&) = delete;
-
-private:
-    QWidget* m_widget;
-    bool m_was;
-};
 
 bool IsHtmlExtension(const std::string& ext) {
     std::string lower = ext;
@@ -61,7 +42,9 @@ qsizetype NthLineBreak(const QString& text, qsizetype from, int count) {
     return pos;
 }
 
-bool IsEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
+bool IsEnter(int key) {
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
 
 }  // namespace
 
@@ -104,7 +87,9 @@ TextDocPage::TextDocPage(AppContext& ctx, QWidget* parent)
 
 TextDocPage::~TextDocPage() = default;
 
-QString TextDocPage::SubjectText() const { return lblSubject->text(); }
+QString TextDocPage::SubjectText() const {
+    return lblSubject->text();
+}
 
 void TextDocPage::Activate() {
     for (QWidget* w = this; w && w->parentWidget(); w = w->parentWidget()) {
@@ -117,7 +102,8 @@ void TextDocPage::Activate() {
     }
 }
 
-void TextDocPage::ShowTextDocument(const std::string& path, const QString& title, const TextDisplayOptions& options) {
+void TextDocPage::ShowTextDocument(const std::string& path, const QString& title,
+                                   const TextDisplayOptions& options) {
     m_currentDocumentPath = path;
     lblSubject->setText(title);
     lblSubject->repaint();
@@ -192,9 +178,13 @@ void TextDocPage::StepHit(int step) {
     if (!m_stepHit || !m_stepHit(step)) m_ctx.prompter->Beep();
 }
 
-void TextDocPage::btnNextClick() { StepHit(1); }
+void TextDocPage::btnNextClick() {
+    StepHit(1);
+}
 
-void TextDocPage::btnPreviousClick() { StepHit(-1); }
+void TextDocPage::btnPreviousClick() {
+    StepHit(-1);
+}
 
 bool TextDocPage::eventFilter(QObject* watched, QEvent* event) {
     if (watched == edtTextContents && event->type() == QEvent::KeyPress) {
@@ -211,7 +201,8 @@ bool TextDocPage::edtTextContentsKeyDown(const QKeyEvent* event) {
     emit statusMessage(QString::fromUtf8(kTextPageStatus));
     if (event->key() == Qt::Key_Backspace) return true;
     if (!IsEnter(event->key())) return false;
-    const std::string ext = FileExtension(m_currentDocumentPath, m_ctx.platform.pathStyle, m_ctx.platform.codePage);
+    const std::string ext =
+        FileExtension(m_currentDocumentPath, m_ctx.platform.pathStyle, m_ctx.platform.codePage);
     if (event->modifiers().testFlag(Qt::ShiftModifier) && IsHtmlExtension(ext)) {
         emit embeddedBrowserRequested(m_currentDocumentPath);
     }
@@ -225,7 +216,8 @@ bool TextDocPage::edtTextContentsKeyPress(const QKeyEvent* event) {
 
     if (IsEnter(key)) {
         if (shift) {
-            if (!m_openWithShell(m_currentDocumentPath)) emit statusMessage(QString::fromUtf8(kShellOpenFailed));
+            if (!m_openWithShell(m_currentDocumentPath))
+                emit statusMessage(QString::fromUtf8(kShellOpenFailed));
         } else {
             emit resultPageRequested();
         }

@@ -8,14 +8,14 @@
 #include "app/WindowPlacement.h"
 #include "dialogs/TfrmAbout.h"
 
-#include <QAction>
 #include <QAbstractItemView>
+#include <QAction>
 #include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QComboBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -40,9 +40,10 @@
 #include "process/Launchers.h"
 #include "process/QtText.h"
 #include "process/RunCommand.h"
+#include "process/WidgetSupport.h"
 
-#include <algorithm>
 #include <unistd.h>
+#include <algorithm>
 
 namespace {
 
@@ -58,12 +59,6 @@ QFont ViewFont(const QString& name, const std::string& size, const std::string& 
     font.setPointSize(points > 0 ? points : 9);
     font.setBold(bold == "1");
     return font;
-}
-
-template <typename T>
-T* Named(T* object, const char* name) {
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
 }
 
 }  // namespace
@@ -83,9 +78,13 @@ TfrmMain::TfrmMain(AppContext& ctx, QWidget* parent) : QMainWindow(parent), m_ct
 
 TfrmMain::~TfrmMain() = default;
 
-std::string TfrmMain::ToProgram(const QString& text) const { return FromQString(m_ctx.platform.codePage, text); }
+std::string TfrmMain::ToProgram(const QString& text) const {
+    return FromQString(m_ctx.platform.codePage, text);
+}
 
-QString TfrmMain::ToUi(const std::string& text) const { return ToQString(m_ctx.platform.codePage, text); }
+QString TfrmMain::ToUi(const std::string& text) const {
+    return ToQString(m_ctx.platform.codePage, text);
+}
 
 void TfrmMain::CreateControls() {
     auto* central = Named(new QWidget(this), "pnlMain");
@@ -139,19 +138,20 @@ void TfrmMain::CreateControls() {
     cboListCount->setEditable(true);
     cboListCount->setInsertPolicy(QComboBox::NoInsert);
     cboListCount->lineEdit()->setMaxLength(3);
-    cboListCount->addItems({QStringLiteral("20"), QStringLiteral("50"), QStringLiteral("100"),
-                            QStringLiteral("すべて")});
+    cboListCount->addItems(
+        {QStringLiteral("20"), QStringLiteral("50"), QStringLiteral("100"), QStringLiteral("すべて")});
     cboListCount->setMinimumContentsLength(4);
     lblListCount->setBuddy(cboListCount);
     lblSortType = Named(new QLabel(QStringLiteral("並び順(&S):"), pnlHeaderRow2), "lblSortType");
     cboSortType = Named(new QComboBox(pnlHeaderRow2), "cboSortType");
     // The combo box lists the orders in its own sequence, not the table's.
-    for (const char* item : {"古い順", "新しい順", "スコア", "題名", "Date: ヘッダ", "ファイル名", "ファイルサイズ",
-                             "差出人", "宛先", "ニュースグループ"}) {
+    for (const char* item : {"古い順", "新しい順", "スコア", "題名", "Date: ヘッダ", "ファイル名",
+                             "ファイルサイズ", "差出人", "宛先", "ニュースグループ"}) {
         cboSortType->addItem(QString::fromUtf8(item));
     }
     lblSortType->setBuddy(cboSortType);
-    chkShowContents = Named(new QCheckBox(QStringLiteral("要約の表示(&C)"), pnlHeaderRow2), "chkShowContents");
+    chkShowContents =
+        Named(new QCheckBox(QStringLiteral("要約の表示(&C)"), pnlHeaderRow2), "chkShowContents");
     chkShowContents->setChecked(true);
     btnTutorial = Named(new QToolButton(pnlHeaderRow2), "btnTutorial");
     btnTutorial->setText(QStringLiteral("?"));
@@ -208,7 +208,8 @@ void TfrmMain::CreateControls() {
         pge->setCurrentWidget(tabResult);
         edtResult->setFocus();
     });
-    connect(m_textPage, &TextDocPage::embeddedBrowserRequested, m_htmlPage, &HtmlDocPage::ShowInEmbeddedBrowser);
+    connect(m_textPage, &TextDocPage::embeddedBrowserRequested, m_htmlPage,
+            &HtmlDocPage::ShowInEmbeddedBrowser);
     connect(pge, &QTabWidget::currentChanged, this, &TfrmMain::pgeChange);
 
     column->addWidget(pnlTarget);
@@ -232,7 +233,8 @@ void TfrmMain::CreateControls() {
     connect(cboSortType, &QComboBox::activated, this, &TfrmMain::cboSortTypeClick);
     connect(chkShowContents, &QCheckBox::clicked, this, &TfrmMain::chkShowContentsClick);
     connect(edtResult, &ResultView::escapePressed, this, [this] { cboKeyword->setFocus(); });
-    connect(edtResult, &ResultView::statusMessage, stb, [this](const QString& text) { stb->showMessage(text); });
+    connect(edtResult, &ResultView::statusMessage, stb,
+            [this](const QString& text) { stb->showMessage(text); });
     connect(edtResult, &ResultView::openHitRequested, this, &TfrmMain::OpenHit);
     connect(edtResult, &ResultView::pageChangeRequested, this, &TfrmMain::pgeChange);
     cboListCount->lineEdit()->installEventFilter(this);
@@ -257,7 +259,8 @@ void TfrmMain::CreateMenus() {
     };
 
     mnuSearch = menu(nullptr, "mnuSearch", QStringLiteral("検索(&F)"));
-    mnuSelectDirectory = AddAction(mnuSearch, "mnuSelectDirectory", QStringLiteral("ディレクトリを選択(&D)..."));
+    mnuSelectDirectory =
+        AddAction(mnuSearch, "mnuSelectDirectory", QStringLiteral("ディレクトリを選択(&D)..."));
     mnuSelectDirectory->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
     mnuSelectAlias = AddAction(mnuSearch, "mnuSelectAlias", QStringLiteral("エイリアスから選択(&A)..."));
     mnuSelectAlias->setShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
@@ -296,7 +299,8 @@ void TfrmMain::CreateMenus() {
     mnuContents = menu(mnuView, "mnuContents", QStringLiteral("要約(&C)"));
     auto* contentsGroup = new QActionGroup(this);
     mnuContentsOn = AddAction(mnuContents, "mnuContentsOn", QStringLiteral("表示する(&S)"), contentsGroup);
-    mnuContentsOff = AddAction(mnuContents, "mnuContentsOff", QStringLiteral("表示しない(&N)"), contentsGroup);
+    mnuContentsOff =
+        AddAction(mnuContents, "mnuContentsOff", QStringLiteral("表示しない(&N)"), contentsGroup);
 
     mnuListCount = menu(mnuView, "mnuListCount", QStringLiteral("件数(&N)"));
     auto* countGroup = new QActionGroup(this);
@@ -307,10 +311,11 @@ void TfrmMain::CreateMenus() {
 
     mnuConvert = menu(mnuView, "mnuConvert", QStringLiteral("コード変換(&V)"));
     auto* convertGroup = new QActionGroup(this);
-    mnuConvertToSJIS =
-        AddAction(mnuConvert, "mnuConvertToSJIS", QStringLiteral("EUC・JIS から シフトJIS へ(&S)"), convertGroup);
+    mnuConvertToSJIS = AddAction(mnuConvert, "mnuConvertToSJIS",
+                                 QStringLiteral("EUC・JIS から シフトJIS へ(&S)"), convertGroup);
     mnuConvertNone = AddAction(mnuConvert, "mnuConvertNone", QStringLiteral("無変換(&N)"), convertGroup);
-    mnuConvertNkf = AddAction(mnuConvert, "mnuConvertNkf", QStringLiteral("N&KF32.DLL で変換..."), convertGroup);
+    mnuConvertNkf =
+        AddAction(mnuConvert, "mnuConvertNkf", QStringLiteral("N&KF32.DLL で変換..."), convertGroup);
     mnuConvertNkf->setVisible(false);
     mnuConvert->addSeparator();
     mnuDecodeHeader = AddAction(mnuConvert, "mnuDecodeHeader", QStringLiteral("ヘッダのデコードを行う(&H)"));
@@ -332,19 +337,23 @@ void TfrmMain::CreateMenus() {
     mnuFontTextContents = AddAction(mnuFont, "mnuFontTextContents", QStringLiteral("テキスト文書(&T)..."));
     mnuAppearance = menu(mnuView, "mnuAppearance", QStringLiteral("画面サイズ(&Z)"));
     auto* appearanceGroup = new QActionGroup(this);
-    mnuAppearanceNormal = AddAction(mnuAppearance, "mnuAppearanceNormal", QStringLiteral("通常(&N)"), appearanceGroup);
+    mnuAppearanceNormal =
+        AddAction(mnuAppearance, "mnuAppearanceNormal", QStringLiteral("通常(&N)"), appearanceGroup);
     mnuAppearanceSmall =
         AddAction(mnuAppearance, "mnuAppearanceSmall", QStringLiteral("コンパクト(&C)"), appearanceGroup);
 
     mnuDocType = menu(nullptr, "mnuDocType", QStringLiteral("文書の種類(&W)"));
     auto* docGroup = new QActionGroup(this);
-    mnuDocPlainText = AddAction(mnuDocType, "mnuDocPlainText", QStringLiteral("テキストファイル(&T)"), docGroup);
-    mnuDocMailNews = AddAction(mnuDocType, "mnuDocMailNews", QStringLiteral("メール／ニュース(&M)"), docGroup);
+    mnuDocPlainText =
+        AddAction(mnuDocType, "mnuDocPlainText", QStringLiteral("テキストファイル(&T)"), docGroup);
+    mnuDocMailNews =
+        AddAction(mnuDocType, "mnuDocMailNews", QStringLiteral("メール／ニュース(&M)"), docGroup);
     mnuDocHTML = AddAction(mnuDocType, "mnuDocHTML", QStringLiteral("&HTML"), docGroup);
     mnuDocSystemAuto =
         AddAction(mnuDocType, "mnuDocSystemAuto", QStringLiteral("外部アプリケーションで開く(&A)"), docGroup);
     mnuDocType->addSeparator();
-    mnuDocByExtension = AddAction(mnuDocType, "mnuDocByExtension", QStringLiteral("拡張子で判別(&E)"), docGroup);
+    mnuDocByExtension =
+        AddAction(mnuDocType, "mnuDocByExtension", QStringLiteral("拡張子で判別(&E)"), docGroup);
 
     mnuIndexing = menu(nullptr, "mnuIndexing", QStringLiteral("インデックス(&I)"));
     mnuMakeIndex = AddAction(mnuIndexing, "mnuMakeIndex", QStringLiteral("作成(&C)..."));
@@ -356,11 +365,13 @@ void TfrmMain::CreateMenus() {
 
     mnuHelp = menu(nullptr, "mnuHelp", QStringLiteral("ヘルプ(&H)"));
     mnuHelpStart = AddAction(mnuHelp, "mnuHelpStart", QStringLiteral("検索式の入力方法(&F)..."));
-    mnuHelpQuarrow = AddAction(mnuHelp, "mnuHelpQuarrow", QStringLiteral("Quarrow for Namazu のヘルプ(&C)..."));
+    mnuHelpQuarrow =
+        AddAction(mnuHelp, "mnuHelpQuarrow", QStringLiteral("Quarrow for Namazu のヘルプ(&C)..."));
     mnuHelpQuarrow->setShortcut(QKeySequence(Qt::Key_F1));
     mnuHelpNamazu = menu(mnuHelp, "mnuHelpNamazu", QStringLiteral("&Namazu のヘルプ"));
     mnuHelpNamazuManual = AddAction(mnuHelpNamazu, "mnuHelpNamazuManual", QStringLiteral("説明書(&M)..."));
-    mnuHelpNamazuTutorial = AddAction(mnuHelpNamazu, "mnuHelpNamazuTutorial", QStringLiteral("チュートリアル(&T)..."));
+    mnuHelpNamazuTutorial =
+        AddAction(mnuHelpNamazu, "mnuHelpNamazuTutorial", QStringLiteral("チュートリアル(&T)..."));
     mnuHelp->addSeparator();
     mnuHelpAbout = AddAction(mnuHelp, "mnuHelpAbout", QStringLiteral("バージョン情報(&A)..."));
 
@@ -418,7 +429,9 @@ void TfrmMain::CreateMenus() {
     });
 }
 
-bool TfrmMain::ResultsInExternalBrowser() const { return ::ResultsInExternalBrowser(m_ctx.settings); }
+bool TfrmMain::ResultsInExternalBrowser() const {
+    return ::ResultsInExternalBrowser(m_ctx.settings);
+}
 
 void TfrmMain::ApplySettings() {
     Settings& s = m_ctx.settings;
@@ -467,8 +480,10 @@ void TfrmMain::ApplySettings() {
     mnuStayOnTop->setChecked(s.Window.StayOnTop == "1");  // applied at first show
 
     // 10-11: fonts of the two views.
-    edtResult->setFont(ViewFont(ToUi(s.Result.FontNameResult), s.Result.FontSizeResult, s.Result.FontBoldResult));
-    edtTextContents->setFont(ViewFont(ToUi(s.Result.FontNameText), s.Result.FontSizeText, s.Result.FontBoldText));
+    edtResult->setFont(
+        ViewFont(ToUi(s.Result.FontNameResult), s.Result.FontSizeResult, s.Result.FontBoldResult));
+    edtTextContents->setFont(
+        ViewFont(ToUi(s.Result.FontNameText), s.Result.FontSizeText, s.Result.FontBoldText));
 
     // 12: layout.
     mnuAppearanceNormal->setChecked(true);
@@ -526,7 +541,8 @@ void TfrmMain::FormCloseQuery() {
     const int historyCount = ParseCount(s.Search.FormulaHistoryCount, -1);
     for (int i = 1; i <= historyCount; ++i) {
         if (cboKeyword->count() < i) continue;
-        if (s.QueryHistory.size() < static_cast<std::size_t>(i)) s.QueryHistory.resize(static_cast<std::size_t>(i));
+        if (s.QueryHistory.size() < static_cast<std::size_t>(i))
+            s.QueryHistory.resize(static_cast<std::size_t>(i));
         s.QueryHistory[static_cast<std::size_t>(i - 1)] = ToProgram(cboKeyword->itemText(i - 1));
     }
     if (IsReadOnlyFile(s.SettingsPath)) {
@@ -546,7 +562,9 @@ IniFile TfrmMain::ReadSettingsIni() const {
 }
 
 namespace {
-int ScreenDpi(const QScreen* screen) { return screen ? qRound(screen->logicalDotsPerInch()) : 96; }
+int ScreenDpi(const QScreen* screen) {
+    return screen ? qRound(screen->logicalDotsPerInch()) : 96;
+}
 }  // namespace
 
 void TfrmMain::RestorePlacement() {
@@ -569,8 +587,10 @@ void TfrmMain::StorePlacement(IniFile& ini) const {
                                   : isMaximized() ? WindowShowState::Maximized
                                                   : WindowShowState::Normal;
     WriteWindowPlacement(ini, "Window",
-                         {{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()}, state,
-                          ScreenDpi(QGuiApplication::primaryScreen()), isVisible()});
+                         {{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()},
+                          state,
+                          ScreenDpi(QGuiApplication::primaryScreen()),
+                          isVisible()});
 }
 
 void TfrmMain::FormShow() {
@@ -601,7 +621,8 @@ void TfrmMain::mnuShowDriveInfoClick() {
 }
 
 void TfrmMain::UpdateCaption() {
-    const QString caption = kAppTitle + QStringLiteral(" - [") + ToUi(m_ctx.settings.IndexDirectoryText) + u']';
+    const QString caption =
+        kAppTitle + QStringLiteral(" - [") + ToUi(m_ctx.settings.IndexDirectoryText) + u']';
     // The window title is what the desktop shows for the program; Qt's application name also
     // names folders, so it is left alone.
     setWindowTitle(caption);
@@ -609,13 +630,21 @@ void TfrmMain::UpdateCaption() {
 
 // The menu bar counts as non-client area, as on the platform the layout rules come from. Sizes
 // come from size hints, which hold before the window is first laid out too.
-int TfrmMain::MenuBarHeight() const { return menuBar()->sizeHint().height(); }
+int TfrmMain::MenuBarHeight() const {
+    return menuBar()->sizeHint().height();
+}
 
-int TfrmMain::ClientHeight() const { return height() - MenuBarHeight(); }
+int TfrmMain::ClientHeight() const {
+    return height() - MenuBarHeight();
+}
 
-int TfrmMain::NonClientHeight() const { return frameGeometry().height() - height() + MenuBarHeight(); }
+int TfrmMain::NonClientHeight() const {
+    return frameGeometry().height() - height() + MenuBarHeight();
+}
 
-int TfrmMain::StatusBarHeight() const { return mnuShowStatusBar->isChecked() ? stb->sizeHint().height() : 0; }
+int TfrmMain::StatusBarHeight() const {
+    return mnuShowStatusBar->isChecked() ? stb->sizeHint().height() : 0;
+}
 
 void TfrmMain::FormResize() {
     if (!isMinimized()) {
@@ -631,7 +660,8 @@ void TfrmMain::FormResize() {
         pnlHeaderRow2->setVisible(tall);
         pnlHeader->setFixedHeight(tall ? 65 : 40);
         // Exact words here, as the stored values are compared in this one rule.
-        if (m_ctx.settings.Result.DisplayTo == "WebBrowser" && m_ctx.settings.WebBrowser.DisplayTo == "External") {
+        if (m_ctx.settings.Result.DisplayTo == "WebBrowser" &&
+            m_ctx.settings.WebBrowser.DisplayTo == "External") {
             const int fixed = pnlHeader->height() + NonClientHeight() +
                               (mnuShowIndexDirectory->isChecked() ? kTargetHeight : 0) + StatusBarHeight();
             SetWindowHeightRange(fixed, fixed);
@@ -677,11 +707,12 @@ void TfrmMain::ReSearch() {
 void TfrmMain::mnuListCountTwentyClick(QAction* item) {
     item->setChecked(true);
     const bool all = item == mnuListCountAll;
-    m_ctx.settings.Search.ListCount = all ? "All"
-                                      : item == mnuListCountFifty  ? "50"
+    m_ctx.settings.Search.ListCount = all                           ? "All"
+                                      : item == mnuListCountFifty   ? "50"
                                       : item == mnuListCountHundred ? "100"
                                                                     : "20";
-    cboListCount->setEditText(all ? QStringLiteral("すべて") : QString::fromStdString(m_ctx.settings.Search.ListCount));
+    cboListCount->setEditText(all ? QStringLiteral("すべて")
+                                  : QString::fromStdString(m_ctx.settings.Search.ListCount));
     ReSearch();
 }
 
@@ -718,7 +749,9 @@ void TfrmMain::chkShowContentsClick() {
     (chkShowContents->isChecked() ? mnuContentsOn : mnuContentsOff)->setChecked(true);
 }
 
-void TfrmMain::mnuColoredClick() { m_ctx.settings.Result.Color = mnuColored->isChecked() ? "0" : "1"; }
+void TfrmMain::mnuColoredClick() {
+    m_ctx.settings.Result.Color = mnuColored->isChecked() ? "0" : "1";
+}
 
 void TfrmMain::ChooseFont(std::string& name, std::string& size, std::string& bold) {
     const int points = ParseCount(size, -1);
@@ -774,7 +807,8 @@ void TfrmMain::SyncSortState(int direction) {
     if (direction == 1) {
         const QString combo = cboSortType->currentText();
         for (const SortRow& row : kSortRows) {
-            if (combo == QString::fromUtf8(row.comboItem)) mnuSortItems[static_cast<int>(row.key)]->setChecked(true);
+            if (combo == QString::fromUtf8(row.comboItem))
+                mnuSortItems[static_cast<int>(row.key)]->setChecked(true);
         }
     }
     std::string word = "Score";
@@ -792,7 +826,9 @@ void TfrmMain::SyncSortState(int direction) {
     }
 }
 
-void TfrmMain::cboSortTypeClick() { SyncSortState(1); }
+void TfrmMain::cboSortTypeClick() {
+    SyncSortState(1);
+}
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
     // Enter in the query box starts the search: the search button is the default button
@@ -803,7 +839,8 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::FocusOut) btnSearch->setDefault(false);
         if (event->type() == QEvent::KeyPress) {
             const auto* key = static_cast<QKeyEvent*>(event);
-            if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !cboKeyword->view()->isVisible()) {
+            if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+                !cboKeyword->view()->isVisible()) {
                 btnSearchClick();
                 return true;
             }
@@ -849,7 +886,8 @@ void TfrmMain::btnSearchClick() {
                           m_ctx.platform.codePage);
     UpdateCaption();
     if (ParseCount(m_ctx.settings.Search.DirectoryCount, 0) < 1) {
-        m_ctx.prompter->Tell(QStringLiteral("検索場所を指定してください。"), kErrorCaption, MessageIcon::Error);
+        m_ctx.prompter->Tell(QStringLiteral("検索場所を指定してください。"), kErrorCaption,
+                             MessageIcon::Error);
         return;
     }
     if (CheckQuery()) return;
@@ -904,8 +942,9 @@ void TfrmMain::RunSearch(const QString& query) {
     SetResultText(QString());
 
     if (!FileExists(m_resultFilePath)) {
-        m_ctx.prompter->Tell(QStringLiteral("検索結果のファイルが見つかりません。\n") + ToUi(m_resultFilePath),
-                             kErrorCaption, MessageIcon::Warning);
+        m_ctx.prompter->Tell(
+            QStringLiteral("検索結果のファイルが見つかりません。\n") + ToUi(m_resultFilePath), kErrorCaption,
+            MessageIcon::Warning);
         return;
     }
     if (!ResultsAsHtml(s)) {
@@ -923,13 +962,13 @@ void TfrmMain::RunSearch(const QString& query) {
     }
 }
 
-
 void TfrmMain::OpenHit(int index) {
     const Settings& settings = m_ctx.settings;
     const auto& hits = edtResult->Hits();
     const bool inList = index >= 0 && index < static_cast<int>(hits.size());
     const std::string path =
-        inList ? HitDocumentPath(hits[static_cast<std::size_t>(index)].Uri, m_ctx.platform, m_ctx.drives) : "";
+        inList ? HitDocumentPath(hits[static_cast<std::size_t>(index)].Uri, m_ctx.platform, m_ctx.drives)
+               : "";
     const HitView view = DecideOpenHit(index, edtResult->HitCount(), settings.Document.HowToOpen, path,
                                        m_ctx.platform.pathStyle, m_ctx.platform.codePage, m_defined);
     if (view == HitView::Beep) {
@@ -967,7 +1006,8 @@ void TfrmMain::pgeChange() {
         m_htmlPage->PageActivated();
         return;
     }
-    stb->showMessage(QString::fromUtf8(PageStatusText(page == tabTextDoc ? DocumentPage::TextDoc : DocumentPage::Result)));
+    stb->showMessage(
+        QString::fromUtf8(PageStatusText(page == tabTextDoc ? DocumentPage::TextDoc : DocumentPage::Result)));
 }
 
 void TfrmMain::mnuHelpStartClick() {
@@ -998,8 +1038,8 @@ void TfrmMain::mnuDecodeHeaderClick() {
 }
 
 void TfrmMain::mnuDocPlainTextClick() {
-    m_ctx.settings.Document.HowToOpen = HowToOpenFromMenu(
-        {mnuDocPlainText->isChecked(), mnuDocMailNews->isChecked(), mnuDocHTML->isChecked(),
-         mnuDocSystemAuto->isChecked(), mnuDocByExtension->isChecked()},
-        m_ctx.settings.Document.HowToOpen);
+    m_ctx.settings.Document.HowToOpen =
+        HowToOpenFromMenu({mnuDocPlainText->isChecked(), mnuDocMailNews->isChecked(), mnuDocHTML->isChecked(),
+                           mnuDocSystemAuto->isChecked(), mnuDocByExtension->isChecked()},
+                          m_ctx.settings.Document.HowToOpen);
 }

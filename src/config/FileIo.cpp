@@ -1,16 +1,18 @@
 #include "config/FileIo.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QByteArray>
 #include <QFile>
 #include <QString>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
-QString ToPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+QString ToPath(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
 }  // namespace
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {

@@ -4,17 +4,21 @@
 
 namespace {
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // The section name of a line such as "[Search]", or nothing.
 std::optional<std::string> SectionName(std::string_view line) {
     const std::string trimmed = TrimBlanks(line);
     if (trimmed.empty() || trimmed.front() != '[') return std::nullopt;
     const std::size_t close = trimmed.find(']');
-    return TrimBlanks(std::string_view(trimmed).substr(1, close == std::string::npos ? std::string::npos
-                                                                                       : close - 1));
+    return TrimBlanks(
+        std::string_view(trimmed).substr(1, close == std::string::npos ? std::string::npos : close - 1));
 }
 
 bool IsComment(std::string_view line) {
@@ -84,7 +88,9 @@ bool IniFile::Load(const std::string& path) {
     return bytes.has_value();
 }
 
-bool IniFile::Save(const std::string& path) const { return WriteFileAtomically(path, ToText()); }
+bool IniFile::Save(const std::string& path) const {
+    return WriteFileAtomically(path, ToText());
+}
 
 std::optional<IniFile::Range> IniFile::FindSection(std::string_view section) const {
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
@@ -130,7 +136,9 @@ std::string IniFile::ReadProfileString(std::string_view section, std::string_vie
     return text;
 }
 
-bool IniFile::HasSection(std::string_view section) const { return FindSection(section).has_value(); }
+bool IniFile::HasSection(std::string_view section) const {
+    return FindSection(section).has_value();
+}
 
 std::vector<std::string> IniFile::SectionNames() const {
     std::vector<std::string> names;

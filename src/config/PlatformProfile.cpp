@@ -1,14 +1,16 @@
 #include "config/PlatformProfile.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
 #include <cstdlib>
-#include <sys/stat.h>
-#include <unistd.h>
 
-char PathSeparator(PathStyle style) { return style == PathStyle::Windows ? '\\' : '/'; }
+char PathSeparator(PathStyle style) {
+    return style == PathStyle::Windows ? '\\' : '/';
+}
 
 std::string FolderOf(const std::string& path, PathStyle style) {
     const std::size_t cut = style == PathStyle::Windows ? path.find_last_of("\\:") : path.rfind('/');

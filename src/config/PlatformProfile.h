@@ -22,7 +22,7 @@ struct PlatformProfile {
     std::string programFolder;    // with a trailing separator
     CodePage codePage = CodePage::Utf8;
     PathStyle pathStyle = PathStyle::Posix;
-    std::string tempFolder;  // private to the user, with a trailing separator
+    std::string tempFolder;                        // private to the user, with a trailing separator
     std::optional<WindowsVersion> windowsVersion;  // absent on Linux
     FirstRunProfile firstRun = FirstRunProfile::Linux;
     std::string configFallbackFolder;  // where settings go when the program's folder is read-only

@@ -1,10 +1,10 @@
 #include "config/Settings.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "config/FileIo.h"
 #include "config/IniFile.h"
@@ -55,7 +55,9 @@ const Key kKeys[] = {
     {"Search", "ShowContents", FIELD(Search, ShowContents), {"1"}, {"1"}},
     {"Search", "ListCount", FIELD(Search, ListCount), {"20"}, {"20"}},
     {"Search", "UseNamazurc", FIELD(Search, UseNamazurc), {"0"}, {"0"}},
-    {"Search", "NamazurcPath", FIELD(Search, NamazurcPath),
+    {"Search",
+     "NamazurcPath",
+     FIELD(Search, NamazurcPath),
      {"C:\\namazu\\etc\\namazu\\namazurc", "/etc/namazu/namazurc"},
      {"C:\\namazu\\etc\\namazu\\namazurc", "/etc/namazu/namazurc"}},
     {"Search", "SetIndexInNamazurc", FIELD(Search, SetIndexInNamazurc), {"0"}, {"0"}},
@@ -77,25 +79,45 @@ const Key kKeys[] = {
     {"Text", "DecodeHeader", FIELD(Text, DecodeHeader), {"1"}, {"1"}},
     {"Document", "HowToOpen", FIELD(Document, HowToOpen), {"Define"}, {"Define"}},
     {"Edit", "CopyDefFileName", nullptr, {""}, {""}, Kind::FirstRunOnly},
-    {"WebBrowser", "DisplayTo", FIELD(WebBrowser, DisplayTo), {"Internal"}, {"Internal"},
+    {"WebBrowser",
+     "DisplayTo",
+     FIELD(WebBrowser, DisplayTo),
+     {"Internal"},
+     {"Internal"},
      Kind::Win95Dependent},
     {"WebBrowser", "Type", FIELD(WebBrowser, Type), {"NetscapeNavigator"}, {"NetscapeNavigator"}},
-    {"WebBrowser", "NavigatorPath", FIELD(WebBrowser, NavigatorPath),
+    {"WebBrowser",
+     "NavigatorPath",
+     FIELD(WebBrowser, NavigatorPath),
      {"C:\\Program Files\\Netscape\\Communicator\\Program\\netscape.exe", "/usr/bin/firefox"},
      {"C:\\Program Files\\Netscape\\Communicator\\Program\\netscape.exe", "/usr/bin/firefox"}},
     {"Mknmz", "ConfirmCommandLine", nullptr, {"0"}, {""}, Kind::FirstRunOnly},
     {"Mknmz", "ShowProcess", FIELD(Mknmz, ShowProcess), {"Internal"}, {"Internal"}},
-    {"Command", "namazuPath", FIELD(Command, namazuPath), {"C:\\namazu\\bin\\namazu.exe", "/usr/bin/namazu"},
+    {"Command",
+     "namazuPath",
+     FIELD(Command, namazuPath),
+     {"C:\\namazu\\bin\\namazu.exe", "/usr/bin/namazu"},
      {"C:\\namazu\\bin\\namazu.exe", "/usr/bin/namazu"}},
-    {"Command", "mknmzPath", FIELD(Command, mknmzPath), {"C:\\namazu\\bin\\mknmz", "/usr/bin/mknmz"},
+    {"Command",
+     "mknmzPath",
+     FIELD(Command, mknmzPath),
+     {"C:\\namazu\\bin\\mknmz", "/usr/bin/mknmz"},
      {"C:\\namazu\\bin\\mknmz", "/usr/bin/mknmz"}},
-    {"Command", "PerlPath", FIELD(Command, PerlPath), {"C:\\Perl\\Bin\\Perl.exe", "/usr/bin/perl"},
+    {"Command",
+     "PerlPath",
+     FIELD(Command, PerlPath),
+     {"C:\\Perl\\Bin\\Perl.exe", "/usr/bin/perl"},
      {"C:\\Perl\\bin\\perl.exe", "/usr/bin/perl"}},
-    {"Command", "pnamazuPath", FIELD(Command, pnamazuPath),
+    {"Command",
+     "pnamazuPath",
+     FIELD(Command, pnamazuPath),
      {"C:\\pnamazu\\pnamazu.pl", "/usr/local/share/pnamazu/pnamazu.pl"},
      {"C:\\pnamazu\\pnamazu.pl", "/usr/local/share/pnamazu/pnamazu.pl"}},
     {"Command", "namazuOption", FIELD(Command, namazuOption), {""}, {""}},
-    {"Command", "mknmzOption", FIELD(Command, mknmzOption), {"--use-kakasi -EHK --all"},
+    {"Command",
+     "mknmzOption",
+     FIELD(Command, mknmzOption),
+     {"--use-kakasi -EHK --all"},
      {"--use-kakasi -EHK --all"}},
     {"Command", "NamazuVersion", FIELD(Command, NamazuVersion), {"2.0"}, {"2.0"}},
     {"Command", "Usepnamazu", FIELD(Command, Usepnamazu), {"0"}, {"0"}},
@@ -159,7 +181,8 @@ constexpr Entry kSaveAfterLists[] = {
 };
 
 bool RunsOnWindows95(const PlatformProfile& platform) {
-    return platform.windowsVersion && IsWindows95(platform.windowsVersion->major, platform.windowsVersion->minor);
+    return platform.windowsVersion &&
+           IsWindows95(platform.windowsVersion->major, platform.windowsVersion->minor);
 }
 
 std::string FirstRunValue(const Key& k, const PlatformProfile& platform) {
@@ -173,11 +196,15 @@ std::string EmptyFirstDirectory(const PlatformProfile& platform) {
     return platform.firstRun == FirstRunProfile::Linux ? kLinuxIndex : "c:\\namazu\\var\\namazu\\index";
 }
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 }  // namespace
 
-bool IsWindows95(int major, int minor) { return major == 4 && minor < 10; }
+bool IsWindows95(int major, int minor) {
+    return major == 4 && minor < 10;
+}
 
 int ParseCount(const std::string& text, int fallback) {
     const std::string trimmed = TrimBlanks(text);
@@ -207,8 +234,8 @@ std::string ConfigFolderFor(const PlatformProfile& platform) {
 std::string SettingsPathFor(const PlatformProfile& platform) {
     const char sep = PathSeparator(platform.pathStyle);
     const std::string& program = platform.programFilePath;
-    const std::size_t cut = platform.pathStyle == PathStyle::Windows ? program.find_last_of("\\:")
-                                                                      : program.rfind(sep);
+    const std::size_t cut =
+        platform.pathStyle == PathStyle::Windows ? program.find_last_of("\\:") : program.rfind(sep);
     std::string name = cut == std::string::npos ? program : program.substr(cut + 1);
     const std::size_t dot = name.rfind('.');
     if (dot != std::string::npos && dot > 0) name.erase(dot);
@@ -238,8 +265,8 @@ Settings LoadSettings(const std::string& path, const PlatformProfile& platform) 
     settings.SettingsPath = path;
     for (const Key& k : kKeys) {
         if (!k.field) continue;
-        k.field(settings) =
-            ini.ReadString(k.section, k.key, Utf8ToProgram(platform.codePage, k.absent.For(platform.firstRun)));
+        k.field(settings) = ini.ReadString(k.section, k.key,
+                                           Utf8ToProgram(platform.codePage, k.absent.For(platform.firstRun)));
     }
 
     int directoryCount = ParseCount(settings.Search.DirectoryCount, 1);
@@ -276,7 +303,9 @@ void SaveSettings(const std::string& path, const Settings& settings, CodePage co
     if (!bytes) return;
     IniFile ini(FileTextToProgram(codePage, *bytes));
     Settings values = settings;
-    auto set = [&](const Entry& e) { ini.SetValue(e.section, e.key, FindKey(e.section, e.key).field(values)); };
+    auto set = [&](const Entry& e) {
+        ini.SetValue(e.section, e.key, FindKey(e.section, e.key).field(values));
+    };
 
     for (const Entry& e : kSaveWindow) set(e);
     ini.SetValue("Search", "DirectoryCount", std::to_string(settings.Directories.size()));

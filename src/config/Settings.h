@@ -17,8 +17,8 @@ struct Settings {
     } Search;
     struct {
         std::string SearchOnChangeSettings, ConfirmCommandLine, FontNameResult, FontSizeResult,
-            FontBoldResult, FontNameText, FontSizeText, FontBoldText, Color, DisplayTo,
-            FileNameBlankLineNext, FileNameSpaceFromEnd, UseDriveConstantsWebBrowser;
+            FontBoldResult, FontNameText, FontSizeText, FontBoldText, Color, DisplayTo, FileNameBlankLineNext,
+            FileNameSpaceFromEnd, UseDriveConstantsWebBrowser;
     } Result;
     struct {
         std::string Convert, DecodeHeader;

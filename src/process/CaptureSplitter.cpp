@@ -21,7 +21,8 @@ std::size_t SplitCapturedPiece(std::string_view piece, std::vector<std::string>&
 }
 
 std::size_t CaptureSplitter::Feed(std::string_view chunk, std::vector<std::string>& lines) {
-    if (const std::size_t zero = chunk.find('\0'); zero != std::string_view::npos) chunk = chunk.substr(0, zero);
+    if (const std::size_t zero = chunk.find('\0'); zero != std::string_view::npos)
+        chunk = chunk.substr(0, zero);
     const std::size_t lastLf = chunk.rfind('\n');
     if (lastLf == std::string_view::npos) {
         m_carry.append(chunk);

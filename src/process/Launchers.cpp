@@ -13,7 +13,9 @@
 
 namespace {
 
-QString Native(const std::string& bytes) { return QFile::decodeName(QByteArray::fromStdString(bytes)); }
+QString Native(const std::string& bytes) {
+    return QFile::decodeName(QByteArray::fromStdString(bytes));
+}
 
 bool StartDetached(const QString& program, const QStringList& arguments) {
     if (program.isEmpty()) return false;
@@ -34,7 +36,8 @@ std::string_view SchemeOf(std::string_view target) {
                                  target[i] == '-' || target[i] == '.')) {
         ++i;
     }
-    if (i < 2 || i >= target.size() || target[i] != ':' || !std::isalpha(static_cast<unsigned char>(target[0]))) {
+    if (i < 2 || i >= target.size() || target[i] != ':' ||
+        !std::isalpha(static_cast<unsigned char>(target[0]))) {
         return {};
     }
     return target.substr(0, i);
@@ -44,14 +47,17 @@ std::string_view SchemeOf(std::string_view target) {
 bool SameWord(std::string_view value, std::string_view word) {
     if (value.size() != word.size()) return false;
     for (std::size_t i = 0; i < value.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(value[i])) != std::tolower(static_cast<unsigned char>(word[i]))) {
+        if (std::tolower(static_cast<unsigned char>(value[i])) !=
+            std::tolower(static_cast<unsigned char>(word[i]))) {
             return false;
         }
     }
     return true;
 }
 
-bool IsDelimiter(char c, PathStyle style) { return style == PathStyle::Windows ? c == '\\' || c == ':' : c == '/'; }
+bool IsDelimiter(char c, PathStyle style) {
+    return style == PathStyle::Windows ? c == '\\' || c == ':' : c == '/';
+}
 
 // The folder part of a path as the platform's file functions give it: without the last
 // separator, except for a root ("C:\", "/"); empty when the path names no folder.
@@ -63,8 +69,9 @@ std::string FolderPart(std::string_view path, PathStyle style, CodePage codePage
         pos += len;
     }
     if (last == 0) return {};
-    const bool root = style == PathStyle::Windows ? path[last - 1] == ':' || (last >= 2 && path[last - 2] == ':')
-                                                  : last == 1;
+    const bool root = style == PathStyle::Windows
+                          ? path[last - 1] == ':' || (last >= 2 && path[last - 2] == ':')
+                          : last == 1;
     return std::string(path.substr(0, root ? last : last - 1));
 }
 
@@ -123,31 +130,33 @@ BrowserLauncher ShowHtmlDocumentLauncher(const Settings& settings) {
 }
 
 std::string HelpStartPath(const PlatformProfile& platform) {
-    const std::string folder = AddTrailingBackslash(platform.programFolder, platform.pathStyle, platform.codePage);
+    const std::string folder =
+        AddTrailingBackslash(platform.programFolder, platform.pathStyle, platform.codePage);
     return folder + Separated("help/start.html", platform.pathStyle);
 }
 
 std::string HelpIndexPath(const PlatformProfile& platform) {
-    return JoinPath(platform.programFolder, Separated("/help/index.html", platform.pathStyle), platform.pathStyle,
-                    platform.codePage);
+    return JoinPath(platform.programFolder, Separated("/help/index.html", platform.pathStyle),
+                    platform.pathStyle, platform.codePage);
 }
 
-std::vector<std::string> NamazuDocCandidates(std::string_view namazuPath, std::string_view page, PathStyle style,
-                                             CodePage codePage) {
+std::vector<std::string> NamazuDocCandidates(std::string_view namazuPath, std::string_view page,
+                                             PathStyle style, CodePage codePage) {
     const std::string prefix = FolderPart(FolderPart(namazuPath, style, codePage), style, codePage);
     std::vector<std::string> candidates;
     candidates.push_back(
         JoinPath(prefix, Separated("/share/namazu/doc/ja/" + std::string(page), style), style, codePage));
     if (style == PathStyle::Posix) {
         for (const char* package : {"namazu2", "namazu2-common"}) {
-            candidates.push_back(
-                JoinPath(prefix, "/share/doc/" + std::string(package) + "/ja/" + std::string(page), style, codePage));
+            candidates.push_back(JoinPath(
+                prefix, "/share/doc/" + std::string(package) + "/ja/" + std::string(page), style, codePage));
         }
     }
     return candidates;
 }
 
-std::string NamazuDocPath(std::string_view namazuPath, std::string_view page, PathStyle style, CodePage codePage) {
+std::string NamazuDocPath(std::string_view namazuPath, std::string_view page, PathStyle style,
+                          CodePage codePage) {
     const std::vector<std::string> candidates = NamazuDocCandidates(namazuPath, page, style, codePage);
     for (const std::string& candidate : candidates) {
         if (FileExists(candidate)) return candidate;

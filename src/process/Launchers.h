@@ -41,7 +41,8 @@ std::string HelpIndexPath(const PlatformProfile& platform);
 // Namazu's own pages ("manual.html", "tutorial.html"), where they may lie: first the parent of
 // the folder of `namazuPath` + share/namazu/doc/ja/<page>; in the Posix style also where Debian
 // keeps them, <that parent>/share/doc/namazu2/ja/<page> and .../namazu2-common/ja/<page>.
-std::vector<std::string> NamazuDocCandidates(std::string_view namazuPath, std::string_view page, PathStyle style,
-                                             CodePage codePage);
+std::vector<std::string> NamazuDocCandidates(std::string_view namazuPath, std::string_view page,
+                                             PathStyle style, CodePage codePage);
 // The first candidate that exists; the first one when none does (the browser then says so).
-std::string NamazuDocPath(std::string_view namazuPath, std::string_view page, PathStyle style, CodePage codePage);
+std::string NamazuDocPath(std::string_view namazuPath, std::string_view page, PathStyle style,
+                          CodePage codePage);

@@ -17,7 +17,8 @@ constexpr int kTabColumns = 8;
 constexpr qint64 kFrameMs = 40;
 
 bool IsAscii(const std::string& bytes) {
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 // Well-formed EUC-JP: ASCII, two bytes of A1-FE, 8E + A1-DF (kana), 8F + two of A1-FE.
@@ -45,7 +46,8 @@ bool IsWellFormedEucJp(const std::string& bytes) {
 }
 
 QString Decode(const std::string& bytes) {
-    if (IsAscii(bytes) || IsValidUtf8(bytes)) return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    if (IsAscii(bytes) || IsValidUtf8(bytes))
+        return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
     const std::string utf8 = ConvertEncoding(bytes, IsWellFormedEucJp(bytes) ? "EUC-JP" : "CP932", "UTF-8");
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
@@ -86,13 +88,21 @@ QtOutputView::QtOutputView(QWidget* parent) : QAbstractScrollArea(parent) {
     UpdateScrollBars();
 }
 
-int QtOutputView::LineCount() const { return static_cast<int>(m_lines.size()); }
+int QtOutputView::LineCount() const {
+    return static_cast<int>(m_lines.size());
+}
 
-void QtOutputView::AppendLines(const std::vector<std::string>& lines) { InsertLines(LineCount(), lines); }
+void QtOutputView::AppendLines(const std::vector<std::string>& lines) {
+    InsertLines(LineCount(), lines);
+}
 
-void QtOutputView::AppendLine(const std::string& line) { InsertLine(LineCount(), line); }
+void QtOutputView::AppendLine(const std::string& line) {
+    InsertLine(LineCount(), line);
+}
 
-void QtOutputView::InsertLine(int index, const std::string& line) { InsertLines(index, {line}); }
+void QtOutputView::InsertLine(int index, const std::string& line) {
+    InsertLines(index, {line});
+}
 
 void QtOutputView::InsertLines(int index, const std::vector<std::string>& lines) {
     if (lines.empty()) return;
@@ -112,7 +122,9 @@ void QtOutputView::Inserted(int index, int count, int widest) {
     Refresh(false);
 }
 
-int QtOutputView::LineWidth(const std::string& line) const { return Columns(line) * m_charWidth; }
+int QtOutputView::LineWidth(const std::string& line) const {
+    return Columns(line) * m_charWidth;
+}
 
 void QtOutputView::Clear() {
     m_lines.clear();
@@ -142,7 +154,9 @@ void QtOutputView::ScrollToCurrent() {
     }
 }
 
-void QtOutputView::Repaint() { Refresh(true); }
+void QtOutputView::Repaint() {
+    Refresh(true);
+}
 
 void QtOutputView::Refresh(bool now) {
     if (!isVisible()) {
@@ -184,13 +198,21 @@ void QtOutputView::SetRunFlag(int flag) {
     emit runFlagChanged(flag);
 }
 
-QString QtOutputView::LineText(int index) const { return Decode(Line(index)); }
+QString QtOutputView::LineText(int index) const {
+    return Decode(Line(index));
+}
 
-int QtOutputView::LineHeight() const { return std::max(1, fontMetrics().lineSpacing()); }
+int QtOutputView::LineHeight() const {
+    return std::max(1, fontMetrics().lineSpacing());
+}
 
-int QtOutputView::VisibleLines() const { return std::max(1, (viewport()->height() - kMargin) / LineHeight()); }
+int QtOutputView::VisibleLines() const {
+    return std::max(1, (viewport()->height() - kMargin) / LineHeight());
+}
 
-int QtOutputView::FirstVisibleLine() const { return verticalScrollBar()->value(); }
+int QtOutputView::FirstVisibleLine() const {
+    return verticalScrollBar()->value();
+}
 
 void QtOutputView::UpdateScrollBars() {
     QScrollBar* v = verticalScrollBar();
@@ -242,8 +264,9 @@ void QtOutputView::paintEvent(QPaintEvent*) {
             // A selected line end shows as one selected blank.
             if (i < to.line) {
                 const qreal endX = layout.lineAt(0).naturalTextWidth();
-                painter.fillRect(QRectF(x + endX, kMargin + (i - first) * LineHeight(), m_charWidth, LineHeight()),
-                                 highlight.background());
+                painter.fillRect(
+                    QRectF(x + endX, kMargin + (i - first) * LineHeight(), m_charWidth, LineHeight()),
+                    highlight.background());
             }
         }
         layout.draw(&painter, QPointF(x, kMargin + (i - first) * LineHeight()), ranges);
@@ -267,7 +290,8 @@ void QtOutputView::changeEvent(QEvent* event) {
 
 QtOutputView::Position QtOutputView::PositionAt(const QPoint& point) const {
     if (m_lines.empty()) return {};
-    const int line = std::clamp(FirstVisibleLine() + (point.y() - kMargin) / LineHeight(), 0, LineCount() - 1);
+    const int line =
+        std::clamp(FirstVisibleLine() + (point.y() - kMargin) / LineHeight(), 0, LineCount() - 1);
     QTextLayout layout(LineText(line), font());
     LayOut(layout, m_charWidth);
     const int x = point.x() - kMargin + horizontalScrollBar()->value();
@@ -325,7 +349,9 @@ void QtOutputView::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-bool QtOutputView::HasSelection() const { return m_anchor != m_cursor; }
+bool QtOutputView::HasSelection() const {
+    return m_anchor != m_cursor;
+}
 
 QString QtOutputView::SelectedText() const {
     if (!HasSelection()) return {};

@@ -2,8 +2,8 @@
 
 #include <QAbstractScrollArea>
 #include <QElapsedTimer>
-#include <QTimer>
 #include <QString>
+#include <QTimer>
 #include <string>
 #include <vector>
 

@@ -9,21 +9,30 @@ namespace {
 
 QMessageBox::Icon ToQt(MessageIcon icon) {
     switch (icon) {
-        case MessageIcon::Information: return QMessageBox::Information;
-        case MessageIcon::Warning: return QMessageBox::Warning;
-        case MessageIcon::Error: return QMessageBox::Critical;
-        case MessageIcon::Question: return QMessageBox::Question;
-        case MessageIcon::None: break;
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::Warning:
+            return QMessageBox::Warning;
+        case MessageIcon::Error:
+            return QMessageBox::Critical;
+        case MessageIcon::Question:
+            return QMessageBox::Question;
+        case MessageIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
 
 QMessageBox::StandardButtons ToQt(MessageButtons buttons) {
     switch (buttons) {
-        case MessageButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-        case MessageButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-        case MessageButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-        case MessageButtons::Ok: break;
+        case MessageButtons::OkCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case MessageButtons::YesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+        case MessageButtons::YesNoCancel:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case MessageButtons::Ok:
+            break;
     }
     return QMessageBox::Ok;
 }
@@ -45,10 +54,14 @@ MessageResult QtPrompter::Message(const QString& text, const QString& caption, M
                                   MessageButtons buttons) {
     QMessageBox box(ToQt(icon), caption, text, ToQt(buttons), QApplication::activeWindow());
     switch (box.exec()) {
-        case QMessageBox::Yes: return MessageResult::Yes;
-        case QMessageBox::No: return MessageResult::No;
-        case QMessageBox::Cancel: return MessageResult::Cancel;
-        default: return MessageResult::Ok;
+        case QMessageBox::Yes:
+            return MessageResult::Yes;
+        case QMessageBox::No:
+            return MessageResult::No;
+        case QMessageBox::Cancel:
+            return MessageResult::Cancel;
+        default:
+            return MessageResult::Ok;
     }
 }
 
@@ -74,4 +87,6 @@ std::optional<FontChoice> QtPrompter::ChooseFont(const FontChoice& initial) {
     return FontChoice{chosen.family(), chosen.pointSize(), chosen.bold()};
 }
 
-void QtPrompter::Beep() { QApplication::beep(); }
+void QtPrompter::Beep() {
+    QApplication::beep();
+}

@@ -1,5 +1,11 @@
 #include "process/RunCommand.h"
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QSocketNotifier>
@@ -7,12 +13,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/syscall.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "process/CaptureSplitter.h"
 #include "process/CommandLine.h"
@@ -74,8 +74,8 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
 // Starts argv[0] (searched on PATH when it has no '/') in `workDir`. stdin is /dev/null;
 // stdout and stderr go to `outFd`, or stay ours when it is -1. Returns 0 or the errno of the
 // failed step (chdir, exec).
-int Spawn(std::vector<std::string> argv, const std::string& workDir, std::vector<std::string> env,
-          int outFd, pid_t& pid) {
+int Spawn(std::vector<std::string> argv, const std::string& workDir, std::vector<std::string> env, int outFd,
+          pid_t& pid) {
     if (argv.empty()) return ENOENT;
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attr;
@@ -180,9 +180,10 @@ void WaitForChild(pid_t pid, QEventLoop::ProcessEventsFlags flags) {
 
 QString StartFailureText(CodePage codePage, const std::string& commandLine, const std::string& workDir,
                          int error) {
-    return QStringLiteral("コマンドの実行に失敗しました。\n\n作業ディレクトリ: ") + ToQString(codePage, workDir) +
-           QStringLiteral("\n") + QStringLiteral("コマンド: ") + ToQString(codePage, commandLine) +
-           QStringLiteral("\n") + QStringLiteral("エラーコード： ") + QString::number(error);
+    return QStringLiteral("コマンドの実行に失敗しました。\n\n作業ディレクトリ: ") +
+           ToQString(codePage, workDir) + QStringLiteral("\n") + QStringLiteral("コマンド: ") +
+           ToQString(codePage, commandLine) + QStringLiteral("\n") + QStringLiteral("エラーコード： ") +
+           QString::number(error);
 }
 
 void TellPlain(Prompter& prompter, const QString& text) {

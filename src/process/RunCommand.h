@@ -36,8 +36,8 @@ std::vector<EnvironmentChange> NamazuEnvironment();
 //
 // The caller keeps `view` alive until the call returns (TfrmWindow refuses to close while
 // its run flag is 0) and disables whatever could start a second run meanwhile.
-bool RunCommand(const std::string& commandLine, const std::string& workDir, RunMode mode,
-                OutputView* view, Prompter& prompter, CodePage codePage,
+bool RunCommand(const std::string& commandLine, const std::string& workDir, RunMode mode, OutputView* view,
+                Prompter& prompter, CodePage codePage,
                 const std::vector<EnvironmentChange>& environment = {});
 
 // Bytes read from the pipe at a time.

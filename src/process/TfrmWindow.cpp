@@ -73,9 +73,13 @@ void TfrmWindow::RunFlagChanged(int flag) {
     }
 }
 
-bool TfrmWindow::FormCloseQuery() const { return edt->RunFlag() == 1; }
+bool TfrmWindow::FormCloseQuery() const {
+    return edt->RunFlag() == 1;
+}
 
-void TfrmWindow::FormClose() { deleteLater(); }
+void TfrmWindow::FormClose() {
+    deleteLater();
+}
 
 void TfrmWindow::closeEvent(QCloseEvent* event) {
     if (!FormCloseQuery()) {
@@ -86,6 +90,10 @@ void TfrmWindow::closeEvent(QCloseEvent* event) {
     FormClose();
 }
 
-void TfrmWindow::pmnuPopup() { mnuCopy->setEnabled(edt->HasSelection()); }
+void TfrmWindow::pmnuPopup() {
+    mnuCopy->setEnabled(edt->HasSelection());
+}
 
-void TfrmWindow::mnuCopyClick() { edt->CopySelection(); }
+void TfrmWindow::mnuCopyClick() {
+    edt->CopySelection();
+}

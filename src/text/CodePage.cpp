@@ -1,11 +1,11 @@
 #include "text/CodePage.h"
 
+#include <iconv.h>
+#include <langinfo.h>
 #include <cctype>
 #include <cerrno>
 #include <clocale>
 #include <cstring>
-#include <iconv.h>
-#include <langinfo.h>
 
 namespace {
 
@@ -13,10 +13,14 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
     const auto b0 = static_cast<unsigned char>(text[i]);
     std::size_t len = 0;
     if (b0 < 0x80) return 1;
-    if (b0 >= 0xC2 && b0 <= 0xDF) len = 2;
-    else if (b0 >= 0xE0 && b0 <= 0xEF) len = 3;
-    else if (b0 >= 0xF0 && b0 <= 0xF4) len = 4;
-    else return 0;
+    if (b0 >= 0xC2 && b0 <= 0xDF)
+        len = 2;
+    else if (b0 >= 0xE0 && b0 <= 0xEF)
+        len = 3;
+    else if (b0 >= 0xF0 && b0 <= 0xF4)
+        len = 4;
+    else
+        return 0;
     if (i + len > text.size()) return 0;
     for (std::size_t k = 1; k < len; ++k) {
         const auto b = static_cast<unsigned char>(text[i + k]);
@@ -30,7 +34,9 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
     return len;
 }
 
-bool IsCp932Lead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool IsCp932Lead(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 
 }  // namespace
 

@@ -48,7 +48,8 @@ void DecodeHeaderLines(Lines& text) {
 }
 
 bool HasHighByte(std::string_view text) {
-    return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
 std::string SanitizedUtf8(std::string_view text) {
@@ -64,7 +65,8 @@ std::string Utf8LineWithJisRuns(std::string_view line) {
         const std::size_t start = line.find("\x1B$", pos);
         if (start == std::string_view::npos) break;
         const std::size_t leave = line.find("\x1B(", start + 2);
-        const std::size_t end = leave == std::string_view::npos ? line.size() : std::min(line.size(), leave + 3);
+        const std::size_t end =
+            leave == std::string_view::npos ? line.size() : std::min(line.size(), leave + 3);
         out += SanitizedUtf8(line.substr(pos, start - pos));
         out += ConvertEncoding(JisToSjis(line.substr(start, end - start)), "CP932", "UTF-8");
         pos = end;

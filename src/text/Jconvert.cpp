@@ -15,28 +15,34 @@ constexpr Byte kSemiVoicedMark = 0xDF;
 // Only so many leading bytes are checked for binary content before the real scan.
 constexpr std::size_t kBinaryPrescanLength = 512;
 
-constexpr bool InRange(Byte b, Byte low, Byte high) { return b >= low && b <= high; }
-constexpr bool IsBinaryByte(Byte b) { return b <= 0x07 || b == 0xFF; }
-constexpr bool IsHalfKana(Byte b) { return InRange(b, 0xA1, 0xDF); }
+constexpr bool InRange(Byte b, Byte low, Byte high) {
+    return b >= low && b <= high;
+}
+constexpr bool IsBinaryByte(Byte b) {
+    return b <= 0x07 || b == 0xFF;
+}
+constexpr bool IsHalfKana(Byte b) {
+    return InRange(b, 0xA1, 0xDF);
+}
 
 // Cells of the full-width forms of the half-width katakana 0xA1-0xDF.
 constexpr std::array<Byte, 63> kHalfKanaTable = {
-    0x23, 0x56, 0x57, 0x22, 0x26,                                      // A1-A5 。「」、・
-    0x72,                                                              // A6 ヲ
-    0x21, 0x23, 0x25, 0x27, 0x29,                                      // A7-AB ァィゥェォ
-    0x63, 0x65, 0x67,                                                  // AC-AE ャュョ
-    0x43,                                                              // AF ッ
-    0x3C,                                                              // B0 ー
-    0x22, 0x24, 0x26, 0x28, 0x2A,                                      // B1-B5 アイウエオ
+    0x23, 0x56, 0x57, 0x22, 0x26,                                            // A1-A5 。「」、・
+    0x72,                                                                    // A6 ヲ
+    0x21, 0x23, 0x25, 0x27, 0x29,                                            // A7-AB ァィゥェォ
+    0x63, 0x65, 0x67,                                                        // AC-AE ャュョ
+    0x43,                                                                    // AF ッ
+    0x3C,                                                                    // B0 ー
+    0x22, 0x24, 0x26, 0x28, 0x2A,                                            // B1-B5 アイウエオ
     0x2B, 0x2D, 0x2F, 0x31, 0x33, 0x35, 0x37, 0x39, 0x3B, 0x3D, 0x3F, 0x41,  // B6-C1 カ..チ
-    0x44, 0x46, 0x48,                                                  // C2-C4 ツテト
-    0x4A, 0x4B, 0x4C, 0x4D, 0x4E,                                      // C5-C9 ナニヌネノ
-    0x4F, 0x52, 0x55, 0x58, 0x5B,                                      // CA-CE ハヒフヘホ
-    0x5E, 0x5F, 0x60, 0x61, 0x62,                                      // CF-D3 マミムメモ
-    0x64, 0x66, 0x68,                                                  // D4-D6 ヤユヨ
-    0x69, 0x6A, 0x6B, 0x6C, 0x6D,                                      // D7-DB ラリルレロ
-    0x6F, 0x73,                                                        // DC-DD ワン
-    0x2B, 0x2C,                                                        // DE-DF ゛゜
+    0x44, 0x46, 0x48,                                                        // C2-C4 ツテト
+    0x4A, 0x4B, 0x4C, 0x4D, 0x4E,                                            // C5-C9 ナニヌネノ
+    0x4F, 0x52, 0x55, 0x58, 0x5B,                                            // CA-CE ハヒフヘホ
+    0x5E, 0x5F, 0x60, 0x61, 0x62,                                            // CF-D3 マミムメモ
+    0x64, 0x66, 0x68,                                                        // D4-D6 ヤユヨ
+    0x69, 0x6A, 0x6B, 0x6C, 0x6D,                                            // D7-DB ラリルレロ
+    0x6F, 0x73,                                                              // DC-DD ワン
+    0x2B, 0x2C,                                                              // DE-DF ゛゜
 };
 
 constexpr Byte HalfKanaRow(Byte kana) {
@@ -153,8 +159,10 @@ std::string ConvertToJis(std::string_view text, ConvertDoubleByte convertDoubleB
 bool TakeEscape(const Input& in, std::size_t& i, bool& doubleByte) {
     if (in.size() - i < 3) return false;
     const Byte kind = in[i + 1];
-    if (kind == '$') doubleByte = true;
-    else if (kind == '(') doubleByte = false;
+    if (kind == '$')
+        doubleByte = true;
+    else if (kind == '(')
+        doubleByte = false;
     i += 3;
     return true;
 }
@@ -186,8 +194,10 @@ JapaneseCode DetectJapaneseCode(std::string_view text) {
         if (b == kEsc) {
             if (next == '$') {
                 const Byte set = at(p + 2);
-                if (set == 0x42) result = jcNewJis;
-                else if (set == 0x40) result = jcOldJis;
+                if (set == 0x42)
+                    result = jcNewJis;
+                else if (set == 0x40)
+                    result = jcOldJis;
                 p += 3;
             } else {
                 p += 2;
@@ -215,24 +225,32 @@ JapaneseCode DetectJapaneseCode(std::string_view text) {
                 std::size_t q = p + 1;
                 while (at(q) >= 0x40 && q <= length && result == jcEucOrSjis) {
                     const Byte r = at(q);
-                    if (InRange(r, 0x81, 0x8D) || InRange(r, 0x8F, 0x9C)) result = jcSjis;
-                    else if (InRange(r, 0xFD, 0xFE)) result = jcEuc;
+                    if (InRange(r, 0x81, 0x8D) || InRange(r, 0x8F, 0x9C))
+                        result = jcSjis;
+                    else if (InRange(r, 0xFD, 0xFE))
+                        result = jcEuc;
                     ++q;
                 }
                 p = q + 1;
                 continue;
             }
-            if (InRange(next, 0xF0, 0xFE)) result = jcEuc;
-            else if (InRange(next, 0xA1, 0xDF)) result = jcEucOrSjis;
-            else if (next <= 0x9F) result = jcSjis;
+            if (InRange(next, 0xF0, 0xFE))
+                result = jcEuc;
+            else if (InRange(next, 0xA1, 0xDF))
+                result = jcEucOrSjis;
+            else if (next <= 0x9F)
+                result = jcSjis;
             p += 2;
         } else if (InRange(b, 0xF0, 0xFE)) {
             result = jcEuc;
             ++p;
         } else if (InRange(b, 0xE0, 0xEF)) {
-            if (InRange(next, 0x40, 0x7E) || InRange(next, 0x80, 0xA0)) result = jcSjis;
-            else if (InRange(next, 0xFD, 0xFE)) result = jcEuc;
-            else if (InRange(next, 0xA1, 0xFC)) result = jcEucOrSjis;
+            if (InRange(next, 0x40, 0x7E) || InRange(next, 0x80, 0xA0))
+                result = jcSjis;
+            else if (InRange(next, 0xFD, 0xFE))
+                result = jcEuc;
+            else if (InRange(next, 0xA1, 0xFC))
+                result = jcEucOrSjis;
             p += 2;
         } else {
             ++p;  // 0x80, 0xA0
@@ -267,8 +285,10 @@ BytePair JisPairToSjis(unsigned char j1, unsigned char j2) {
     const Byte half = static_cast<Byte>(static_cast<Byte>(j1 + 1) >> 1);
     const Byte s1 = static_cast<Byte>(half + (j1 < 0x5F ? 0x70 : 0xB0));
     Byte s2;
-    if (j1 & 1) s2 = static_cast<Byte>(j2 + (j2 <= 0x5F ? 0x1F : 0x20));
-    else s2 = static_cast<Byte>(j2 + 0x7E);
+    if (j1 & 1)
+        s2 = static_cast<Byte>(j2 + (j2 <= 0x5F ? 0x1F : 0x20));
+    else
+        s2 = static_cast<Byte>(j2 + 0x7E);
     return {s1, s2};
 }
 
@@ -314,8 +334,10 @@ std::string JisToSjis(std::string_view text) {
     while (p < end) {
         if (*p == kEsc) {
             if (end - p < 3) break;
-            if (p[1] == '$') doubleByte = true;
-            else if (p[1] == '(') doubleByte = false;
+            if (p[1] == '$')
+                doubleByte = true;
+            else if (p[1] == '(')
+                doubleByte = false;
             p += 3;
         } else if (doubleByte) {
             while (end - p >= 2 && *p != kEsc) {

@@ -28,9 +28,13 @@ unsigned Base64Value(char c) {
     return v < 0 ? 0 : static_cast<unsigned>(v);
 }
 
-bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
+bool IsLineBreak(char c) {
+    return c == '\r' || c == '\n';
+}
 
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char AsciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // The line being decoded, held as a gap at the cursor: `left` is the text before it in order,
 // `right` the text after it reversed, so that edits at the cursor cost nothing. Every byte has
@@ -134,8 +138,8 @@ std::string DecodeMimeHeader(std::string_view line) {
 }
 
 std::string DecodeBase64(std::string_view text) {
-    const auto m = static_cast<std::size_t>(std::count_if(
-        text.begin(), text.end(), [](char c) { return !IsLineBreak(c) && c != '='; }));
+    const auto m = static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return !IsLineBreak(c) && c != '='; }));
     const std::size_t length = 3 * (m / 4) + (m % 4 == 0 ? 0 : m % 4 - 1);
     std::string out(length, '\0');
     std::size_t written = 0;
@@ -157,9 +161,12 @@ std::string DecodeBase64(std::string_view text) {
             static_cast<unsigned char>((x[2] << 6) | x[3]),
         };
         std::size_t produced;
-        if (count >= 3 && group[2] == '=') produced = 1;
-        else if (count == 4 && group[3] == '=') produced = 2;
-        else produced = count - 1;
+        if (count >= 3 && group[2] == '=')
+            produced = 1;
+        else if (count == 4 && group[3] == '=')
+            produced = 2;
+        else
+            produced = count - 1;
         produced = std::min(produced, length - written);
         out.replace(written, produced, reinterpret_cast<const char*>(bytes), produced);
         written += produced;

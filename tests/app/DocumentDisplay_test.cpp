@@ -12,9 +12,12 @@ namespace {
 constexpr auto P = PathStyle::Posix;
 constexpr auto W = PathStyle::Windows;
 
-const QString kSentence = QStringLiteral("灯台の灯りは今夜も港を照らしている。\n潮の香りと波の音、そして遠くの汽笛。\n");
+const QString kSentence =
+    QStringLiteral("灯台の灯りは今夜も港を照らしている。\n潮の香りと波の音、そして遠くの汽笛。\n");
 
-std::string Fixture(const std::string& name) { return ReadWholeFile(TestDataPath("viewer/" + name)).value_or(""); }
+std::string Fixture(const std::string& name) {
+    return ReadWholeFile(TestDataPath("viewer/" + name)).value_or("");
+}
 
 TEST(DocumentDisplayTest, OpenHitChoosesTheViewByTypeAndExtension) {
     using V = HitView;
@@ -106,7 +109,8 @@ TEST(DocumentDisplayTest, FileExtensionIsTakenFromTheFileName) {
         // the second byte of a double-byte character is no separator
         {W, CodePage::Cp932, "C:\\d\\x.\x95\x5C", ".\x95\x5C"},
     };
-    for (const Row& row : rows) EXPECT_EQ(FileExtension(row.path, row.style, row.codePage), row.ext) << row.path;
+    for (const Row& row : rows)
+        EXPECT_EQ(FileExtension(row.path, row.style, row.codePage), row.ext) << row.path;
 }
 
 TEST(DocumentDisplayTest, TextOptionsFollowTheMenusOrTheExtension) {
@@ -138,7 +142,8 @@ TEST(DocumentDisplayTest, TextOptionsFollowTheMenusOrTheExtension) {
 }
 
 TEST(DocumentDisplayTest, JapaneseDocumentsInEveryCodeShowTheSameText) {
-    for (const char* name : {"japanese-eucjp.txt", "japanese-sjis.txt", "japanese-jis.txt", "japanese-utf8.txt"}) {
+    for (const char* name :
+         {"japanese-eucjp.txt", "japanese-sjis.txt", "japanese-jis.txt", "japanese-utf8.txt"}) {
         const std::string bytes = Fixture(name);
         ASSERT_FALSE(bytes.empty()) << name;
         const TextDocumentView view = PrepareTextDocument(bytes, {true, true, false});
@@ -146,8 +151,10 @@ TEST(DocumentDisplayTest, JapaneseDocumentsInEveryCodeShowTheSameText) {
         EXPECT_FALSE(view.bodyLine.has_value());
     }
     // Without conversion an EUC-JP document is read as CP932 and shows wrong characters.
-    EXPECT_FALSE(PrepareTextDocument(Fixture("japanese-eucjp.txt"), {false, true, false}).text.startsWith(kSentence));
-    EXPECT_TRUE(PrepareTextDocument(Fixture("japanese-sjis.txt"), {false, true, false}).text.startsWith(kSentence));
+    EXPECT_FALSE(
+        PrepareTextDocument(Fixture("japanese-eucjp.txt"), {false, true, false}).text.startsWith(kSentence));
+    EXPECT_TRUE(
+        PrepareTextDocument(Fixture("japanese-sjis.txt"), {false, true, false}).text.startsWith(kSentence));
 }
 
 TEST(DocumentDisplayTest, MailHeaderIsDecodedAndTheBodyFound) {
@@ -190,8 +197,8 @@ TEST(DocumentDisplayTest, MailBodyLine) {
 // The viewer's fast decoding gives exactly what the display decoding of src/text gives.
 TEST(DocumentDisplayTest, PreparedTextEqualsTheDisplayDecoding) {
     std::vector<std::string> documents;
-    for (const char* name : {"japanese-eucjp.txt", "japanese-sjis.txt", "japanese-jis.txt", "japanese-utf8.txt",
-                             "mail-iso2022jp.alm"}) {
+    for (const char* name : {"japanese-eucjp.txt", "japanese-sjis.txt", "japanese-jis.txt",
+                             "japanese-utf8.txt", "mail-iso2022jp.alm"}) {
         documents.push_back(Fixture(name));
     }
     const std::string euc = Fixture("japanese-eucjp.txt");
@@ -201,14 +208,15 @@ TEST(DocumentDisplayTest, PreparedTextEqualsTheDisplayDecoding) {
     documents.push_back("plain ascii\r\nwith\rall\nbreaks\r\n\r\n");
     documents.push_back("Subject: =?iso-2022-jp?B?GyRCMnE1RCRONUQ7dk8/GyhC?=\r\n\r\n" + euc);
     documents.push_back("Subject: =?ISO-2022-JP?B?GyRCMnE1RCRONUQ7dk8/GyhC?=\n" + sjis);  // no empty line
-    documents.push_back("\x1B$B$3$s\n$K$A$O\x1B(B\n");                                      // a break in double-byte mode
+    documents.push_back("\x1B$B$3$s\n$K$A$O\x1B(B\n");  // a break in double-byte mode
     documents.push_back("\x1B$B$3$s\r\n$K$A$O\x1B(B\r\n");
     documents.push_back(sjis + "\xB6\xC0\xB6\xC5\xDE\n");  // half-width katakana
     documents.push_back(euc + "\x8E\xB6\x8E\xDE\n");
-    documents.push_back(sjis + "\x82");                     // a lead byte at the very end
-    documents.push_back("bad \x80\xFD\xFE\xFF bytes \x81\x0A lead before a break" + std::string(1, '\0') + " nul\n");
-    documents.push_back(jis.substr(0, jis.size() / 2));     // cut inside double-byte mode
-    std::string pairs;                                      // every byte pair CP932 might start
+    documents.push_back(sjis + "\x82");  // a lead byte at the very end
+    documents.push_back("bad \x80\xFD\xFE\xFF bytes \x81\x0A lead before a break" + std::string(1, '\0') +
+                        " nul\n");
+    documents.push_back(jis.substr(0, jis.size() / 2));  // cut inside double-byte mode
+    std::string pairs;                                   // every byte pair CP932 might start
     for (int lead = 0x80; lead <= 0xFF; ++lead) {
         for (int trail = 0x30; trail <= 0xFF; ++trail) {
             pairs += static_cast<char>(lead);
@@ -222,7 +230,8 @@ TEST(DocumentDisplayTest, PreparedTextEqualsTheDisplayDecoding) {
     for (std::size_t i = 0; i < documents.size(); ++i) {
         for (const bool decode : {false, true}) {
             for (const bool convert : {false, true}) {
-                const QString expected = QString::fromStdString(DocumentToUtf8(documents[i], decode, convert));
+                const QString expected =
+                    QString::fromStdString(DocumentToUtf8(documents[i], decode, convert));
                 EXPECT_EQ(PrepareTextDocument(documents[i], {convert, decode, false}).text, expected)
                     << "document " << i << " decode " << decode << " convert " << convert;
             }
@@ -243,7 +252,9 @@ TEST(DocumentDisplayTest, DecodeUrlEscapes) {
         {"100%", std::string("100\0", 4)},
         {"%4", "@"},  // a missing digit counts as 0
         {"%zz!", std::string("\0!", 2)},
-        {"%%41", std::string("\x04" "1", 2)},
+        {"%%41", std::string("\x04"
+                             "1",
+                             2)},
         {"", ""},
     };
     for (const Row& row : rows) EXPECT_EQ(DecodeUrlEscapes(row.in), row.out) << row.in;
@@ -258,7 +269,8 @@ TEST(DocumentDisplayTest, EmbeddedBrowserLinks) {
     windows.pathStyle = W;
     windows.codePage = CodePage::Cp932;
     windows.programFolder = R"(C:\Q\)";
-    const std::vector<std::string> posixDrives = {"{hd1} => /    [root]", "{cdrom1} => /media/cdrom0    [DISC]"};
+    const std::vector<std::string> posixDrives = {"{hd1} => /    [root]",
+                                                  "{cdrom1} => /media/cdrom0    [DISC]"};
     const std::vector<std::string> windowsDrives = {"{hd1} => C:    [SYSTEM]", "{cdrom1} => E:    [DISC]"};
 
     struct Row {
@@ -288,19 +300,24 @@ TEST(DocumentDisplayTest, EmbeddedBrowserLinks) {
          "file:///media/cdrom0/docs/a.html"},
         {"HTML", "1", false, "file:///%7Bcdrom1%7D/docs/a.html", true, false, A::Redirect,
          "file:///media/cdrom0/docs/a.html"},
-        {"Define", "1", false, "file:///{hd1}/home/u/a.html", true, false, A::Redirect, "file:///home/u/a.html"},
+        {"Define", "1", false, "file:///{hd1}/home/u/a.html", true, false, A::Redirect,
+         "file:///home/u/a.html"},
         {"Define", "1", false, "file:///home/u/a.html", true, false, A::Proceed, ""},
         {"Define", "1", false, "file:///home/u/{CDROM1}/a.html", true, false, A::Proceed, ""},
-        {"Define", "1", false, "file:///home/u/C++.html", true, false, A::Redirect, "file:///home/u/C  .html"},
-        {"Define", "1", false, "file:///home/u/a%2Bb.html", true, false, A::Redirect, "file:///home/u/a b.html"},
+        {"Define", "1", false, "file:///home/u/C++.html", true, false, A::Redirect,
+         "file:///home/u/C  .html"},
+        {"Define", "1", false, "file:///home/u/a%2Bb.html", true, false, A::Redirect,
+         "file:///home/u/a b.html"},
         {"Define", "1", false, "file://./idx/a.html", true, false, A::Redirect, "file:///opt/q/./idx/a.html"},
         // network pages are not files: left alone
         {"Define", "1", false, "http://example.com/a%20b+c.html", true, false, A::Proceed, ""},
         {"Define", "1", false, "https://example.com/{cdrom1}/a.html", true, false, A::Proceed, ""},
         // the Windows forms
-        {"Define", "1", true, "file:///{cdrom1}/docs/a.html", true, false, A::Redirect, "file:///E|/docs/a.html"},
+        {"Define", "1", true, "file:///{cdrom1}/docs/a.html", true, false, A::Redirect,
+         "file:///E|/docs/a.html"},
         {"Define", "1", true, "file:///C|/DOCS/A.HTML", true, false, A::Proceed, ""},
-        {"System", "0", true, "file:///{cdrom1}/docs/a.doc", true, false, A::OpenWithShell, R"(E:\docs\a.doc)"},
+        {"System", "0", true, "file:///{cdrom1}/docs/a.doc", true, false, A::OpenWithShell,
+         R"(E:\docs\a.doc)"},
     };
     for (const Row& row : rows) {
         Settings settings;
@@ -326,7 +343,8 @@ TEST(DocumentDisplayTest, SameFileComparesRealPaths) {
 }
 
 TEST(DocumentDisplayTest, HitTitlesAreReadInNamazusCodes) {
-    EXPECT_EQ(HitTitleText("1. \xB9\xC1\xC4\xAE"), QStringLiteral("1. 港町"));  // EUC-JP, also valid Shift_JIS
+    EXPECT_EQ(HitTitleText("1. \xB9\xC1\xC4\xAE"),
+              QStringLiteral("1. 港町"));  // EUC-JP, also valid Shift_JIS
     EXPECT_EQ(HitTitleText("2. 灯台メモ 7.txt"), QStringLiteral("2. 灯台メモ 7.txt"));
     EXPECT_EQ(HitTitleText("3. plain"), QStringLiteral("3. plain"));
 }

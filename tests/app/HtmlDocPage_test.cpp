@@ -168,7 +168,8 @@ TEST_F(HtmlDocPageTest, NamazuHtmlResultAndItsLinks) {
     const std::string docs = dir.Path("docs");
     QDir().mkpath(QString::fromStdString(docs));
     for (const char* name : {"japanese-eucjp.txt", "japanese-utf8.txt"}) {
-        dir.WriteFile(std::string("docs/") + name, ReadWholeFile(TestDataPath(std::string("viewer/") + name)).value());
+        dir.WriteFile(std::string("docs/") + name,
+                      ReadWholeFile(TestDataPath(std::string("viewer/") + name)).value());
     }
     NamazuFixture index(docs);
     ASSERT_TRUE(index.Built()) << index.BuildLog();
@@ -200,7 +201,8 @@ TEST_F(HtmlDocPageTest, LinkWithADriveConstantIsFollowedToTheDrive) {
     ctx.drives = {"{hd1} => /    [root]", "{cdrom1} => " + mount + "    [TESTDISC]"};
     ctx.settings.Result.UseDriveConstantsWebBrowser = "1";
     dir.WriteFile("target.html", "<html><head><title>target</title></head><body>arrived</body></html>\n");
-    dir.WriteFile("links.html", "<html><body><a id=\"disc\" href=\"/{cdrom1}/target.html#end\">disc</a></body></html>\n");
+    dir.WriteFile("links.html",
+                  "<html><body><a id=\"disc\" href=\"/{cdrom1}/target.html#end\">disc</a></body></html>\n");
 
     tabs.setCurrentWidget(page);
     page->ShowInBrowser(dir.Path("links.html"));
@@ -236,7 +238,8 @@ TEST_F(HtmlDocPageTest, PagesWithoutACharsetAreReadable) {
         {dir.Path("sjis.html"), QStringLiteral("灯台の灯りは今夜も港を照らしている。")},
     };
     // The help menu's Namazu manual, as Debian installs it.
-    const std::string manual = NamazuDocPath("/usr/bin/namazu", "manual.html", PathStyle::Posix, CodePage::Utf8);
+    const std::string manual =
+        NamazuDocPath("/usr/bin/namazu", "manual.html", PathStyle::Posix, CodePage::Utf8);
     if (FileExists(manual)) pages.emplace_back(manual, QStringLiteral("全文検索システム Namazu"));
 
     QSignalSpy loads(page, &HtmlDocPage::documentComplete);

@@ -1,5 +1,6 @@
 #include "app/ResultView.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -8,7 +9,6 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
-#include <gtest/gtest.h>
 
 #include "TestSupport.h"
 #include "config/Settings.h"
@@ -17,7 +17,9 @@
 
 namespace {
 
-std::string Euc(const char* utf8) { return ConvertEncoding(utf8, "UTF-8", "EUC-JP"); }
+std::string Euc(const char* utf8) {
+    return ConvertEncoding(utf8, "UTF-8", "EUC-JP");
+}
 
 std::string Lines(std::initializer_list<std::string> lines) {
     std::string text;
@@ -89,15 +91,34 @@ struct ViewFixture {
     void MoveMouseTo(int32_t offset) { QTest::mouseMove(view->viewport(), PointOf(offset)); }
 };
 
-const std::string kExample = Lines({"Results:", "", "1. Alpha (score: 5)", "Date: x", "/doc/a.txt (120 bytes)", "",
-                                    "", "2. Beta (score: 3)", "/doc/b.txt (99 bytes)", "", "", "end"});
+const std::string kExample =
+    Lines({"Results:", "", "1. Alpha (score: 5)", "Date: x", "/doc/a.txt (120 bytes)", "", "",
+           "2. Beta (score: 3)", "/doc/b.txt (99 bytes)", "", "", "end"});
 
 // namazu's layout under a Japanese EUC-JP locale, with a file name title in UTF-8.
-const std::string kJapanese =
-    Lines({"Results:", "", "References:  [ alpha: 2 ] ", "", " Total 2 documents matching your query.", "",
-           "1. " + Euc("日本語の題名 (スコア: 2)"), Euc("作者: 不明"), Euc("日付: 2026年"), Euc("本文の要約です。"),
-           "/docs/d.html (84 bytes)", "", "", "", "", "2. 日本 語.txt" + Euc(" (スコア: 1)"),
-           "/docs/日本 語.txt (55 bytes)", "", "", "", "", "Current List: 1 - 2", ""});
+const std::string kJapanese = Lines({"Results:",
+                                     "",
+                                     "References:  [ alpha: 2 ] ",
+                                     "",
+                                     " Total 2 documents matching your query.",
+                                     "",
+                                     "1. " + Euc("日本語の題名 (スコア: 2)"),
+                                     Euc("作者: 不明"),
+                                     Euc("日付: 2026年"),
+                                     Euc("本文の要約です。"),
+                                     "/docs/d.html (84 bytes)",
+                                     "",
+                                     "",
+                                     "",
+                                     "",
+                                     "2. 日本 語.txt" + Euc(" (スコア: 1)"),
+                                     "/docs/日本 語.txt (55 bytes)",
+                                     "",
+                                     "",
+                                     "",
+                                     "",
+                                     "Current List: 1 - 2",
+                                     ""});
 
 }  // namespace
 
@@ -218,7 +239,8 @@ TEST(ResultView, EnterOpensTheHitUnderTheCaret) {
     f.view->GoToPreviousHit(60);  // first title
     QTest::keyClick(f.view.get(), Qt::Key_Return, Qt::ShiftModifier);
     EXPECT_EQ(f.opened, (std::vector<std::string>{"/doc/a.txt"}));
-    EXPECT_EQ(f.events, (std::vector<std::string>{"page", "status 関連付けされたアプリケーションの起動に失敗しました。"}));
+    EXPECT_EQ(f.events, (std::vector<std::string>{
+                            "page", "status 関連付けされたアプリケーションの起動に失敗しました。"}));
     EXPECT_EQ(f.view->CurrentHit(), 0);
 
     // After the last file name there is no hit to open.
@@ -236,8 +258,9 @@ TEST(ResultView, EnterOpensTheHitUnderTheCaret) {
 TEST(ResultView, HitLocationsBecomeLocalPaths) {
     ViewFixture f;
     f.ctx.drives = {"{hd1} => /mnt/data    [DATA]"};
-    ASSERT_TRUE(f.Load(Lines({"Results:", "", "1. a (score: 1)", "file:///x/a.txt (1 bytes)", "", "", "2. b (score: 1)",
-                              "{hd1}/b.txt (1 bytes)", "", "", "3. c (score: 1)", "./c.txt (1 bytes)", "", "", "end"})));
+    ASSERT_TRUE(f.Load(
+        Lines({"Results:", "", "1. a (score: 1)", "file:///x/a.txt (1 bytes)", "", "", "2. b (score: 1)",
+               "{hd1}/b.txt (1 bytes)", "", "", "3. c (score: 1)", "./c.txt (1 bytes)", "", "", "end"})));
     ASSERT_EQ(f.view->HitCount(), 3);
     const std::vector<std::string> expected = {"/x/a.txt", "/mnt/data/b.txt", f.dir.Folder() + "./c.txt"};
     for (int i = 0; i < 3; ++i) {
@@ -302,7 +325,8 @@ TEST(ResultView, EmptyUnreadableAndHitlessFiles) {
     EXPECT_TRUE(f.view->updatesEnabled());
 
     // No hit list: the text stays, uncoloured, and nothing is live.
-    const std::string none = Lines({"Results:", "", "References:  [ zzz: 0 ] ", "", "No document matching your query.", ""});
+    const std::string none =
+        Lines({"Results:", "", "References:  [ zzz: 0 ] ", "", "No document matching your query.", ""});
     EXPECT_FALSE(f.Load(none));
     EXPECT_EQ(f.view->toPlainText().toStdString() + "\n", none);
     EXPECT_EQ(f.view->HitCount(), 0);
@@ -326,19 +350,22 @@ TEST(ResultView, RealNamazuResult) {
     QDir().mkpath(index);
     f.dir.WriteFile("docs/a.txt", "alpha document in English\n");
     f.dir.WriteFile("docs/c.txt", Euc("日本語の文書です。alpha 検索\n"));
-    f.dir.WriteFile("docs/d.html", Euc("<html><head><title>日本語の題名</title></head><body>alpha</body></html>\n"));
+    f.dir.WriteFile("docs/d.html",
+                    Euc("<html><head><title>日本語の題名</title></head><body>alpha</body></html>\n"));
     f.dir.WriteFile("docs/日本 語.txt", "日本語の文書です。alpha\n");
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("LANG"), QStringLiteral("ja_JP.eucJP"));
     QProcess mknmz;
     mknmz.setProcessEnvironment(env);
-    mknmz.start(QStringLiteral("/usr/bin/perl"), {QStringLiteral("/usr/bin/mknmz"), QStringLiteral("-O"), index, docs});
+    mknmz.start(QStringLiteral("/usr/bin/perl"),
+                {QStringLiteral("/usr/bin/mknmz"), QStringLiteral("-O"), index, docs});
     ASSERT_TRUE(mknmz.waitForFinished(120000));
     const QString result = QString::fromStdString(f.dir.Path("result.txt"));
     QProcess namazu;
     namazu.setProcessEnvironment(env);
-    namazu.start(QStringLiteral("/usr/bin/namazu"),
-                 {QStringLiteral("--all"), QStringLiteral("--output=") + result, QStringLiteral("alpha"), index});
+    namazu.start(
+        QStringLiteral("/usr/bin/namazu"),
+        {QStringLiteral("--all"), QStringLiteral("--output=") + result, QStringLiteral("alpha"), index});
     ASSERT_TRUE(namazu.waitForFinished(60000));
 
     ASSERT_TRUE(f.view->LoadResultList(f.dir.Path("result.txt"), true));
@@ -358,7 +385,8 @@ TEST(ResultView, RealNamazuResult) {
     }
     std::sort(paths.begin(), paths.end());
     const std::string folder = docs.toStdString() + "/";
-    EXPECT_EQ(paths, (std::vector<std::string>{folder + "a.txt", folder + "c.txt", folder + "d.html", folder + "日本 語.txt"}));
+    EXPECT_EQ(paths, (std::vector<std::string>{folder + "a.txt", folder + "c.txt", folder + "d.html",
+                                               folder + "日本 語.txt"}));
 }
 
 // A recorded namazu result: every title is coloured where its bytes are, and Enter on each

@@ -141,9 +141,10 @@ TEST(SearchCommand, LinuxProfileSendsTheQueryInEucJp) {
     ParseIndexDirectories("./idx {cdrom1}/index \"/home/u/my 索引\"", s, CodePage::Utf8);
     const std::vector<std::string> drives = {"{cdrom1} => /media/cdrom0    [DISC]"};
     const SearchCommand c = ComposeSearchCommand(ScoreMenus(), "日本語", s, linux, drives, false);
-    EXPECT_EQ(c.commandLine, "\"/usr/bin/namazu\" --sort=score --max=20 "
-                             "--output=\"/run/user/1000/quarrow/result.txt\" \"日本語\" "
-                             "\"/opt/q/./idx\" \"/media/cdrom0/index\" \"/home/u/my 索引\"");
+    EXPECT_EQ(c.commandLine,
+              "\"/usr/bin/namazu\" --sort=score --max=20 "
+              "--output=\"/run/user/1000/quarrow/result.txt\" \"日本語\" "
+              "\"/opt/q/./idx\" \"/media/cdrom0/index\" \"/home/u/my 索引\"");
     EXPECT_NE(c.runCommandLine.find("\"\xC6\xFC\xCB\xDC\xB8\xEC\""), std::string::npos);  // 日本語 in EUC-JP
     EXPECT_NE(c.runCommandLine.find("\"/home/u/my 索引\""), std::string::npos);           // paths stay
     EXPECT_EQ(c.workDir, "/opt/q");
@@ -158,10 +159,10 @@ TEST(SearchCommand, ListCountRules) {
         const char* combo;
     };
     const Row atStart[] = {
-        {"35", ListCountItem::Fifty, "35", "35"},   {"20", ListCountItem::Twenty, "20", "20"},
+        {"35", ListCountItem::Fifty, "35", "35"},      {"20", ListCountItem::Twenty, "20", "20"},
         {"100", ListCountItem::Hundred, "100", "100"}, {"0", ListCountItem::Twenty, "20", "20"},
-        {"-3", ListCountItem::Twenty, "20", "20"},  {"abc", ListCountItem::Twenty, "20", "20"},
-        {"150", ListCountItem::Twenty, "20", "20"}, {"ALL", ListCountItem::All, "ALL", "すべて"},
+        {"-3", ListCountItem::Twenty, "20", "20"},     {"abc", ListCountItem::Twenty, "20", "20"},
+        {"150", ListCountItem::Twenty, "20", "20"},    {"ALL", ListCountItem::All, "ALL", "すべて"},
     };
     for (const Row& row : atStart) {
         const ListCountState s = ListCountAtStart(row.stored);
@@ -170,8 +171,8 @@ TEST(SearchCommand, ListCountRules) {
         EXPECT_EQ(s.comboText, row.combo) << row.stored;
     }
     const Row afterEdit[] = {
-        {"35", ListCountItem::Fifty, "35", "35"}, {"abc", ListCountItem::Twenty, "20", "abc"},
-        {"0", ListCountItem::Twenty, "20", "20"}, {"150", ListCountItem::Twenty, "20", "20"},
+        {"35", ListCountItem::Fifty, "35", "35"},   {"abc", ListCountItem::Twenty, "20", "abc"},
+        {"0", ListCountItem::Twenty, "20", "20"},   {"150", ListCountItem::Twenty, "20", "20"},
         {"007", ListCountItem::Twenty, "7", "007"},
     };
     for (const Row& row : afterEdit) {

@@ -94,7 +94,8 @@ TEST_F(TextDocPageTest, MailOpensDecodedAndAtItsBody) {
 }
 
 TEST_F(TextDocPageTest, EveryJapaneseCodeShowsTheSameText) {
-    for (const char* name : {"japanese-eucjp.txt", "japanese-sjis.txt", "japanese-jis.txt", "japanese-utf8.txt"}) {
+    for (const char* name :
+         {"japanese-eucjp.txt", "japanese-sjis.txt", "japanese-jis.txt", "japanese-utf8.txt"}) {
         Show(TestDataPath(std::string("viewer/") + name));
         EXPECT_EQ(page->edtTextContents->document()->firstBlock().text(),
                   QStringLiteral("灯台の灯りは今夜も港を照らしている。"))
@@ -165,7 +166,8 @@ TEST_F(TextDocPageTest, PagingKeys) {
     EXPECT_EQ(prompter.Count("Beep"), 1);
     QTest::keyClick(page->edtTextContents, Qt::Key_Space);  // at the end
     EXPECT_EQ(prompter.Count("Beep"), 2);
-    EXPECT_EQ(page->edtTextContents->toPlainText(), QString::fromStdString(dir.ReadFile("long.txt")));  // nothing typed
+    EXPECT_EQ(page->edtTextContents->toPlainText(),
+              QString::fromStdString(dir.ReadFile("long.txt")));  // nothing typed
 }
 
 TEST_F(TextDocPageTest, EnterKeysAndTheStatusText) {
@@ -195,7 +197,8 @@ TEST_F(TextDocPageTest, EnterKeysAndTheStatusText) {
     QTest::keyClick(page->edtTextContents, Qt::Key_Enter, Qt::ShiftModifier);
     EXPECT_EQ(browser.count(), 1);  // not an HTML document
     EXPECT_EQ(shellOpened.back(), text);
-    EXPECT_EQ(status.last().at(0).toString(), QStringLiteral("関連付けされたアプリケーションの起動に失敗しました。"));
+    EXPECT_EQ(status.last().at(0).toString(),
+              QStringLiteral("関連付けされたアプリケーションの起動に失敗しました。"));
 
     QTest::keyClick(page->edtTextContents, Qt::Key_Escape);
     QTest::keyClick(page->edtTextContents, Qt::Key_X);  // any other key goes to the viewer

@@ -72,22 +72,26 @@ TEST(TfrmMain, StartStateFollowsTheSettings) {
         {"[Search]\nListCount=ALL\n", "mnuListCountAll", "すべて", "スコア", "Score", "ALL"},
         {"[Search]\nSort=DATE\n", "mnuSortDateHeader", "20", "Date: ヘッダ", "Date", "20"},
         {"[Search]\nSort=None\n", "mnuSortScore", "20", "スコア", "Score", "20"},
-        {"[Search]\nSort=later\nSortDirection=ASCENDING\n", "mnuSortAscending", "20", "新しい順", "Later", "20"},
+        {"[Search]\nSort=later\nSortDirection=ASCENDING\n", "mnuSortAscending", "20", "新しい順", "Later",
+         "20"},
     };
     for (const Row& row : rows) {
         Fixture f(row.ini);
         EXPECT_TRUE(f.Checked(row.checked)) << row.ini;
-        EXPECT_EQ(f.Find<QComboBox>("cboListCount")->currentText(), QString::fromUtf8(row.listCountText)) << row.ini;
-        EXPECT_EQ(f.Find<QComboBox>("cboSortType")->currentText(), QString::fromUtf8(row.sortText)) << row.ini;
+        EXPECT_EQ(f.Find<QComboBox>("cboListCount")->currentText(), QString::fromUtf8(row.listCountText))
+            << row.ini;
+        EXPECT_EQ(f.Find<QComboBox>("cboSortType")->currentText(), QString::fromUtf8(row.sortText))
+            << row.ini;
         EXPECT_EQ(f.ctx.settings.Search.Sort, row.sortWord) << row.ini;
         EXPECT_EQ(f.ctx.settings.Search.ListCount, row.listCount) << row.ini;
     }
 }
 
 TEST(TfrmMain, StartStateOfSummariesDocumentTypeColoursAndHistory) {
-    Fixture f("[Search]\nShowContents=2\nFormulaHistoryCount=3\nHistory1=namazu\nHistory2=   \nHistory3=検索\n"
-              "[Result]\nColor=0\nDisplayTo=WebBrowser\n[WebBrowser]\nDisplayTo=External\n"
-              "[Document]\nHowToOpen=Whatever\n");
+    Fixture f(
+        "[Search]\nShowContents=2\nFormulaHistoryCount=3\nHistory1=namazu\nHistory2=   \nHistory3=検索\n"
+        "[Result]\nColor=0\nDisplayTo=WebBrowser\n[WebBrowser]\nDisplayTo=External\n"
+        "[Document]\nHowToOpen=Whatever\n");
     EXPECT_FALSE(f.Find<QCheckBox>("chkShowContents")->isChecked());
     EXPECT_TRUE(f.Checked("mnuContentsOff"));
     EXPECT_TRUE(f.Checked("mnuDocByExtension"));
@@ -174,7 +178,8 @@ TEST(TfrmMain, ListCountTypedIntoTheBoxIsStoredWhenLeft) {
 
 TEST(TfrmMain, MenuChoicesSearchAgainOnlyWhenAsked) {
     for (const char* flag : {"0", "1"}) {
-        Fixture f(std::string("[Result]\nSearchOnChangeSettings=") + flag + "\n[Search]\nDirectory1=/nonexistent\n");
+        Fixture f(std::string("[Result]\nSearchOnChangeSettings=") + flag +
+                  "\n[Search]\nDirectory1=/nonexistent\n");
         f.Find<QComboBox>("cboKeyword")->setEditText(QStringLiteral("namazu"));
         f.Find<QAction>("mnuListCountAll")->trigger();
         EXPECT_EQ(f.ctx.settings.Search.ListCount, "All");
@@ -257,8 +262,9 @@ TEST(TfrmMain, SearchesARealIndexWithTheRealNamazu) {
     for (const Row& row : rows) {
         SearchFor(f, row.place, row.query);
         const QString shown = f.Find<QTextEdit>("edtResult")->toPlainText();
-        EXPECT_TRUE(shown.contains(row.expectedFile)) << row.place.toStdString() << " " << row.query.toStdString()
-                                                      << "\n" << shown.toStdString();
+        EXPECT_TRUE(shown.contains(row.expectedFile))
+            << row.place.toStdString() << " " << row.query.toStdString() << "\n"
+            << shown.toStdString();
         EXPECT_TRUE(f.prompter.Messages().empty()) << f.prompter.Messages().front().toStdString();
         EXPECT_FALSE(FileExists(f.window->ResultFilePath()));  // a list result is deleted once read
     }
@@ -286,7 +292,8 @@ TEST(TfrmMain, AWholeSessionIsRestoredAtTheNextStart) {
         auto* place = window.findChild<QComboBox*>(QStringLiteral("cboIndexDir"));
         for (const QString& where : {indexFolder, QStringLiteral("./idx")}) {
             place->setEditText(where);
-            keyword->setEditText(where == indexFolder ? QStringLiteral("lighthouse") : QStringLiteral("灯台"));
+            keyword->setEditText(where == indexFolder ? QStringLiteral("lighthouse")
+                                                      : QStringLiteral("灯台"));
             window.btnSearchClick();
         }
         window.findChild<QAction*>(QStringLiteral("mnuListCountHundred"))->trigger();
@@ -319,7 +326,8 @@ TEST(TfrmMain, AWholeSessionIsRestoredAtTheNextStart) {
     auto* recent = window.findChild<QMenu*>(QStringLiteral("mnuRecentDirectory"));
     EXPECT_TRUE(recent->isEnabled());
     EXPECT_EQ(recent->actions().size(), 2);
-    EXPECT_EQ(window.findChild<QComboBox*>(QStringLiteral("cboKeyword"))->itemText(0), QStringLiteral("灯台"));
+    EXPECT_EQ(window.findChild<QComboBox*>(QStringLiteral("cboKeyword"))->itemText(0),
+              QStringLiteral("灯台"));
     EXPECT_EQ(window.geometry().topLeft(), QPoint(40, 50));
 }
 

@@ -3,16 +3,20 @@
 #include <gtest/gtest.h>
 
 TEST(IniFile, ReadsValuesWithoutRegardToCaseAndWithoutUnquoting) {
-    const IniFile ini("; comment\r\n[Search]\r\nDirectory1=\"C:\\a b\"\r\nSort = Score\r\n"
-                      "Empty=\r\nEq=a=b\r\n[other]\r\nx=1\r\n");
+    const IniFile ini(
+        "; comment\r\n[Search]\r\nDirectory1=\"C:\\a b\"\r\nSort = Score\r\n"
+        "Empty=\r\nEq=a=b\r\n[other]\r\nx=1\r\n");
     struct Row {
         const char* section;
         const char* key;
         const char* expected;
     };
     const Row rows[] = {
-        {"search", "directory1", "\"C:\\a b\""}, {"SEARCH", "Sort", " Score"}, {"Search", "Empty", ""},
-        {"Search", "Eq", "a=b"},                 {"Other", "X", "1"},
+        {"search", "directory1", "\"C:\\a b\""},
+        {"SEARCH", "Sort", " Score"},
+        {"Search", "Empty", ""},
+        {"Search", "Eq", "a=b"},
+        {"Other", "X", "1"},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(ini.ReadString(row.section, row.key, "absent"), row.expected) << row.key;
@@ -40,12 +44,12 @@ TEST(IniFile, SettingKeysKeepsEverythingElseByteForByte) {
         {"CR LF file, existing key replaced in place",
          "; mine\r\n[Window]\r\nSavePosition=0\r\nX=keep\r\n\r\n[Unknown]\r\nz=9\r\n",
          "; mine\r\n[Window]\r\nSavePosition=1\r\nX=keep\r\n\r\n[Unknown]\r\nz=9\r\n"},
-        {"LF file, key spelled in other case keeps its spelling",
-         "[window]\nsaveposition=0\n", "[window]\nsaveposition=1\n"},
+        {"LF file, key spelled in other case keeps its spelling", "[window]\nsaveposition=0\n",
+         "[window]\nsaveposition=1\n"},
         {"new key goes after the section's last entry, before the blank line",
          "[Window]\nA=1\n\n[Next]\nB=2\n", "[Window]\nA=1\nSavePosition=1\n\n[Next]\nB=2\n"},
-        {"new section at the end, after a blank line, with the file's line ending",
-         "[Other]\r\nA=1\r\n", "[Other]\r\nA=1\r\n\r\n[Window]\r\nSavePosition=1\r\n"},
+        {"new section at the end, after a blank line, with the file's line ending", "[Other]\r\nA=1\r\n",
+         "[Other]\r\nA=1\r\n\r\n[Window]\r\nSavePosition=1\r\n"},
         {"last line without line ending", "[Window]\nA=1", "[Window]\nA=1\nSavePosition=1\n"},
         {"empty file", "", "[Window]\nSavePosition=1\n"},
     };

@@ -30,7 +30,9 @@ const char* const kLinuxFirstRun =
     "pnamazuPath=/usr/local/share/pnamazu/pnamazu.pl\nnamazuOption=\n"
     "mknmzOption=--use-kakasi -EHK --all\nNamazuVersion=2.0\nUsepnamazu=0\n";
 
-std::string ReadAll(const std::string& path) { return ReadWholeFile(path).value_or("<missing>"); }
+std::string ReadAll(const std::string& path) {
+    return ReadWholeFile(path).value_or("<missing>");
+}
 
 }  // namespace
 
@@ -52,8 +54,11 @@ TEST(Settings, WindowsProfileFirstRunDependsOnTheVersion) {
         const char* explanation;
         const char* displayTo;
     };
-    const Row rows[] = {{4, 0, "0", "External"}, {4, 3, "0", "External"}, {4, 10, "1", "Internal"},
-                        {5, 0, "1", "Internal"}, {3, 95, "1", "Internal"}};
+    const Row rows[] = {{4, 0, "0", "External"},
+                        {4, 3, "0", "External"},
+                        {4, 10, "1", "Internal"},
+                        {5, 0, "1", "Internal"},
+                        {3, 95, "1", "Internal"}};
     for (const Row& row : rows) {
         TempProgramDir dir(PathStyle::Windows, CodePage::Cp932);
         PlatformProfile profile = dir.Profile();
@@ -81,8 +86,10 @@ TEST(Settings, AbsentValuesAndCountRules) {
     };
     const Row rows[] = {
         {"count 0", "[Search]\nDirectoryCount=0\nDirectory1=/a\n", {"/a"}, 10},
-        {"count a word, Directory1 empty", "[Search]\nDirectoryCount=two\nDirectory1=\n",
-         {"/var/lib/namazu/index"}, 10},
+        {"count a word, Directory1 empty",
+         "[Search]\nDirectoryCount=two\nDirectory1=\n",
+         {"/var/lib/namazu/index"},
+         10},
         {"count 2 with only Directory1", "[Search]\nDirectoryCount=2\nDirectory1=/a\n", {"/a", ""}, 10},
         {"missing Directory1", "[Search]\nDirectoryCount=1\n", {"/var/lib/namazu/index"}, 10},
         {"history count a word", "[Search]\nFormulaHistoryCount=many\n", {"/var/lib/namazu/index"}, 0},
@@ -140,19 +147,23 @@ TEST(Settings, SaveKeepsForeignContentAndLineEndings) {
     SaveSettings(dir.Path("q.ini"), s, CodePage::Utf8);
     const std::string after = ReadAll(dir.Path("q.ini"));
     EXPECT_EQ(after.rfind("; my notes\r\n[Window]\r\nLeft=10\r\nSavePosition=1\r\nStayOnTop=0\r\n", 0), 0u);
-    EXPECT_NE(after.find("\r\n\r\n[Plugin]\r\nfoo=bar\r\n\r\n[Search]\r\nDirectoryCount=1\r\nDirectory1=/a\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        after.find("\r\n\r\n[Plugin]\r\nfoo=bar\r\n\r\n[Search]\r\nDirectoryCount=1\r\nDirectory1=/a\r\n"),
+        std::string::npos);
     EXPECT_EQ(after.find('\n', 0), after.find("\r\n", 0) + 1);
     for (std::size_t i = 0; i < after.size(); ++i) {
-        if (after[i] == '\n') { ASSERT_EQ(after[i - 1], '\r') << "bare LF at " << i; }
+        if (after[i] == '\n') {
+            ASSERT_EQ(after[i - 1], '\r') << "bare LF at " << i;
+        }
     }
 }
 
 TEST(Settings, ShiftJisFileFromWindowsLoads) {
     TempProgramDir dir;
     // History1=日本語, Directory1=C:\文書
-    dir.WriteFile("q.ini", "[Search]\r\nDirectory1=C:\\\x95\xB6\x8F\x91\r\nFormulaHistoryCount=1\r\n"
-                           "History1=\x93\xFA\x96\x7B\x8C\xEA\r\n");
+    dir.WriteFile("q.ini",
+                  "[Search]\r\nDirectory1=C:\\\x95\xB6\x8F\x91\r\nFormulaHistoryCount=1\r\n"
+                  "History1=\x93\xFA\x96\x7B\x8C\xEA\r\n");
     const Settings s = LoadSettings(dir.Path("q.ini"), dir.Profile());
     EXPECT_EQ(s.Directories.front(), "C:\\文書");
     EXPECT_EQ(s.QueryHistory.front(), "日本語");

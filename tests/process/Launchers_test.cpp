@@ -103,7 +103,8 @@ TEST(LaunchersTest, NamazuManualUnderTheParentOfNamazusFolder) {
 TEST(LaunchersTest, NamazuManualIsFoundWhereDebianPutsIt) {
     const std::vector<std::string> candidates =
         NamazuDocCandidates("/usr/bin/namazu", "manual.html", PathStyle::Posix, CodePage::Utf8);
-    if (!FileExists(candidates[1]) && !FileExists(candidates[2])) GTEST_SKIP() << "namazu's manual is not installed";
+    if (!FileExists(candidates[1]) && !FileExists(candidates[2]))
+        GTEST_SKIP() << "namazu's manual is not installed";
     for (const char* page : {"manual.html", "tutorial.html"}) {
         const std::string path = NamazuDocPath("/usr/bin/namazu", page, PathStyle::Posix, CodePage::Utf8);
         EXPECT_TRUE(FileExists(path)) << path;
@@ -129,8 +130,9 @@ protected:
     // A program that records its arguments, one a line, in <name>.args.
     std::string AddProgram(const std::string& name, const std::string& extra = "") {
         const std::string path = Folder() + name;
-        std::ofstream(path) << "#!/bin/sh\n" << extra << "printf '%s\\n' \"$@\" > '" << Folder() << name
-                            << ".tmp'\nmv '" << Folder() << name << ".tmp' '" << Folder() << name << ".args'\n";
+        std::ofstream(path) << "#!/bin/sh\n"
+                            << extra << "printf '%s\\n' \"$@\" > '" << Folder() << name << ".tmp'\nmv '"
+                            << Folder() << name << ".tmp' '" << Folder() << name << ".args'\n";
         ::chmod(path.c_str(), 0755);
         return path;
     }

@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+#include <sys/stat.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTimer>
-#include <dirent.h>
-#include <sys/stat.h>
 
 #include "NamazuFixture.h"
 #include "TestSupport.h"
@@ -66,7 +66,8 @@ TEST(CaptureSplitter, SlicesGiveTheSameLinesAsOneChunk) {
     for (std::size_t slice : {1u, 2u, 7u, 255u}) {
         CaptureSplitter splitter;
         Lines lines;
-        for (std::size_t at = 0; at < text.size(); at += slice) splitter.Feed(std::string_view(text).substr(at, slice), lines);
+        for (std::size_t at = 0; at < text.size(); at += slice)
+            splitter.Feed(std::string_view(text).substr(at, slice), lines);
         EXPECT_EQ(lines, whole) << slice;
     }
     ASSERT_EQ(whole.size(), 500u);
@@ -202,7 +203,8 @@ TEST_F(RunCommandTest, QuotedPathsWithBlanksAndJapanese) {
 
     const std::string line = "\"" + script + "\" \"日本語 の 引数\" plain \"" + dir.Folder() + "a b\\\" c\"";
     ASSERT_TRUE(Capture(line, folder));
-    EXPECT_EQ(Output(), (Lines{folder + " ", "[日本語 の 引数] ", "[plain] ", "[" + dir.Folder() + "a b\" c] "}));
+    EXPECT_EQ(Output(),
+              (Lines{folder + " ", "[日本語 の 引数] ", "[plain] ", "[" + dir.Folder() + "a b\" c] "}));
     EXPECT_EQ(view.lines[0], "WorkDir: " + folder);
     EXPECT_EQ(view.lines[2], line);
 }
@@ -218,7 +220,8 @@ TEST_F(RunCommandTest, NamazuEnvironmentOverridesTheUsersLocale) {
     ::setenv("LC_ALL", "en_US.UTF-8", 1);
     ::setenv("LANGUAGE", "en", 1);
     ::setenv("QUARROW_INHERITED", "yes", 1);
-    const bool ok = RunCommand("env", "/", RunMode::Capture, &view, prompter, CodePage::Utf8, NamazuEnvironment());
+    const bool ok =
+        RunCommand("env", "/", RunMode::Capture, &view, prompter, CodePage::Utf8, NamazuEnvironment());
     ::unsetenv("LC_ALL");
     ::unsetenv("LANGUAGE");
     ASSERT_TRUE(ok);
@@ -235,13 +238,15 @@ TEST_F(RunCommandTest, NamazuEnvironmentOverridesTheUsersLocale) {
 // ---- start failures ----
 
 QString FailureText(const std::string& workDir, const std::string& commandLine, int error) {
-    return QString::fromStdString("コマンドの実行に失敗しました。\n\n作業ディレクトリ: " + workDir + "\nコマンド: " +
-                                  commandLine + "\nエラーコード： " + std::to_string(error));
+    return QString::fromStdString("コマンドの実行に失敗しました。\n\n作業ディレクトリ: " + workDir +
+                                  "\nコマンド: " + commandLine + "\nエラーコード： " + std::to_string(error));
 }
 
 class PathOverride {
 public:
-    explicit PathOverride(const std::string& path) : m_old(std::getenv("PATH")) { ::setenv("PATH", path.c_str(), 1); }
+    explicit PathOverride(const std::string& path) : m_old(std::getenv("PATH")) {
+        ::setenv("PATH", path.c_str(), 1);
+    }
     ~PathOverride() { ::setenv("PATH", m_old.c_str(), 1); }
 
 private:
@@ -271,8 +276,10 @@ TEST_F(RunCommandTest, StartFailuresInEveryMode) {
             view = MemoryOutputView();
             view.AppendLine("earlier");
             view.runFlag = 0;
-            const std::string label = std::string(c.name) + ", mode " + std::to_string(static_cast<int>(mode));
-            EXPECT_FALSE(RunCommand(c.commandLine, c.workDir, mode, &view, prompter, CodePage::Utf8)) << label;
+            const std::string label =
+                std::string(c.name) + ", mode " + std::to_string(static_cast<int>(mode));
+            EXPECT_FALSE(RunCommand(c.commandLine, c.workDir, mode, &view, prompter, CodePage::Utf8))
+                << label;
             ASSERT_EQ(prompter.calls.size(), 1u) << label;
             EXPECT_EQ(prompter.calls[0].text, FailureText(c.workDir, c.commandLine, c.error)) << label;
             EXPECT_EQ(prompter.calls[0].caption, QCoreApplication::applicationName()) << label;
@@ -280,8 +287,8 @@ TEST_F(RunCommandTest, StartFailuresInEveryMode) {
             EXPECT_EQ(prompter.calls[0].buttons, MessageButtons::Ok) << label;
             if (mode == RunMode::Capture) {
                 // The header stays, the view can be closed again.
-                EXPECT_EQ(view.lines, (Lines{"earlier", "", "", "WorkDir: " + c.workDir, "CommandLine: ",
-                                             c.commandLine, "", ""}))
+                EXPECT_EQ(view.lines, (Lines{"earlier", "", "", "WorkDir: " + c.workDir,
+                                             "CommandLine: ", c.commandLine, "", ""}))
                     << label;
                 EXPECT_EQ(view.runFlag, 1) << label;
             } else {
@@ -299,7 +306,8 @@ TEST_F(RunCommandTest, ShownWithoutATerminalIsAStartFailure) {
 
 TEST_F(RunCommandTest, ShownRunsTheArgumentsInTheTerminalAndWaits) {
     // A stand-in terminal that runs what follows -e, as x-terminal-emulator must.
-    dir.WriteFile("x-terminal-emulator", "#!/bin/sh\n[ \"$1\" = -e ] || exit 9\nshift\n\"$@\"\necho done >> shown.log\n");
+    dir.WriteFile("x-terminal-emulator",
+                  "#!/bin/sh\n[ \"$1\" = -e ] || exit 9\nshift\n\"$@\"\necho done >> shown.log\n");
     ::chmod(dir.Path("x-terminal-emulator").c_str(), 0755);
     PathOverride path(dir.Folder() + ":/usr/bin:/bin");
     ASSERT_TRUE(RunCommand("/bin/sh -c \"sleep 0.3; echo \\\"$0 $1\\\" > shown.log\" \"a b\" c", dir.Folder(),

@@ -99,7 +99,8 @@ TEST(TfrmWindow, CallerClosingIsDeferredUntilTheRunEnds) {
     QTimer::singleShot(100, &caller, [&] { caller.close(); });
     QTimer::singleShot(200, &caller, [&] { caller.close(); });
     // Two runs into one console, as the settings dialog does.
-    RunCommand("/bin/sh -c \"sleep 0.4; echo one\"", "/", RunMode::Capture, console->edt, prompter, CodePage::Utf8);
+    RunCommand("/bin/sh -c \"sleep 0.4; echo one\"", "/", RunMode::Capture, console->edt, prompter,
+               CodePage::Utf8);
     EXPECT_TRUE(caller.isVisible());
     RunCommand("/bin/sh -c \"echo two\"", "/", RunMode::Capture, console->edt, prompter, CodePage::Utf8);
     console->edt->SetRunFlag(1);
@@ -117,7 +118,8 @@ TEST(TfrmWindow, StartFailureLeavesTheHeaderAndTheWindowCanClose) {
     FakePrompter prompter;
     QPointer<TfrmWindow> w = new TfrmWindow();
     w->show();
-    EXPECT_FALSE(RunCommand("\"/no/such/mknmz\" --help", "/tmp", RunMode::Capture, w->edt, prompter, CodePage::Utf8));
+    EXPECT_FALSE(
+        RunCommand("\"/no/such/mknmz\" --help", "/tmp", RunMode::Capture, w->edt, prompter, CodePage::Utf8));
     ASSERT_EQ(prompter.Count("Message"), 1);
     EXPECT_TRUE(prompter.calls[0].text.endsWith(QStringLiteral("エラーコード： 2")));
     ASSERT_EQ(w->edt->LineCount(), 5);
@@ -155,8 +157,8 @@ TEST(TfrmWindow, MouseDragSelects) {
     QWidget* port = w.edt->viewport();
     const int lineHeight = w.edt->fontMetrics().lineSpacing();
     QTest::mousePress(port, Qt::LeftButton, {}, QPoint(3, 2 + lineHeight / 2));
-    QMouseEvent move(QEvent::MouseMove, QPointF(200, 2 + lineHeight + lineHeight / 2), port->mapToGlobal(QPointF(200, 2)),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(200, 2 + lineHeight + lineHeight / 2),
+                     port->mapToGlobal(QPointF(200, 2)), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(port, &move);
     QTest::mouseRelease(port, Qt::LeftButton, {}, QPoint(200, 2 + lineHeight + lineHeight / 2));
     EXPECT_TRUE(w.mnuCopy->isEnabled());

@@ -1,10 +1,10 @@
 #include "NamazuFixture.h"
 
+#include <unistd.h>
 #include <QDir>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <unistd.h>
 
 #include "process/CommandLine.h"
 #include "process/RunCommand.h"
@@ -67,7 +67,8 @@ bool NamazuFixture::ProgramsAvailable() {
 
 std::string NamazuFixture::MknmzCommandLine(const std::string& docsFolder, const std::string& indexFolder,
                                             const std::vector<std::string>& options) {
-    std::string line = QuoteArgument(kPerl) + " " + QuoteArgument(kMknmz) + " --output-dir=" + QuoteArgument(indexFolder);
+    std::string line =
+        QuoteArgument(kPerl) + " " + QuoteArgument(kMknmz) + " --output-dir=" + QuoteArgument(indexFolder);
     for (const std::string& option : options) line += " " + option;
     return line + " " + QuoteArgument(docsFolder);
 }
@@ -79,9 +80,10 @@ NamazuFixture::NamazuFixture(const std::string& docsFolder, const std::vector<st
     std::vector<std::string> failures;
     LogPrompter prompter(failures);
     m_log.runFlag = 0;
-    m_built = RunCommand(MknmzCommandLine(docsFolder, m_indexFolder, mknmzOptions), m_dir.path().toStdString(),
-                         RunMode::Capture, &m_log, prompter, CodePage::Utf8, NamazuEnvironment()) &&
-              ::access((m_indexFolder + "/NMZ.i").c_str(), R_OK) == 0;
+    m_built =
+        RunCommand(MknmzCommandLine(docsFolder, m_indexFolder, mknmzOptions), m_dir.path().toStdString(),
+                   RunMode::Capture, &m_log, prompter, CodePage::Utf8, NamazuEnvironment()) &&
+        ::access((m_indexFolder + "/NMZ.i").c_str(), R_OK) == 0;
     m_log.lines.insert(m_log.lines.end(), failures.begin(), failures.end());
 }
 
@@ -112,11 +114,12 @@ std::string NamazuFixture::Search(const std::string& queryUtf8, const std::vecto
 }
 
 void NamazuFixture::GenerateCorpus(const std::string& folder, int count) {
-    static const char* const english[] = {"harbour", "lighthouse", "keeper", "lens", "beam", "storm", "boat",
-                                          "fisher", "market", "museum", "stairs", "lamp", "tide", "cape",
-                                          "wick", "night", "morning", "coast", "wave", "rock"};
-    static const char* const japanese[] = {"港", "灯台", "灯台守", "レンズ", "嵐", "漁船", "朝市", "博物館",
-                                           "階段", "明かり", "潮", "岬", "波", "岩", "夜", "朝"};
+    static const char* const english[] = {
+        "harbour", "lighthouse", "keeper", "lens", "beam", "storm", "boat",    "fisher", "market", "museum",
+        "stairs",  "lamp",       "tide",   "cape", "wick", "night", "morning", "coast",  "wave",   "rock"};
+    static const char* const japanese[] = {"港",   "灯台",   "灯台守", "レンズ", "嵐", "漁船",
+                                           "朝市", "博物館", "階段",   "明かり", "潮", "岬",
+                                           "波",   "岩",     "夜",     "朝"};
     QDir().mkpath(QString::fromStdString(folder));
     std::uint32_t seed = 12345;
     auto next = [&seed](std::uint32_t n) {
@@ -124,7 +127,8 @@ void NamazuFixture::GenerateCorpus(const std::string& folder, int count) {
         return (seed >> 16) % n;
     };
     for (int i = 1; i <= count; ++i) {
-        std::string text = "Document " + std::to_string(i) + " docmarker" + std::to_string(i) + " corpusword\n";
+        std::string text =
+            "Document " + std::to_string(i) + " docmarker" + std::to_string(i) + " corpusword\n";
         for (int sentence = 0; sentence < 4; ++sentence) {
             for (int w = 0; w < 12; ++w) text += std::string(english[next(20)]) + " ";
             text += "\n";

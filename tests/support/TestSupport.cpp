@@ -5,7 +5,9 @@
 #include <sstream>
 #include <stdexcept>
 
-std::string TestDataPath(const std::string& name) { return std::string(TEST_DATA_DIR) + "/" + name; }
+std::string TestDataPath(const std::string& name) {
+    return std::string(TEST_DATA_DIR) + "/" + name;
+}
 
 TempProgramDir::TempProgramDir(PathStyle style, CodePage codePage) {
     if (!m_dir.isValid()) throw std::runtime_error("cannot create a temporary folder");
@@ -19,9 +21,13 @@ TempProgramDir::TempProgramDir(PathStyle style, CodePage codePage) {
     m_profile.configFallbackFolder = Folder() + "config/quarrow/";
 }
 
-std::string TempProgramDir::Folder() const { return m_dir.path().toStdString() + "/"; }
+std::string TempProgramDir::Folder() const {
+    return m_dir.path().toStdString() + "/";
+}
 
-std::string TempProgramDir::Path(const std::string& name) const { return Folder() + name; }
+std::string TempProgramDir::Path(const std::string& name) const {
+    return Folder() + name;
+}
 
 void TempProgramDir::WriteFile(const std::string& name, const std::string& bytes) const {
     std::ofstream out(Path(name), std::ios::binary);
@@ -77,7 +83,9 @@ std::optional<FontChoice> FakePrompter::ChooseFont(const FontChoice& initial) {
     return TakeFront(fontAnswers);
 }
 
-void FakePrompter::Beep() { calls.push_back({"Beep", {}, {}}); }
+void FakePrompter::Beep() {
+    calls.push_back({"Beep", {}, {}});
+}
 
 int FakePrompter::Count(const std::string& kind) const {
     int n = 0;

@@ -9,7 +9,8 @@ namespace {
 using namespace std::string_literals;
 
 std::string WithLf(std::string text) {
-    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.erase(at, 1);
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
+        text.erase(at, 1);
     return text;
 }
 
@@ -38,11 +39,10 @@ TEST(DocumentToUtf8, ShowsProseInEveryEncodingAsTheSameText) {
 TEST(DocumentToUtf8, DecodesTheMailHeaderOnlyWhenAskedAndOnlyUpToTheBlankLine) {
     const std::string rawHeader = "From: " + Word("山田 太郎") + " <taro@example.jp>\r\n" +
                                   "To: hanako@example.jp\r\n" +
-                                  "Subject: " + Word("来週の会議", "=?iso-2022-jp?b?") + "\r\n" +
-                                  " " + Word("（資料あり）") + "\r\n" +
-                                  "X-Note: =?UTF-8?B?44GC?=\r\n";
-    const std::string mail = rawHeader + "\r\n" +
-                             Encode("本文です。\r\n" + Word("あ") + " はそのまま。\r\n", "ISO-2022-JP");
+                                  "Subject: " + Word("来週の会議", "=?iso-2022-jp?b?") + "\r\n" + " " +
+                                  Word("（資料あり）") + "\r\n" + "X-Note: =?UTF-8?B?44GC?=\r\n";
+    const std::string mail =
+        rawHeader + "\r\n" + Encode("本文です。\r\n" + Word("あ") + " はそのまま。\r\n", "ISO-2022-JP");
     const std::string body = "\n本文です。\n" + Word("あ") + " はそのまま。\n";
 
     EXPECT_EQ(DocumentToUtf8(mail, true),
@@ -50,7 +50,8 @@ TEST(DocumentToUtf8, DecodesTheMailHeaderOnlyWhenAskedAndOnlyUpToTheBlankLine) {
               "To: hanako@example.jp\n"
               "Subject: 来週の会議\n"
               " （資料あり）\n"
-              "X-Note: =?UTF-8?B?44GC?=\n" + body);
+              "X-Note: =?UTF-8?B?44GC?=\n" +
+                  body);
     EXPECT_EQ(DocumentToUtf8(mail, false), WithLf(rawHeader) + body);
 
     const std::string spacesDoNotEndIt = "To: x\n   \nSubject: " + Word("件名") + "\n\nbody\n";
@@ -58,7 +59,8 @@ TEST(DocumentToUtf8, DecodesTheMailHeaderOnlyWhenAskedAndOnlyUpToTheBlankLine) {
 }
 
 TEST(DocumentToUtf8, Utf8MailKeepsItsBodyAndConvertsItsDecodedHeader) {
-    const std::string mail = "Subject: Re: " + Word("会議") + " " + Word("資料") + "\n\n本文は UTF-8 です。\n";
+    const std::string mail =
+        "Subject: Re: " + Word("会議") + " " + Word("資料") + "\n\n本文は UTF-8 です。\n";
     EXPECT_EQ(DocumentToUtf8(mail, true), "Subject: Re: 会議 資料\n\n本文は UTF-8 です。\n");
     EXPECT_EQ(DocumentToUtf8("Subject: =?ISO-2022-JP?B?/w==?=\n\n日本\n", true), "Subject: \uFFFD\n\n日本\n");
 }
@@ -72,7 +74,10 @@ TEST(DocumentToUtf8, MarksUndecodableBytesAndLosesNothingElse) {
     };
     const Row rows[] = {
         {"empty", "", true, ""},
-        {"0xFF makes it binary, read as CP932", "abc\xFF\x82\xA0" "def", true, "abc\uFFFDあdef"},
+        {"0xFF makes it binary, read as CP932",
+         "abc\xFF\x82\xA0"
+         "def",
+         true, "abc\uFFFDあdef"},
         {"NUL kept", "a\0b\x82\xA0"s, true, "a\0bあ"s},
         {"lead byte at the end", "\x82\xA0\x82", true, "あ\uFFFD"},
         {"stray 0x80 in EUC-JP", "\xA4\xA2\xA4\xF3\x80", true, "あん\uFFFD"},

@@ -49,7 +49,8 @@ TEST(JapaneseProse, EachEncodingIsDetectedAndConvertedToShiftJisAsIconvDoes) {
 }
 
 TEST(JapaneseProse, ConversionsToEucJpMatchIconv) {
-    EXPECT_EQ(ConvertJapaneseCode(Encode(kProseWithHalfKana, "CP932"), jcEuc), Encode(kProseWithHalfKana, "EUC-JP"));
+    EXPECT_EQ(ConvertJapaneseCode(Encode(kProseWithHalfKana, "CP932"), jcEuc),
+              Encode(kProseWithHalfKana, "EUC-JP"));
     EXPECT_EQ(ConvertJapaneseCode(Encode(kProse, "ISO-2022-JP"), jcEuc), Encode(kProse, "EUC-JP"));
 }
 
@@ -74,16 +75,16 @@ TEST(JapaneseProse, DifferencesFromIconvAreTheIntendedOnes) {
         std::string iconvFrom;
     };
     const Row rows[] = {
-        {"ESC ( I katakana come out as their 7-bit bytes",
-         Encode(kProseWithHalfKana, "ISO-2022-JP-3"), Encode(HalfKanaAsJisRoman(kProseWithHalfKana), "CP932"),
-         "ISO-2022-JP-3"},
+        {"ESC ( I katakana come out as their 7-bit bytes", Encode(kProseWithHalfKana, "ISO-2022-JP-3"),
+         Encode(HalfKanaAsJisRoman(kProseWithHalfKana), "CP932"), "ISO-2022-JP-3"},
         {"three-byte JIS X 0212 EUC-JP is taken as pairs and disturbs what follows",
          lead + Encode("～A", "EUC-JP"), Encode(kProse, "CP932") + "\x78\x41\x8C\x60", "EUC-JP"},
         {"a line break inside double-byte mode is paired", "\x1B$B$\"\r\n$\"\x1B(B", "\x82\xA0w)\x82\xA0",
          "ISO-2022-JP"},
-        {"a short EUC-JP text is undecided and left as it is", "\xA4\xA2\xA4\xA4", "\xA4\xA2\xA4\xA4", "EUC-JP"},
-        {"EUC-JP beginning with a JIS X 0212 character is taken for Shift_JIS",
-         Encode("～です", "EUC-JP"), Encode("～です", "EUC-JP"), "EUC-JP"},
+        {"a short EUC-JP text is undecided and left as it is", "\xA4\xA2\xA4\xA4", "\xA4\xA2\xA4\xA4",
+         "EUC-JP"},
+        {"EUC-JP beginning with a JIS X 0212 character is taken for Shift_JIS", Encode("～です", "EUC-JP"),
+         Encode("～です", "EUC-JP"), "EUC-JP"},
     };
     for (const Row& row : rows) {
         const std::string ours = ConvertJapaneseCode(row.text, jcSjis);

@@ -86,7 +86,9 @@ TEST(ConvertJapaneseCode, DispatchesByDetectedCodeAndTarget) {
         {"JIS to Shift_JIS", "\x1B$B$\"\x1B(B", jcSjis, "\x82\xA0"},
         {"second escape recognised", "\x1B(B\x1B$B$\"", jcSjis, "\x82\xA0"},
         {"old JIS", "\x1B$@$\"\x1B(J", jcSjis, "\x82\xA0"},
-        {"JIS to EUC", "\x1B$B$\"\x1B(Ba", jcEuc, "\xA4\xA2" "a"},
+        {"JIS to EUC", "\x1B$B$\"\x1B(Ba", jcEuc,
+         "\xA4\xA2"
+         "a"},
         {"JIS to JIS", "\x1B$B$\"", jcNewJis, "\x1B$B$\""},
         {"EUC to Shift_JIS", "\xA4\xA2\xA4\xF3", jcSjis, "\x82\xA0\x82\xF1"},
         {"EUC to JIS, no escape at the end", "\xA4\xA2\xA4\xF3", jcNewJis, "\x1B$B$\"$s"},
@@ -115,20 +117,29 @@ TEST(StreamConverters, ConvertMalformedInputByTheSameByteRules) {
         std::string expected;
     };
     const Row rows[] = {
-        {"JIS: line break inside double-byte mode is a pair", JisToSjis, "\x1B$B$\"\r\n$\"", "\x82\xA0w)\x82\xA0"},
-        {"JIS: ESC ( I kana come out as 7-bit", JisToSjis, "\x1B$B$\"\x1B(I1", "\x82\xA0" "1"},
+        {"JIS: line break inside double-byte mode is a pair", JisToSjis, "\x1B$B$\"\r\n$\"",
+         "\x82\xA0w)\x82\xA0"},
+        {"JIS: ESC ( I kana come out as 7-bit", JisToSjis, "\x1B$B$\"\x1B(I1",
+         "\x82\xA0"
+         "1"},
         {"JIS: unknown escape keeps the mode", JisToSjis, "\x1B$B$\"\x1BxB$\"", "\x82\xA0\x82\xA0"},
         {"JIS: escape cut off after ESC", JisToSjis, "\x1B$B$\"\x1B", "\x82\xA0"},
         {"JIS: escape cut off after ESC (", JisToSjis, "\x1B$B$\"\x1B(", "\x82\xA0"},
         {"JIS: pair cut off reads 0", JisToSjis, "\x1B$B$", "\x82\x7E"},
-        {"JIS: ESC as second byte of a pair", JisToSjis, "\x1B$B$\x1B" "ab", "\x82\x99\xE1\x82"},
+        {"JIS: ESC as second byte of a pair", JisToSjis,
+         "\x1B$B$\x1B"
+         "ab",
+         "\x82\x99\xE1\x82"},
         {"JIS to EUC: controls copied in double-byte mode", JisToEuc, "\x1B$B$\"\r\n $", "\xA4\xA2\r\n \xA4"},
         {"JIS to EUC: cut-off escape ends it", JisToEuc, "a\x1B$", "a"},
         {"EUC: half-width kana stay half-width", EucToSjis, "\x8E\xB6\x8E\xDE", "\xB6\xDE"},
         {"EUC: 0x80 and 0xFF copied", EucToSjis, "\x80\xFF", "\x80\xFF"},
         {"EUC: pair cut off reads 0", EucToSjis, "\xA4", "\x82\x7E"},
         {"EUC: 0x8E at the end yields 0", EucToSjis, "a\x8E", "a\0"s},
-        {"EUC: three-byte 0x8F form taken as pairs", EucToSjis, "\x8F\xA2\xB7" "A", "\x78\x41\x8C\x60"},
+        {"EUC: three-byte 0x8F form taken as pairs", EucToSjis,
+         "\x8F\xA2\xB7"
+         "A",
+         "\x78\x41\x8C\x60"},
         {"Shift_JIS to JIS: voiced mark merged", SjisToJis, "\xB6\xDE", "\x1B$B%,"},
         {"Shift_JIS to JIS: semi-voiced mark merged", SjisToJis, "\xCA\xDF", "\x1B$B%Q"},
         {"Shift_JIS to JIS: mark that cannot merge", SjisToJis, "\xB1\xDE", "\x1B$B%\"!+"},
@@ -154,7 +165,8 @@ TEST(PairArithmetic, AgreesWithIconvOverTheWholeCharacterSet) {
             const std::string euc{static_cast<char>(j1 | 0x80), static_cast<char>(j2 | 0x80)};
             const auto sjis = StrictIconv(euc, "EUC-JP", "CP932");
             if (!sjis || sjis->size() != 2) continue;
-            const BytePair expected{static_cast<unsigned char>((*sjis)[0]), static_cast<unsigned char>((*sjis)[1])};
+            const BytePair expected{static_cast<unsigned char>((*sjis)[0]),
+                                    static_cast<unsigned char>((*sjis)[1])};
             ASSERT_EQ(JisPairToSjis(static_cast<unsigned char>(j1), static_cast<unsigned char>(j2)), expected)
                 << std::hex << j1 << ' ' << j2;
             ASSERT_EQ(SjisPairToJis(expected.first, expected.second),
@@ -171,11 +183,8 @@ TEST(PairArithmetic, WrapsAtEightBitsWithoutRangeChecks) {
         BytePair sjis;
     };
     const Row rows[] = {
-        {{0x0D, 0x0A}, {0x77, 0x29}},
-        {{0x24, 0x00}, {0x82, 0x7E}},
-        {{0x5F, 0x60}, {0xE0, 0x80}},
-        {{0xFF, 0x00}, {0xB0, 0x1F}},
-        {{0x80, 0xFF}, {0xF0, 0x7D}},
+        {{0x0D, 0x0A}, {0x77, 0x29}}, {{0x24, 0x00}, {0x82, 0x7E}}, {{0x5F, 0x60}, {0xE0, 0x80}},
+        {{0xFF, 0x00}, {0xB0, 0x1F}}, {{0x80, 0xFF}, {0xF0, 0x7D}},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(JisPairToSjis(row.jis.first, row.jis.second), row.sjis);
@@ -186,10 +195,11 @@ TEST(PairArithmetic, WrapsAtEightBitsWithoutRangeChecks) {
 
 // The full-width forms come from iconv, not from the table under test.
 TEST(HalfKana, WidensEveryHalfWidthKatakanaToItsFullWidthForm) {
-    const std::string half = Encode(
-        "｡｢｣､･ｦｧｨｩｪｫｬｭｮｯｰｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜﾝﾞﾟ", "CP932");
+    const std::string half =
+        Encode("｡｢｣､･ｦｧｨｩｪｫｬｭｮｯｰｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜﾝﾞﾟ", "CP932");
     const std::string full = Encode(
-        "。「」、・ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワン゛゜",
+        "。「」、・ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメ"
+        "モヤユヨラリルレロワン゛゜",
         "EUC-JP");
     ASSERT_EQ(half.size(), 63u);
     ASSERT_EQ(full.size(), 126u);
@@ -211,11 +221,11 @@ TEST(HalfKana, MergesOnlyTheMarksThatHaveAFullWidthForm) {
         const char* full;  // one character: merged; two: the mark stays apart
     };
     const Row rows[] = {
-        {"ｳﾞ", "ヴ"}, {"ｶﾞ", "ガ"}, {"ｷﾞ", "ギ"}, {"ｸﾞ", "グ"}, {"ｹﾞ", "ゲ"}, {"ｺﾞ", "ゴ"},
-        {"ｻﾞ", "ザ"}, {"ｼﾞ", "ジ"}, {"ｽﾞ", "ズ"}, {"ｾﾞ", "ゼ"}, {"ｿﾞ", "ゾ"}, {"ﾀﾞ", "ダ"},
-        {"ﾁﾞ", "ヂ"}, {"ﾂﾞ", "ヅ"}, {"ﾃﾞ", "デ"}, {"ﾄﾞ", "ド"}, {"ﾊﾞ", "バ"}, {"ﾋﾞ", "ビ"},
-        {"ﾌﾞ", "ブ"}, {"ﾍﾞ", "ベ"}, {"ﾎﾞ", "ボ"}, {"ﾊﾟ", "パ"}, {"ﾋﾟ", "ピ"}, {"ﾌﾟ", "プ"},
-        {"ﾍﾟ", "ペ"}, {"ﾎﾟ", "ポ"}, {"ｱﾞ", "ア゛"}, {"ｶﾟ", "カ゜"}, {"ﾅﾞ", "ナ゛"}, {"ﾜﾞ", "ワ゛"},
+        {"ｳﾞ", "ヴ"},   {"ｶﾞ", "ガ"},   {"ｷﾞ", "ギ"},   {"ｸﾞ", "グ"},   {"ｹﾞ", "ゲ"},   {"ｺﾞ", "ゴ"},
+        {"ｻﾞ", "ザ"},   {"ｼﾞ", "ジ"},   {"ｽﾞ", "ズ"},   {"ｾﾞ", "ゼ"},   {"ｿﾞ", "ゾ"},   {"ﾀﾞ", "ダ"},
+        {"ﾁﾞ", "ヂ"},   {"ﾂﾞ", "ヅ"},   {"ﾃﾞ", "デ"},   {"ﾄﾞ", "ド"},   {"ﾊﾞ", "バ"},   {"ﾋﾞ", "ビ"},
+        {"ﾌﾞ", "ブ"},   {"ﾍﾞ", "ベ"},   {"ﾎﾞ", "ボ"},   {"ﾊﾟ", "パ"},   {"ﾋﾟ", "ピ"},   {"ﾌﾟ", "プ"},
+        {"ﾍﾟ", "ペ"},   {"ﾎﾟ", "ポ"},   {"ｱﾞ", "ア゛"}, {"ｶﾟ", "カ゜"}, {"ﾅﾞ", "ナ゛"}, {"ﾜﾞ", "ワ゛"},
         {"ｳﾟ", "ウ゜"}, {"ﾞﾞ", "゛゛"}, {"ﾊｲ", "ハイ"},
     };
     for (const Row& row : rows) {
@@ -223,7 +233,8 @@ TEST(HalfKana, MergesOnlyTheMarksThatHaveAFullWidthForm) {
         const std::string euc = Encode(row.half, "EUC-JP");
         const std::string full = Encode(row.full, "EUC-JP");
         const bool merged = full.size() == 2;
-        const BytePair expected{static_cast<unsigned char>(full[0] & 0x7F), static_cast<unsigned char>(full[1] & 0x7F)};
+        const BytePair expected{static_cast<unsigned char>(full[0] & 0x7F),
+                                static_cast<unsigned char>(full[1] & 0x7F)};
         const HalfKanaWidening fromSjis = SjisHalfKanaToJis(sjis, 1);
         EXPECT_EQ(fromSjis.pair, expected) << row.half;
         EXPECT_EQ(fromSjis.position, merged ? 3u : 2u) << row.half;

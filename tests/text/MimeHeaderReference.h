@@ -4,7 +4,8 @@
 #include <string_view>
 
 // Header decoding as plainly written: delete, decode, insert, and search again from the start.
-inline std::string ReferenceDecodeMimeHeader(std::string_view line, std::string (*decodeBase64)(std::string_view)) {
+inline std::string ReferenceDecodeMimeHeader(std::string_view line,
+                                             std::string (*decodeBase64)(std::string_view)) {
     static const std::string kMarker = "=?ISO-2022-JP?B?";
     std::string result(line);
     std::string upper(line);

@@ -55,19 +55,23 @@ TEST(DecodeMimeHeader, DecodesOnlyIso2022JpBWords) {
         {"lower-case marker", "Subject: =?iso-2022-jp?b?GyRCJCIbKEI=?=", "Subject: " + jis},
         {"mixed-case marker", "=?Iso-2022-Jp?b?QUJD?=", "ABC"},
         {"encoded text keeps its case", "=?iso-2022-jp?b?YWJj?=", "abc"},
-        {"Q encoding left alone", "Subject: =?ISO-2022-JP?Q?=1B$B$=22=1B(B?=", "Subject: =?ISO-2022-JP?Q?=1B$B$=22=1B(B?="},
+        {"Q encoding left alone",
+         "Subject: =?ISO-2022-JP?Q?=1B$B$=22=1B(B?=", "Subject: =?ISO-2022-JP?Q?=1B$B$=22=1B(B?="},
         {"other charset left alone", "Subject: =?UTF-8?B?44GC?= x", "Subject: =?UTF-8?B?44GC?= x"},
         {"white space between words kept", word + " " + word, jis + " " + jis},
         {"adjacent words", word + word, jis + jis},
         {"folded continuation line", "\t" + word, "\t" + jis},
         {"closing before the marker does not count", "a?= =?ISO-2022-JP?B?QUJD?=", "a?= ABC"},
         {"no closing: marker removed, rest kept", "X =?ISO-2022-JP?B?QUJD", "X QUJD"},
-        {"empty word removed", "A=?ISO-2022-JP?B?" "?=B", "AB"},
+        {"empty word removed",
+         "A=?ISO-2022-JP?B?"
+         "?=B",
+         "AB"},
         {"decoded marker is decoded again", "=?ISO-2022-JP?B?PT9JU08tMjAyMi1KUD9CP1FVSkQ/PQ==?=", "ABC"},
-        {"decoded lower-case marker is not", "=?ISO-2022-JP?B?PT9pc28tMjAyMi1qcD9iP1FVSkQ/PQ==?=",
-         "=?iso-2022-jp?b?QUJD?="},
-        {"first marker is the one decoded", "=?ISO-2022-=?ISO-2022-JP?B?JP?B?QUJD?=",
-         "=?ISO-2022-" + DecodeBase64("JP?B?QUJD")},
+        {"decoded lower-case marker is not",
+         "=?ISO-2022-JP?B?PT9pc28tMjAyMi1qcD9iP1FVSkQ/PQ==?=", "=?iso-2022-jp?b?QUJD?="},
+        {"first marker is the one decoded",
+         "=?ISO-2022-=?ISO-2022-JP?B?JP?B?QUJD?=", "=?ISO-2022-" + DecodeBase64("JP?B?QUJD")},
         {"marker formed by removing one", "=?ISO-2022-=?ISO-2022-JP?B?JP?B?QUJD", "QUJD"},
     };
     for (const Row& row : rows) {
@@ -76,7 +80,9 @@ TEST(DecodeMimeHeader, DecodesOnlyIso2022JpBWords) {
 }
 
 TEST(DecodeMimeHeader, RealHeadersBecomeTheirTextAfterConversion) {
-    const auto word = [](const char* utf8) { return "=?ISO-2022-JP?B?" + Base64Encode(Encode(utf8, "ISO-2022-JP")) + "?="; };
+    const auto word = [](const char* utf8) {
+        return "=?ISO-2022-JP?B?" + Base64Encode(Encode(utf8, "ISO-2022-JP")) + "?=";
+    };
     const auto lowerWord = [](const char* utf8) {
         return "=?iso-2022-jp?b?" + Base64Encode(Encode(utf8, "ISO-2022-JP")) + "?=";
     };
@@ -102,8 +108,21 @@ TEST(DecodeMimeHeader, RealHeadersBecomeTheirTextAfterConversion) {
 // beginning each time gives, on lines full of markers, closings and nested words.
 TEST(DecodeMimeHeader, MatchesTheRestartingDecoderOnRandomLines) {
     const std::string pieces[] = {
-        "=?ISO-2022-JP?B?", "=?iso-2022-jp?b?", "?=", "?", "=", "QUJD", "GyRCJCIbKEI=", " ", "a",
-        "PT9JU08tMjAyMi1KUD9CP1FVSkQ/PQ==", "=?ISO-", "2022-JP?B?", "\x1B$B", "QQ", "\r",
+        "=?ISO-2022-JP?B?",
+        "=?iso-2022-jp?b?",
+        "?=",
+        "?",
+        "=",
+        "QUJD",
+        "GyRCJCIbKEI=",
+        " ",
+        "a",
+        "PT9JU08tMjAyMi1KUD9CP1FVSkQ/PQ==",
+        "=?ISO-",
+        "2022-JP?B?",
+        "\x1B$B",
+        "QQ",
+        "\r",
         "PT9JU08tMjAy",  // "=?ISO-202" encoded
     };
     std::mt19937 random(20240611);

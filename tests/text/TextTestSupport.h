@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <iconv.h>
+#include <cerrno>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -67,7 +67,8 @@ inline const std::string kHalfKanaParagraph =
     "帰り道、ｶﾀｶﾅの古い看板を見つけた。｢ｺｰﾋｰ ｾｯﾄ 350円｣､｢ﾊﾟﾝｹｰｷ｣､｢ｳﾞｧﾆﾗ ｱｲｽ｣と書いてある。\n"
     "店主の話では、三十年前から同じ看板だそうだ。\n\n";
 inline const std::string kWidenedParagraph =
-    "帰り道、カタカナの古い看板を見つけた。「コーヒー セット 350円」、「パンケーキ」、「ヴァニラ アイス」と書いてある。\n"
+    "帰り道、カタカナの古い看板を見つけた。「コーヒー セット 350円」、「パンケーキ」、「ヴァニラ "
+    "アイス」と書いてある。\n"
     "店主の話では、三十年前から同じ看板だそうだ。\n\n";
 inline const std::string kProseWithHalfKana = kHalfKanaParagraph + kProse;
 inline const std::string kProseWidened = kWidenedParagraph + kProse;
