@@ -224,10 +224,15 @@ void TfrmMain::CreateControls() {
     pmnu = Named(new QMenu(this), "pmnu");
     mnuCopy = Named(pmnu->addAction(QStringLiteral("コピー(&C)")), "mnuCopy");
     mnuCopy->setShortcut(QKeySequence(QStringLiteral("Ctrl+C")));
-    edtResult->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(edtResult, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { pmnu->popup(edtResult->viewport()->mapToGlobal(at)); });
-    connect(mnuCopy, &QAction::triggered, edtResult, &QTextEdit::copy);
+    // The result view and the text view share the popup menu.
+    for (QAbstractScrollArea* view :
+         {static_cast<QAbstractScrollArea*>(edtResult), static_cast<QAbstractScrollArea*>(edtTextContents)}) {
+        view->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(view, &QWidget::customContextMenuRequested, this,
+                [this, view](const QPoint& at) { pmnu->popup(view->viewport()->mapToGlobal(at)); });
+    }
+    connect(pmnu, &QMenu::aboutToShow, this, &TfrmMain::pmnuPopup);
+    connect(mnuCopy, &QAction::triggered, this, &TfrmMain::mnuCopyClick);
 
     connect(btnSearch, &QPushButton::clicked, this, &TfrmMain::btnSearchClick);
     connect(cboSortType, &QComboBox::activated, this, &TfrmMain::cboSortTypeClick);
@@ -1008,6 +1013,19 @@ void TfrmMain::pgeChange() {
     }
     stb->showMessage(
         QString::fromUtf8(PageStatusText(page == tabTextDoc ? DocumentPage::TextDoc : DocumentPage::Result)));
+}
+
+void TfrmMain::pmnuPopup() {
+    const QWidget* page = pge->currentWidget();
+    const bool selection = (page == tabResult && edtResult->textCursor().hasSelection()) ||
+                           (page == tabTextDoc && edtTextContents->textCursor().hasSelection());
+    mnuCopy->setEnabled(selection);
+}
+
+void TfrmMain::mnuCopyClick() {
+    const QWidget* page = pge->currentWidget();
+    if (page == tabResult) edtResult->copy();
+    if (page == tabTextDoc) edtTextContents->copy();
 }
 
 void TfrmMain::mnuHelpStartClick() {

@@ -67,6 +67,8 @@ private:
     void OpenHit(int index);
     bool StepHit(int step);
     void pgeChange();
+    void pmnuPopup();
+    void mnuCopyClick();
     void mnuHelpStartClick();
     void mnuHelpQuarrowClick();
     void ReopenTextDocument();

@@ -1,13 +1,16 @@
 #include "app/TfrmMain.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -356,4 +359,82 @@ TEST(TfrmMain, AHitOpensInTheTextViewerAndTheViewerWalksTheHits) {
     EXPECT_NE(text->toPlainText(), first);
     EXPECT_EQ(f.prompter.Count("Beep"), 1);
     EXPECT_TRUE(f.prompter.Messages().empty());
+}
+
+TEST(TfrmMain, CopyIsOfferedOnlyWithASelectionOnTheActivePage) {
+    Fixture f;
+    auto* result = f.Find<QTextEdit>("edtResult");
+    result->setPlainText(QStringLiteral("検索結果の行"));
+    QMenu* popup = f.Find<QMenu>("pmnu");
+    QAction* copy = f.Find<QAction>("mnuCopy");
+    emit popup->aboutToShow();
+    EXPECT_FALSE(copy->isEnabled());
+    result->selectAll();
+    emit popup->aboutToShow();
+    EXPECT_TRUE(copy->isEnabled());
+    copy->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("検索結果の行"));
+    f.Find<QTabWidget>("pge")->setCurrentIndex(1);  // the text page, with nothing selected
+    emit popup->aboutToShow();
+    EXPECT_FALSE(copy->isEnabled());
+}
+
+TEST(TfrmMain, FontChoiceIsStoredForTheNextStart) {
+    Fixture f;
+    f.prompter.fontAnswers = {FontChoice{QStringLiteral("IPAGothic"), 12, true}};
+    f.Find<QAction>("mnuFontResult")->trigger();
+    EXPECT_EQ(f.ctx.settings.Result.FontNameResult, "IPAGothic");
+    EXPECT_EQ(f.ctx.settings.Result.FontSizeResult, "12");
+    EXPECT_EQ(f.ctx.settings.Result.FontBoldResult, "1");
+    ASSERT_EQ(f.prompter.Messages().size(), 1u);
+    EXPECT_EQ(f.prompter.Messages()[0], QStringLiteral("フォントの設定は次回起動時から有効です。"));
+    EXPECT_EQ(f.prompter.calls.back().caption, QStringLiteral("Quarrow for Namazu"));
+    EXPECT_EQ(f.prompter.calls.back().icon, MessageIcon::Information);
+
+    // A stored size that is not a whole number stops the command before the dialog.
+    f.ctx.settings.Result.FontSizeText = "x";
+    f.Find<QAction>("mnuFontTextContents")->trigger();
+    EXPECT_EQ(f.prompter.Count("ChooseFont"), 1);
+    EXPECT_EQ(f.prompter.calls.back().icon, MessageIcon::Error);
+    EXPECT_EQ(f.ctx.settings.Result.FontSizeText, "x");
+}
+
+TEST(TfrmMain, AReadOnlySettingsFileIsLeftAsItWasOnClosing) {
+    Fixture f;
+    f.Find<QAction>("mnuListCountFifty")->trigger();
+    const std::string before = f.dir.ReadFile("quarrow.ini");
+    ::chmod(f.dir.Path("quarrow.ini").c_str(), 0444);
+    f.ctx.settings.Window.SavePosition = "1";
+    f.window->close();
+    EXPECT_EQ(f.dir.ReadFile("quarrow.ini"), before);
+    ::chmod(f.dir.Path("quarrow.ini").c_str(), 0644);
+}
+
+TEST(TfrmMain, DriveInformationListsTheDriveConstants) {
+    Fixture f;
+    f.Find<QAction>("mnuShowDriveInfo")->trigger();
+    if (f.ctx.drives.empty()) {
+        EXPECT_TRUE(f.prompter.Messages().empty());
+        return;
+    }
+    ASSERT_EQ(f.prompter.Messages().size(), 1u);
+    QString expected;
+    for (const std::string& line : f.ctx.drives) expected += QString::fromStdString(line) + u'\n';
+    EXPECT_EQ(f.prompter.Messages()[0], expected);
+    EXPECT_EQ(f.prompter.calls[0].caption, QStringLiteral("ドライブ情報"));
+    EXPECT_EQ(f.prompter.calls[0].icon, MessageIcon::Information);
+}
+
+TEST(TfrmMain, ConfirmationAnsweredNoInOutsideBrowserModePutsTheLineOnTheClipboard) {
+    Fixture f("[Result]\nConfirmCommandLine=1\nDisplayTo=WebBrowser\n[WebBrowser]\nDisplayTo=External\n");
+    f.prompter.messageAnswers = {MessageResult::No};
+    QGuiApplication::clipboard()->clear();
+    f.Find<QComboBox>("cboKeyword")->setEditText(QStringLiteral("namazu"));
+    f.window->btnSearchClick();
+    ASSERT_EQ(f.prompter.Messages().size(), 1u);
+    const QString line = QGuiApplication::clipboard()->text();
+    EXPECT_TRUE(
+        line.startsWith(QStringLiteral("\"/usr/bin/namazu\" --sort=score --max=20 --html --output=")));
+    EXPECT_EQ(f.prompter.Messages()[0], line + QStringLiteral("\n\n続行しますか？"));
+    EXPECT_TRUE(f.window->isEnabled());
 }
