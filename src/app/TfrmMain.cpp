@@ -29,6 +29,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -534,6 +535,12 @@ void TfrmMain::showEvent(QShowEvent* event) {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
+    // A search still running gets to finish; the window closes right after it.
+    if (m_searching) {
+        m_closeWhenSearched = true;
+        event->ignore();
+        return;
+    }
     FormCloseQuery();
     event->accept();
 }
@@ -941,9 +948,12 @@ void TfrmMain::RunSearch(const QString& query) {
     }
 
     setEnabled(false);
+    m_searching = true;
     RunCommand(command.runCommandLine, command.workDir, RunMode::Hidden, nullptr, *m_ctx.prompter,
                m_ctx.platform.codePage, NamazuEnvironment());
+    m_searching = false;
     setEnabled(true);
+    if (m_closeWhenSearched) QTimer::singleShot(0, this, &QWidget::close);
     SetResultText(QString());
 
     if (!FileExists(m_resultFilePath)) {

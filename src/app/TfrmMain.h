@@ -110,6 +110,8 @@ private:
     AppContext& m_ctx;
     bool m_shown = false;
     bool m_savePlacement = false;
+    bool m_searching = false;          // namazu is running
+    bool m_closeWhenSearched = false;  // the window was asked to close meanwhile
     MruMenu* MRUManager = nullptr;
     TextDocPage* m_textPage = nullptr;
     HtmlDocPage* m_htmlPage = nullptr;

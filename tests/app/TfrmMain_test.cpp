@@ -438,3 +438,23 @@ TEST(TfrmMain, ConfirmationAnsweredNoInOutsideBrowserModePutsTheLineOnTheClipboa
     EXPECT_EQ(f.prompter.Messages()[0], line + QStringLiteral("\n\n続行しますか？"));
     EXPECT_TRUE(f.window->isEnabled());
 }
+
+TEST(TfrmMain, ClosingDuringASearchWaitsForIt) {
+    Fixture f;
+    f.dir.WriteFile("slow-namazu", "#!/bin/sh\nsleep 0.4\n");
+    ::chmod(f.dir.Path("slow-namazu").c_str(), 0755);
+    f.ctx.settings.Command.namazuPath = f.dir.Path("slow-namazu");
+    f.window->show();
+    bool visibleAfterClose = false;
+    QTimer::singleShot(100, f.window.get(), [&] {
+        f.window->close();
+        visibleAfterClose = f.window->isVisible();
+    });
+    f.Find<QComboBox>("cboKeyword")->setEditText(QStringLiteral("namazu"));
+    f.window->btnSearchClick();
+    EXPECT_TRUE(visibleAfterClose);
+    EXPECT_TRUE(f.window->isVisible());
+    QCoreApplication::processEvents();  // the deferred close
+    EXPECT_FALSE(f.window->isVisible());
+    EXPECT_NE(f.dir.ReadFile("quarrow.ini").find("History1=namazu"), std::string::npos);
+}
