@@ -569,8 +569,9 @@ void TfrmMain::FormCloseQuery() {
 }
 
 IniFile TfrmMain::ReadSettingsIni() const {
-    return IniFile(FileTextToProgram(m_ctx.platform.codePage,
-                                     ReadWholeFile(m_ctx.settings.SettingsPath).value_or(std::string())));
+    IniFile ini;
+    ini.Load(m_ctx.settings.SettingsPath, m_ctx.platform.codePage);
+    return ini;
 }
 
 namespace {

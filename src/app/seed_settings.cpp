@@ -36,7 +36,7 @@ int main(int argc, char* argv[]) {
 
     const std::string draft = path + ".seed-" + std::to_string(::getpid());
     IniFile ini;
-    if (!WriteDefaultSettings(draft, platform) || !ini.Load(draft)) {
+    if (!WriteDefaultSettings(draft, platform) || !ini.Load(draft, platform.codePage)) {
         std::fprintf(stderr, "quarrow-seed-settings: cannot write %s\n", draft.c_str());
         ::unlink(draft.c_str());
         return 1;

@@ -82,9 +82,9 @@ std::string IniFile::ToText() const {
     return out;
 }
 
-bool IniFile::Load(const std::string& path) {
+bool IniFile::Load(const std::string& path, CodePage codePage) {
     const auto bytes = ReadWholeFile(path);
-    *this = IniFile(bytes.value_or(std::string()));
+    *this = IniFile(FileTextToProgram(codePage, bytes.value_or(std::string())));
     return bytes.has_value();
 }
 

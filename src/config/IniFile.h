@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "text/CodePage.h"
+
 // An INI text held line by line so that a save changes nothing but the keys that were set:
 // comments, unknown sections and keys, blank lines and line endings survive byte for byte.
 // Section and key names match without regard to ASCII letter case; a value is the text after
@@ -17,8 +19,9 @@ public:
 
     std::string ToText() const;
 
-    // Missing file: an empty INI (and false).
-    bool Load(const std::string& path);
+    // Reads a stored file in the program code page (a file that is not valid UTF-8 is read as
+    // CP932 under UTF-8). A missing or unreadable file gives an empty INI and false.
+    bool Load(const std::string& path, CodePage codePage);
     bool Save(const std::string& path) const;
 
     std::optional<std::string> Value(std::string_view section, std::string_view key) const;

@@ -259,8 +259,8 @@ bool WriteDefaultSettings(const std::string& path, const PlatformProfile& platfo
 }
 
 Settings LoadSettings(const std::string& path, const PlatformProfile& platform) {
-    const std::string bytes = ReadWholeFile(path).value_or(std::string());
-    const IniFile ini(FileTextToProgram(platform.codePage, bytes));
+    IniFile ini;
+    ini.Load(path, platform.codePage);  // a missing file reads as empty
     Settings settings;
     settings.SettingsPath = path;
     for (const Key& k : kKeys) {
@@ -299,9 +299,8 @@ Settings InitSettings(const PlatformProfile& platform) {
 
 void SaveSettings(const std::string& path, const Settings& settings, CodePage codePage) {
     if (IsReadOnlyFile(path)) return;
-    const auto bytes = ReadWholeFile(path);
-    if (!bytes) return;
-    IniFile ini(FileTextToProgram(codePage, *bytes));
+    IniFile ini;
+    if (!ini.Load(path, codePage)) return;
     Settings values = settings;
     auto set = [&](const Entry& e) {
         ini.SetValue(e.section, e.key, FindKey(e.section, e.key).field(values));
