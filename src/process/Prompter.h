@@ -6,7 +6,8 @@
 // Every message box, question, file and font dialog goes through this seam, so windows can be
 // driven whole in tests.
 enum class MessageIcon { None, Information, Warning, Error, Question };
-enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
+// YesNoDefaultNo: Yes and No with No as the default button (Enter answers No).
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo };
 enum class MessageResult { Ok, Cancel, Yes, No };
 
 struct FileDialogRequest {

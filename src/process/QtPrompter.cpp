@@ -28,6 +28,7 @@ QMessageBox::StandardButtons ToQt(MessageButtons buttons) {
         case MessageButtons::OkCancel:
             return QMessageBox::Ok | QMessageBox::Cancel;
         case MessageButtons::YesNo:
+        case MessageButtons::YesNoDefaultNo:
             return QMessageBox::Yes | QMessageBox::No;
         case MessageButtons::YesNoCancel:
             return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
@@ -53,6 +54,7 @@ QString StartPath(const FileDialogRequest& request) {
 MessageResult QtPrompter::Message(const QString& text, const QString& caption, MessageIcon icon,
                                   MessageButtons buttons) {
     QMessageBox box(ToQt(icon), caption, text, ToQt(buttons), QApplication::activeWindow());
+    if (buttons == MessageButtons::YesNoDefaultNo) box.setDefaultButton(QMessageBox::No);
     switch (box.exec()) {
         case QMessageBox::Yes:
             return MessageResult::Yes;

@@ -285,6 +285,19 @@ TEST_F(MatchingFilesTest, DeletesOnlyTheMatchingFiles) {
     EXPECT_TRUE(Exists("日本語.txt"));
 }
 
+// 表 in CP932 ends in 0x5C, which is not a separator: the folder still gets its "/".
+TEST(PathsTest, DeleteMatchingFilesStepsOverWholeCharacters) {
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const std::string folder = root.path().toStdString() + "/C\x95\x5c";
+    std::filesystem::create_directory(folder);
+    std::ofstream(folder + "/NMZ.i") << "x";
+    std::ofstream(folder + "/keep.txt") << "x";
+    DeleteMatchingFiles("\"" + folder + "\"", "NMZ.*", SJ);
+    EXPECT_FALSE(std::filesystem::exists(folder + "/NMZ.i"));
+    EXPECT_TRUE(std::filesystem::exists(folder + "/keep.txt"));
+}
+
 // namazu's own hit locations, plain and rewritten to a drive constant, become paths that open.
 TEST(PathsTest, RealNamazuLocationsOpen) {
     if (!std::filesystem::exists("/usr/bin/namazu") || !std::filesystem::exists("/usr/bin/mknmz")) {

@@ -64,8 +64,9 @@ MessageResult FakePrompter::Message(const QString& text, const QString& caption,
         messageAnswers.pop_front();
         return answer;
     }
-    return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel ? MessageResult::Yes
-                                                                                      : MessageResult::Ok;
+    const bool yesFirst = buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel ||
+                          buttons == MessageButtons::YesNoDefaultNo;
+    return yesFirst ? MessageResult::Yes : MessageResult::Ok;
 }
 
 std::optional<QString> FakePrompter::OpenFile(const FileDialogRequest& request) {

@@ -1,0 +1,231 @@
+#include "indexer/CommandList.h"
+
+#include <sys/stat.h>
+#include <climits>
+#include <cstdlib>
+
+#include "config/FileIo.h"
+#include "indexer/MakeIndexForm.h"
+#include "process/CommandLine.h"
+#include "process/Paths.h"
+#include "process/QtText.h"
+
+namespace {
+
+// A folder of an entry as the run sees it: relative folders are under the run's current folder.
+// (Windows-style folders are left as they are: they are only ever composed, not opened, here.)
+std::string InRunFolder(const std::string& folder, const CommandListRun& run, const PlatformProfile& platform) {
+    if (platform.pathStyle != PathStyle::Posix || folder.empty() || folder.front() == '/' ||
+        run.currentDirectory.empty()) {
+        return folder;
+    }
+    return AddTrailingBackslash(run.currentDirectory, platform.pathStyle, platform.codePage) + folder;
+}
+
+void MakeDirectories(const std::string& path) {
+    for (std::size_t i = 1; i < path.size(); ++i) {
+        if (path[i] == '/') ::mkdir(path.substr(0, i).c_str(), 0777);
+    }
+    ::mkdir(path.c_str(), 0777);
+}
+
+bool EnclosedInQuotes(std::string_view text) {
+    return text.size() >= 2 && text.front() == '"' && text.back() == '"';
+}
+
+bool SameTextIgnoringCase(std::string_view a, std::string_view b, CodePage codePage) {
+    return ToQString(codePage, a).compare(ToQString(codePage, b), Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
+
+void EnterMknmzFolder(CommandListRun& run, const Settings& settings, const PlatformProfile& platform) {
+    const std::string folder = FolderOf(settings.Command.mknmzPath, platform.pathStyle);
+    const std::string path = InRunFolder(folder, run, platform);
+    if (path.empty() || !DirectoryExists(path)) return;
+    char resolved[PATH_MAX];
+    run.currentDirectory = ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+}
+
+ParsedEntry ParseEntry(std::string_view entry) {
+    ParsedEntry parsed;
+    if (TrimText(entry).empty()) return parsed;
+    if (entry.front() == '!') {
+        parsed.kind = EntryKind::Raw;
+        parsed.arguments = std::string(entry.substr(1));
+        return parsed;
+    }
+    if (entry.front() != '*') return parsed;
+
+    const std::size_t blank = entry.find(' ');
+    const std::string_view name = entry.substr(1, blank == std::string_view::npos ? std::string_view::npos : blank - 1);
+    const std::string arguments = blank == std::string_view::npos ? std::string() : TrimText(entry.substr(blank + 1));
+    if (arguments.empty()) return parsed;
+
+    if (name == "mknmz") {
+        parsed.kind = EntryKind::Mknmz;
+        parsed.arguments = arguments;
+    } else if (name == "mkdir") {
+        parsed.kind = EntryKind::Mkdir;
+        parsed.directory = StripQuotes(arguments);
+    } else if (name == "delete") {
+        // The separator's first quote closes the folder, so it cannot be the opening quote.
+        std::size_t sep = arguments.find("\", \"", 1);
+        std::size_t sepLength = 4;
+        if (sep == std::string::npos) {
+            sep = arguments.find("\",\"", 1);
+            sepLength = 3;
+        }
+        if (!EnclosedInQuotes(arguments) || sep == std::string::npos) return parsed;
+        parsed.kind = EntryKind::Delete;
+        parsed.directory = arguments.substr(1, sep - 1);
+        const std::size_t maskStart = sep + sepLength;
+        parsed.mask = maskStart < arguments.size() ? arguments.substr(maskStart, arguments.size() - 1 - maskStart)
+                                                   : std::string();
+    } else if (name == "chdir") {
+        if (!EnclosedInQuotes(arguments) || arguments.size() < 3) return parsed;
+        parsed.kind = EntryKind::Chdir;
+        parsed.directory = arguments.substr(1, arguments.size() - 2);
+    }
+    return parsed;
+}
+
+PreparedEntry PrepareEntry(std::string_view entry, CommandListRun& run, const Settings& settings,
+                           const PlatformProfile& platform) {
+    PreparedEntry prepared;
+    prepared.workDir = run.currentDirectory;
+    const ParsedEntry parsed = ParseEntry(entry);
+    switch (parsed.kind) {
+        case EntryKind::Mknmz:
+            prepared.commandLine = QuoteArgument(settings.Command.PerlPath) + " " +
+                                   QuoteArgument(settings.Command.mknmzPath) + " " + parsed.arguments;
+            prepared.namazuEnvironment = true;
+            break;
+        case EntryKind::Raw:
+            prepared.commandLine = parsed.arguments;
+            break;
+        case EntryKind::Mkdir:
+            if (!parsed.directory.empty()) {
+                const std::string path = InRunFolder(parsed.directory, run, platform);
+                if (!DirectoryExists(path)) MakeDirectories(path);
+            }
+            break;
+        case EntryKind::Delete:
+            // An empty folder would be the current one.
+            if (!parsed.directory.empty()) {
+                DeleteMatchingFiles(InRunFolder(parsed.directory, run, platform), parsed.mask, platform.codePage);
+            }
+            break;
+        case EntryKind::Chdir: {
+            const std::string path = InRunFolder(parsed.directory, run, platform);
+            char resolved[PATH_MAX];
+            if (DirectoryExists(path) && ::realpath(path.c_str(), resolved)) run.currentDirectory = resolved;
+            break;
+        }
+        case EntryKind::None:
+            break;
+    }
+    return prepared;
+}
+
+std::vector<std::string> EntriesToRun(int source, std::string_view commandLineText,
+                                      const std::vector<std::string>& list) {
+    if (source == 2) return list;
+    const std::string trimmed = TrimText(commandLineText);
+    if (trimmed.empty()) return {};
+    return {SplitTextLines(trimmed).front()};
+}
+
+std::string ProgressText(std::size_t i, std::size_t n) {
+    return std::to_string(i) + " / " + std::to_string(n);
+}
+
+CommandListEnabling ListButtonsEnabling(const CommandListState& list) {
+    CommandListEnabling enabling;
+    const bool any = !list.entries.empty();
+    const bool selected = any && list.selected >= 0 && list.selected < static_cast<int>(list.entries.size());
+    enabling.btnCmdlineClear = any;
+    enabling.btnCmdlineModify = enabling.btnCmdlineUp = enabling.btnCmdlineDown = enabling.btnCmdlineDelete =
+        selected;
+    return enabling;
+}
+
+namespace {
+
+bool HasSelection(const CommandListState& list) {
+    return list.selected >= 0 && list.selected < static_cast<int>(list.entries.size());
+}
+
+}  // namespace
+
+bool AddCommandLine(CommandListState& list, std::string_view editText, CodePage codePage, Prompter& prompter) {
+    std::string text = TrimText(editText);
+    if (text.empty()) return false;
+    for (const std::string& entry : list.entries) {
+        if (!SameTextIgnoringCase(entry, text, codePage)) continue;
+        if (!prompter.Ask(QStringLiteral("同じコマンドラインが存在します。\n追加してもよろしいですか？"),
+                          QStringLiteral("確認"))) {
+            return false;
+        }
+        break;
+    }
+    list.entries.push_back(std::move(text));
+    return true;
+}
+
+bool ModifyCommandLine(CommandListState& list, std::string_view editText) {
+    std::string text = TrimText(editText);
+    if (text.empty() || !HasSelection(list)) return false;
+    list.entries[static_cast<std::size_t>(list.selected)] = std::move(text);
+    return true;
+}
+
+bool DeleteCommandLine(CommandListState& list) {
+    if (!HasSelection(list)) return false;
+    list.entries.erase(list.entries.begin() + list.selected);
+    const int count = static_cast<int>(list.entries.size());
+    if (list.selected >= count) list.selected = count - 1;
+    return true;
+}
+
+bool MoveCommandLineUp(CommandListState& list) {
+    if (!HasSelection(list) || list.selected == 0) return false;
+    std::swap(list.entries[static_cast<std::size_t>(list.selected)],
+              list.entries[static_cast<std::size_t>(list.selected - 1)]);
+    --list.selected;
+    return true;
+}
+
+bool MoveCommandLineDown(CommandListState& list) {
+    if (!HasSelection(list) || list.selected + 1 >= static_cast<int>(list.entries.size())) return false;
+    std::swap(list.entries[static_cast<std::size_t>(list.selected)],
+              list.entries[static_cast<std::size_t>(list.selected + 1)]);
+    ++list.selected;
+    return true;
+}
+
+bool ClearCommandLines(CommandListState& list, Prompter& prompter) {
+    if (prompter.Message(QStringLiteral("予約されているコマンドをすべて削除します。\nよろしいですか？"),
+                         QStringLiteral("確認"), MessageIcon::Question,
+                         MessageButtons::YesNoDefaultNo) != MessageResult::Yes) {
+        return false;
+    }
+    list.entries.clear();
+    list.selected = -1;
+    return true;
+}
+
+std::optional<std::string> EntryToEdit(const CommandListState& list) {
+    if (!HasSelection(list)) return std::nullopt;
+    return list.entries[static_cast<std::size_t>(list.selected)];
+}
+
+void TrimCommandLines(CommandListState& list) {
+    std::vector<std::string> kept;
+    for (const std::string& entry : list.entries) {
+        std::string trimmed = TrimText(entry);
+        if (!trimmed.empty()) kept.push_back(std::move(trimmed));
+    }
+    list.entries = std::move(kept);
+    if (list.selected >= static_cast<int>(list.entries.size())) list.selected = -1;
+}
