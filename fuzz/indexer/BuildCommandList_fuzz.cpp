@@ -78,18 +78,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = shift ? 1 : 0; i < list.size(); ++i) {
         const std::string& entry = list[i];
         if (StartsWith(entry, "*mkdir \"") || StartsWith(entry, "*delete \"")) {
-            if (StartsWith(entry, "*mkdir \"\"") || StartsWith(entry, "*delete \"\"")) __builtin_trap();
+            if (entry == "*mkdir \"\"" || entry == "*delete \"\", \"NMZ.*\"") __builtin_trap();
             continue;
         }
         if (!StartsWith(entry, "*mknmz")) __builtin_trap();
+        // The generated arguments end the entry: --update=D, or --output=O and D (only --output=O
+        // with a list file); O is never empty.
         const std::vector<std::string> args = SplitCommandLine(entry);
-        for (const std::string& arg : args) {
-            if (arg == "--output=" || arg == "--update=") __builtin_trap();
-        }
-        if (!listFile) {
-            if (pass >= targets.size()) __builtin_trap();
-            const std::string expected = update ? "--update=" + targets[pass] : targets[pass];
-            if (args.empty() || args.back() != expected) __builtin_trap();
+        if (args.size() < 2) __builtin_trap();
+        if (update) {
+            if (pass >= targets.size() || args.back() != "--update=" + targets[pass]) __builtin_trap();
+        } else if (listFile) {
+            if (!StartsWith(args.back(), "--output=") || args.back() == "--output=") __builtin_trap();
+        } else {
+            if (pass >= targets.size() || args.back() != targets[pass]) __builtin_trap();
+            const std::string& output = args[args.size() - 2];
+            if (!StartsWith(output, "--output=") || output == "--output=") __builtin_trap();
         }
         ++pass;
     }
