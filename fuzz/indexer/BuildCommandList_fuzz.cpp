@@ -71,7 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::string> targets;
     for (const std::string& line : SplitTextLines(form.edtTargetDirectories)) {
         const std::string trimmed = TrimText(line);
-        if (!trimmed.empty()) targets.push_back(RemoveTrailingBackslash(trimmed, platform.pathStyle, platform.codePage));
+        if (!trimmed.empty())
+            targets.push_back(RemoveTrailingBackslash(trimmed, platform.pathStyle, platform.codePage));
     }
 
     std::size_t pass = 0;

@@ -8,6 +8,7 @@
 #include "config/PlatformProfile.h"
 #include "config/Settings.h"
 #include "process/Prompter.h"
+#include "process/RunCommand.h"
 #include "text/CodePage.h"
 
 // The command list: its entries, how each one runs, the list file, and the editing rules of
@@ -48,9 +49,9 @@ ParsedEntry ParseEntry(std::string_view entry);
 // What to start for an entry; an empty command line means nothing (the entry was carried out
 // here, or it does nothing).
 struct PreparedEntry {
-    std::string commandLine;          // Windows form, for RunCommand
-    std::string workDir;              // the run's current folder
-    bool namazuEnvironment = false;   // start with NamazuEnvironment() (the *mknmz entries)
+    std::string commandLine;         // Windows form, for RunCommand
+    std::string workDir;             // the run's current folder
+    bool namazuEnvironment = false;  // start with NamazuEnvironment() (the *mknmz entries)
 };
 
 // Carries out *mkdir, *delete and *chdir (failures are silent) and composes the command line of
@@ -63,6 +64,10 @@ PreparedEntry PrepareEntry(std::string_view entry, CommandListRun& run, const Se
 // when it is empty), source 2 = a copy of the whole list.
 std::vector<std::string> EntriesToRun(int source, std::string_view commandLineText,
                                       const std::vector<std::string>& list);
+
+// How the commands of a run start: Capture into edtProcess, or Shown in a terminal when
+// [Mknmz] ShowProcess is "DOSWindow" (any letter case).
+RunMode CommandListRunMode(const Settings& settings);
 
 // lblProgress during entry i of n: "i / n".
 std::string ProgressText(std::size_t i, std::size_t n);

@@ -1,7 +1,6 @@
 #include "indexer/MakeIndexForm.h"
 
 #include <sys/stat.h>
-#include <cerrno>
 
 #include "config/FileIo.h"
 #include "process/CommandLine.h"
@@ -29,7 +28,9 @@ const QString kError = QStringLiteral("エラー");
 // 1-based positions of the characters of `text`, stepping over multi-byte characters.
 std::vector<std::size_t> CharStarts(std::string_view text, CodePage codePage) {
     std::vector<std::size_t> starts;
-    for (std::size_t pos = 1; pos <= text.size(); pos += CharLength(codePage, text, pos)) starts.push_back(pos);
+    for (std::size_t pos = 1; pos <= text.size(); pos += CharLength(codePage, text, pos)) {
+        starts.push_back(pos);
+    }
     return starts;
 }
 
@@ -58,16 +59,6 @@ std::string LastPathElement(std::string_view path, PathStyle style, CodePage cod
 // `folder` and a name below it, with one separator between them.
 std::string JoinPath(std::string_view folder, std::string_view name, PathStyle style, CodePage codePage) {
     return AddTrailingBackslash(folder, style, codePage) + std::string(name);
-}
-
-// Creates the folder with every missing parent. True when it exists afterwards.
-bool MakeDirectories(const std::string& path) {
-    if (path.empty()) return false;
-    for (std::size_t i = 1; i < path.size(); ++i) {
-        if (path[i] == '/') ::mkdir(path.substr(0, i).c_str(), 0777);
-    }
-    ::mkdir(path.c_str(), 0777);
-    return DirectoryExists(path);
 }
 
 // An unclosed double quote in the further options would swallow --output and the target folder
@@ -153,6 +144,15 @@ std::string TrimText(std::string_view text) {
     return std::string(text.substr(begin, end - begin));
 }
 
+bool MakeDirectories(const std::string& path) {
+    if (path.empty()) return false;
+    for (std::size_t i = 1; i < path.size(); ++i) {
+        if (path[i] == '/') ::mkdir(path.substr(0, i).c_str(), 0777);
+    }
+    ::mkdir(path.c_str(), 0777);
+    return DirectoryExists(path);
+}
+
 std::vector<std::string> SplitTextLines(std::string_view text) {
     std::vector<std::string> lines;
     std::size_t start = 0;
@@ -191,8 +191,7 @@ std::string RemoveTrailingBackslash(std::string_view path, PathStyle style, Code
     return std::string(path);
 }
 
-bool CheckOptions(const MakeIndexForm& form, const PlatformProfile& platform, Prompter& prompter) {
-    (void)platform;
+bool CheckOptions(const MakeIndexForm& form, const PlatformProfile&, Prompter& prompter) {
     if (form.lstCriteria[kCriteriaUpdate].checked) return false;
 
     if (form.chkTargetFileList) {
@@ -211,7 +210,8 @@ bool CheckOptions(const MakeIndexForm& form, const PlatformProfile& platform, Pr
     const std::string outputDir = TrimText(form.edtOutputDir);
     if (form.chkOutputDir) {
         if (outputDir.empty()) {
-            prompter.Tell(QStringLiteral("出力先のディレクトリを入力してください。"), kError, MessageIcon::Warning);
+            prompter.Tell(QStringLiteral("出力先のディレクトリを入力してください。"), kError,
+                          MessageIcon::Warning);
             return true;
         }
         if (!DirectoryExists(outputDir)) {
@@ -220,7 +220,8 @@ bool CheckOptions(const MakeIndexForm& form, const PlatformProfile& platform, Pr
                 return true;
             }
             if (!MakeDirectories(outputDir)) {
-                prompter.Tell(QStringLiteral("ディレクトリの作成に失敗しました。"), kError, MessageIcon::Error);
+                prompter.Tell(QStringLiteral("ディレクトリの作成に失敗しました。"), kError,
+                              MessageIcon::Error);
                 return true;
             }
         }
@@ -230,8 +231,9 @@ bool CheckOptions(const MakeIndexForm& form, const PlatformProfile& platform, Pr
     // be made at the root.
     if (form.chkMakeEach && form.chkCreateDirEach && !form.chkTargetFileList &&
         (!form.chkOutputDir || !DirectoryExists(outputDir))) {
-        prompter.Tell(QStringLiteral("「出力先にディレクトリ作成」をチェックしたときは出力先を指定してください。"),
-                      kError, MessageIcon::Error);
+        prompter.Tell(
+            QStringLiteral("「出力先にディレクトリ作成」をチェックしたときは出力先を指定してください。"),
+            kError, MessageIcon::Error);
         return true;
     }
 
@@ -266,8 +268,9 @@ int BuildCommandList(const MakeIndexForm& form, std::vector<std::string>& comman
         return -1;
     }
 
-    const std::string outputBase =
-        form.chkOutputDir ? RemoveTrailingBackslash(TrimText(form.edtOutputDir), style, codePage) : std::string();
+    const std::string outputBase = form.chkOutputDir
+                                       ? RemoveTrailingBackslash(TrimText(form.edtOutputDir), style, codePage)
+                                       : std::string();
     // Entries never name an empty folder the user did not give: refuse rather than index into
     // the root or the current folder.
     if (!update && outputBase.empty()) {
@@ -277,8 +280,9 @@ int BuildCommandList(const MakeIndexForm& form, std::vector<std::string>& comman
             return -1;
         }
         if (form.chkMakeEach && form.chkCreateDirEach) {
-            prompter.Tell(QStringLiteral("「出力先にディレクトリ作成」をチェックしたときは出力先を指定してください。"),
-                          kError, MessageIcon::Error);
+            prompter.Tell(
+                QStringLiteral("「出力先にディレクトリ作成」をチェックしたときは出力先を指定してください。"),
+                kError, MessageIcon::Error);
             return -1;
         }
     }
@@ -287,7 +291,8 @@ int BuildCommandList(const MakeIndexForm& form, std::vector<std::string>& comman
     std::vector<std::string> entries;
     const std::size_t passes = listFile ? 1 : targets.size();
     for (std::size_t n = 1; n <= passes; ++n) {
-        const std::string dir = listFile ? std::string() : RemoveTrailingBackslash(targets[n - 1], style, codePage);
+        const std::string dir =
+            listFile ? std::string() : RemoveTrailingBackslash(targets[n - 1], style, codePage);
         std::string perPass;
         if (update) {
             perPass = " --update=" + QuoteArgument(dir);
@@ -304,7 +309,8 @@ int BuildCommandList(const MakeIndexForm& form, std::vector<std::string>& comman
                 }
                 if (deleteFirst) entries.push_back(DeleteEntry(out));
             } else {
-                out = !outputBase.empty() ? outputBase : RemoveTrailingBackslash(targets.front(), style, codePage);
+                out = !outputBase.empty() ? outputBase
+                                          : RemoveTrailingBackslash(targets.front(), style, codePage);
                 if (n == 1) {
                     if (deleteFirst) entries.push_back(DeleteEntry(out));
                 } else {

@@ -90,5 +90,8 @@ std::string RemoveTrailingBackslash(std::string_view path, PathStyle style, Code
 // Leading and trailing blanks and control characters removed.
 std::string TrimText(std::string_view text);
 
+// Creates a folder with every missing parent (host paths). True when it exists afterwards.
+bool MakeDirectories(const std::string& path);
+
 // The lines of a multi-line text: CR LF, CR or LF end a line; a final line end adds no line.
 std::vector<std::string> SplitTextLines(std::string_view text);

@@ -89,7 +89,8 @@ TEST(CommandList, PrepareEntryComposesWhatRuns) {
     };
     const Case cases[] = {
         // mknmzOption does not join: what runs is what the entry shows.
-        {R"(*mknmz --all --output="/i" "/d")", R"("/usr/bin/perl" "/usr/bin/mknmz" --all --output="/i" "/d")", true},
+        {R"(*mknmz --all --output="/i" "/d")", R"("/usr/bin/perl" "/usr/bin/mknmz" --all --output="/i" "/d")",
+         true},
         {"*mknmz", "", false},
         {"!notepad.exe a.txt", "notepad.exe a.txt", false},
         {"--all", "", false},
@@ -178,6 +179,13 @@ TEST(CommandList, EntriesToRunAndProgress) {
     EXPECT_EQ(EntriesToRun(1, "  *mknmz x\r\n*mknmz y\n", list), Entries{"*mknmz x"});
     EXPECT_EQ(EntriesToRun(1, " \r\n ", list), Entries{});
     EXPECT_EQ(ProgressText(2, 5), "2 / 5");
+    Settings settings;
+    for (const auto& [word, mode] :
+         {std::pair{"DOSWindow", RunMode::Shown}, std::pair{"doswindow", RunMode::Shown},
+          std::pair{"Capture", RunMode::Capture}, std::pair{"", RunMode::Capture}}) {
+        settings.Mknmz.ShowProcess = word;
+        EXPECT_EQ(CommandListRunMode(settings), mode) << word;
+    }
 }
 
 TEST(CommandList, EditingRules) {
@@ -204,7 +212,8 @@ TEST(CommandList, EditingRules) {
     EXPECT_FALSE(AddCommandLine(s, "*MKNMZ --ALL", CodePage::Utf8, prompter));
     EXPECT_TRUE(AddCommandLine(s, "!B", CodePage::Utf8, prompter));
     ASSERT_EQ(prompter.calls.size(), 2u);
-    EXPECT_EQ(prompter.calls[0].text, QStringLiteral("同じコマンドラインが存在します。\n追加してもよろしいですか？"));
+    EXPECT_EQ(prompter.calls[0].text,
+              QStringLiteral("同じコマンドラインが存在します。\n追加してもよろしいですか？"));
     EXPECT_EQ(prompter.calls[0].caption, QStringLiteral("確認"));
     EXPECT_EQ(prompter.calls[0].icon, MessageIcon::Question);
     CommandListState wide{{"!ｅｃｈｏ"}, -1};
@@ -252,7 +261,8 @@ TEST(CommandList, EditingRules) {
     EXPECT_TRUE(ClearCommandLines(full, ask));
     EXPECT_TRUE(full.entries.empty());
     EXPECT_EQ(full.selected, -1);
-    EXPECT_EQ(ask.calls[0].text, QStringLiteral("予約されているコマンドをすべて削除します。\nよろしいですか？"));
+    EXPECT_EQ(ask.calls[0].text,
+              QStringLiteral("予約されているコマンドをすべて削除します。\nよろしいですか？"));
     EXPECT_EQ(ask.calls[0].buttons, MessageButtons::YesNoDefaultNo);
 }
 

@@ -53,17 +53,19 @@ TEST(DefaultOptions, EachPageWritesOnlyItsKeysAndLeavesEveryOtherByte) {
 
     SaveDefaultOptions(path, 2, form, U8);
     const std::string afterTab2 = dir.ReadFile("quarrow.ini");
-    EXPECT_EQ(afterTab2,
-              "[Window]\r\nSavePosition=1\r\n; kept comment\r\n\r\n"
-              "[MknmzDefault]\r\nTargetFile=All\r\nRegEx=*.html\r\nDeleteBeforeMakeIndex=1\r\nOptionCount=3\r\n"
-              "Option1=--meta\r\nOption2=--robots\r\nOption3=--quiet\r\nOtherOptions=-V\r\n"
-              "UseListFile=1\r\nListFileName=/home/u/list.txt\r\nUseDenyFile=0\r\nDenyFilePattern=~$\r\n\r\n"
-              "[Command]\r\nmknmzOption=--use-kakasi -EHK --all\r\n");
+    EXPECT_EQ(
+        afterTab2,
+        "[Window]\r\nSavePosition=1\r\n; kept comment\r\n\r\n"
+        "[MknmzDefault]\r\nTargetFile=All\r\nRegEx=*.html\r\nDeleteBeforeMakeIndex=1\r\nOptionCount=3\r\n"
+        "Option1=--meta\r\nOption2=--robots\r\nOption3=--quiet\r\nOtherOptions=-V\r\n"
+        "UseListFile=1\r\nListFileName=/home/u/list.txt\r\nUseDenyFile=0\r\nDenyFilePattern=~$\r\n\r\n"
+        "[Command]\r\nmknmzOption=--use-kakasi -EHK --all\r\n");
 
     SaveDefaultOptions(path, 3, form, U8);
     using KV = std::vector<std::pair<std::string, std::string>>;
     EXPECT_EQ(Section(dir.ReadFile("quarrow.ini")),
-              (KV{{"TargetFile", "All"},
+              (KV{
+                  {"TargetFile", "All"},
                   {"RegEx", "*.html"},
                   {"DeleteBeforeMakeIndex", "0"},
                   {"OptionCount", "2"},
@@ -110,14 +112,19 @@ TEST(DefaultOptions, ReadingRules) {
         {"all, any case", "TargetFile=aLL\n", {5}, true, false},
         {"regex", "TargetFile=RegEx\n", {5}, false, true},
         {"blanks around option values match",
-         "OptionCount=2\nOption1=  --no-symbol \t\nOption2=--html-split\n", {3, 5}, false, false},
+         "OptionCount=2\nOption1=  --no-symbol \t\nOption2=--html-split\n",
+         {3, 5},
+         false,
+         false},
         {"not the end of the item text", "OptionCount=1\nOption1=--no\n", {5}, false, false},
         {"items 0 and 1 are never options", "OptionCount=1\nOption1=--update=\n", {5}, false, false},
         {"keys beyond the count", "OptionCount=1\nOption1=--meta\nOption2=--robots\n", {5, 9}, false, false},
         {"a count that is not a number", "OptionCount=two\nOption1=--meta\n", {5}, false, false},
         {"keys in any case and order, the first of two keys counts",
          "OptionCount=3\noption3=--quiet\nOption2=\nOPTION1=--mailnews\nOption1=--meta\nOption01=--robots\n",
-         {4, 5, 11}, false, false},
+         {4, 5, 11},
+         false,
+         false},
         {"flags are exactly 1", "DeleteBeforeMakeIndex=1\nUpdateIndex=yes\n", {0, 5}, false, false},
     };
     for (const Case& c : cases) {
@@ -153,8 +160,8 @@ TEST(DefaultOptions, TheButtonAsksAndStoresTheActivePage) {
         const char* key;  // a key of the page that must be there afterwards
     };
     const Case cases[] = {
-        {2, MessageResult::Cancel, false, nullptr}, {1, MessageResult::Ok, false, nullptr},
-        {4, MessageResult::Ok, false, nullptr},     {2, MessageResult::Ok, true, "UseDenyFile"},
+        {2, MessageResult::Cancel, false, nullptr},  {1, MessageResult::Ok, false, nullptr},
+        {4, MessageResult::Ok, false, nullptr},      {2, MessageResult::Ok, true, "UseDenyFile"},
         {3, MessageResult::Ok, true, "OptionCount"},
     };
     for (const Case& c : cases) {
@@ -162,7 +169,8 @@ TEST(DefaultOptions, TheButtonAsksAndStoresTheActivePage) {
         dir.WriteFile("q.ini", "[Window]\n");
         FakePrompter prompter;
         prompter.messageAnswers = {c.answer};
-        EXPECT_EQ(SaveDefaultsOfPage(c.page, dir.Path("q.ini"), NewMakeIndexForm(U8), U8, prompter), c.stored);
+        EXPECT_EQ(SaveDefaultsOfPage(c.page, dir.Path("q.ini"), NewMakeIndexForm(U8), U8, prompter),
+                  c.stored);
         ASSERT_EQ(prompter.calls.size(), 1u);
         EXPECT_EQ(prompter.calls[0].text, QStringLiteral("現在のページの状態を既定値として保存します。"));
         EXPECT_EQ(prompter.calls[0].caption, QStringLiteral("Quarrow for Namazu"));

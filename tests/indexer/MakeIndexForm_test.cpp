@@ -54,7 +54,8 @@ void CheckRows(PathStyle style, const std::vector<Row>& rows) {
 // The worked examples, then the edge cases, with Windows paths in CP932.
 TEST(BuildCommandList, WindowsStyle) {
     const std::vector<Row> rows = {
-        {"one target, defaults", [](MakeIndexForm& f) { f.edtTargetDirectories = R"(C:\doc)"; },
+        {"one target, defaults",
+         [](MakeIndexForm& f) { f.edtTargetDirectories = R"(C:\doc)"; },
          {R"(*mknmz --output="C:\doc" "C:\doc")"}},
         {"two targets into one output folder",
          [](MakeIndexForm& f) {
@@ -215,7 +216,8 @@ TEST(BuildCommandList, WindowsStyle) {
 // The same with Linux paths in the host style.
 TEST(BuildCommandList, PosixStyle) {
     const std::vector<Row> rows = {
-        {"one target, defaults", [](MakeIndexForm& f) { f.edtTargetDirectories = "/home/u/doc"; },
+        {"one target, defaults",
+         [](MakeIndexForm& f) { f.edtTargetDirectories = "/home/u/doc"; },
          {R"(*mknmz --output="/home/u/doc" "/home/u/doc")"}},
         {"two targets into one output folder",
          [](MakeIndexForm& f) {
@@ -227,7 +229,8 @@ TEST(BuildCommandList, PosixStyle) {
              f.lstCriteria[0].checked = f.lstCriteria[2].checked = true;
              f.edtOtherParameters = "--verbose";
          },
-         {R"(*delete "/var/idx", "NMZ.*")", R"(*mknmz --all --no-hiragana --verbose --output="/var/idx" "/srv/a")",
+         {R"(*delete "/var/idx", "NMZ.*")",
+          R"(*mknmz --all --no-hiragana --verbose --output="/var/idx" "/srv/a")",
           R"(*mknmz --all --no-hiragana --verbose --no-delete --output="/var/idx" "/srv/b")"}},
         {"serial folders per target",
          [](MakeIndexForm& f) {
@@ -249,7 +252,8 @@ TEST(BuildCommandList, PosixStyle) {
              f.chkOutputDir = true;
              f.edtOutputDir = "/var/idx";
          },
-         {R"(*mkdir "/var/idx/マニュアル")", R"(*mknmz --output="/var/idx/マニュアル" "/home/u/docs/マニュアル")"}},
+         {R"(*mkdir "/var/idx/マニュアル")",
+          R"(*mknmz --output="/var/idx/マニュアル" "/home/u/docs/マニュアル")"}},
         {"each target into itself",
          [](MakeIndexForm& f) {
              f.edtTargetDirectories = "/srv/a\r\n/srv/b\r\n";
@@ -272,7 +276,8 @@ TEST(BuildCommandList, PosixStyle) {
          },
          {R"(*mknmz --target-list="/home/u/list.txt" --output="/var/idx")"}},
 
-        {"the root stays the root", [](MakeIndexForm& f) { f.edtTargetDirectories = "/"; },
+        {"the root stays the root",
+         [](MakeIndexForm& f) { f.edtTargetDirectories = "/"; },
          {R"(*mknmz --output="/" "/")"}},
         {"a child of the root, and the root itself, under the output folder",
          [](MakeIndexForm& f) {
@@ -282,7 +287,8 @@ TEST(BuildCommandList, PosixStyle) {
              f.edtOutputDir = "/";
          },
          {R"(*mkdir "/docs")", R"(*mknmz --output="/docs" "/docs")", R"(*mkdir "/")",
-          R"(*mknmz --output="/" "/")", R"(*mkdir "/relative")", R"(*mknmz --output="/relative" "relative")"}},
+          R"(*mknmz --output="/" "/")", R"(*mkdir "/relative")",
+          R"(*mknmz --output="/relative" "relative")"}},
         {"a backslash at the end of a Linux name is part of it",
          [](MakeIndexForm& f) { f.edtTargetDirectories = R"(/srv/odd\)"; },
          {R"(*mknmz --output="/srv/odd\\" "/srv/odd\\")"}},
@@ -382,10 +388,20 @@ TEST(MakeIndexForm, RemoveTrailingBackslashAndItemOptions) {
     }
 
     const MakeIndexForm form = NewMakeIndexForm(CodePage::Utf8);
-    const char* const options[] = {"",          "--update=", "--no-hiragana", "--no-symbol",
-                                   "--mailnews", "--html-split", "--no-encode-uri", "--no-delete",
-                                   "--no-update", "--meta",    "--robots",      "--quiet"};
-    for (std::size_t i = 0; i < kCriteriaCount; ++i) EXPECT_EQ(CriteriaOption(form.lstCriteria[i].text), options[i]);
+    const char* const options[] = {"",
+                                   "--update=",
+                                   "--no-hiragana",
+                                   "--no-symbol",
+                                   "--mailnews",
+                                   "--html-split",
+                                   "--no-encode-uri",
+                                   "--no-delete",
+                                   "--no-update",
+                                   "--meta",
+                                   "--robots",
+                                   "--quiet"};
+    for (std::size_t i = 0; i < kCriteriaCount; ++i)
+        EXPECT_EQ(CriteriaOption(form.lstCriteria[i].text), options[i]);
     EXPECT_EQ(CriteriaOption("x (-a) (--b)"), "-a) (--b");
     EXPECT_EQ(CriteriaOption("(-"), "");
     EXPECT_EQ(NewMakeIndexForm(CodePage::Cp932).lstCriteria[2].text,
@@ -421,60 +437,95 @@ TEST_F(CheckOptionsTest, RefusesWithItsMessages) {
              f.lstCriteria[1].checked = f.chkTargetFileList = f.chkOutputDir = f.chkCreateDirEach = true;
              f.edtTargetDirectories = "a\nb";
          },
-         {}, nullptr, MessageIcon::None, false},
+         {},
+         nullptr,
+         MessageIcon::None,
+         false},
         {"list file missing",
          [&](MakeIndexForm& f) {
              f.chkTargetFileList = true;
              f.edtTargetFileListFileName = root + "none.txt";
          },
-         {}, "ファイルリストに指定されたファイルが存在しません。", MessageIcon::Warning, true},
+         {},
+         "ファイルリストに指定されたファイルが存在しません。",
+         MessageIcon::Warning,
+         true},
         {"list file without output",
          [&](MakeIndexForm& f) {
              f.chkTargetFileList = true;
              f.edtTargetFileListFileName = root + "list.txt";
          },
-         {}, "ファイルリストを指定するときは出力先を指定してください。", MessageIcon::Warning, true},
+         {},
+         "ファイルリストを指定するときは出力先を指定してください。",
+         MessageIcon::Warning,
+         true},
         {"output text blank",
          [&](MakeIndexForm& f) {
              f.chkOutputDir = true;
              f.edtOutputDir = " \t";
          },
-         {}, "出力先のディレクトリを入力してください。", MessageIcon::Warning, true},
+         {},
+         "出力先のディレクトリを入力してください。",
+         MessageIcon::Warning,
+         true},
         {"output missing, not made",
          [&](MakeIndexForm& f) {
              f.chkOutputDir = true;
              f.edtOutputDir = root + "no/such";
          },
-         {MessageResult::No}, "出力先のディレクトリは存在しません。作成しますか?", MessageIcon::Question, true},
+         {MessageResult::No},
+         "出力先のディレクトリは存在しません。作成しますか?",
+         MessageIcon::Question,
+         true},
         {"output cannot be made",
          [&](MakeIndexForm& f) {
              f.chkOutputDir = true;
              f.edtOutputDir = root + "file/sub";
          },
-         {MessageResult::Yes}, "ディレクトリの作成に失敗しました。", MessageIcon::Error, true},
-        {"one target", [&](MakeIndexForm& f) { f.edtTargetDirectories = "/a"; }, {}, nullptr, MessageIcon::None,
+         {MessageResult::Yes},
+         "ディレクトリの作成に失敗しました。",
+         MessageIcon::Error,
+         true},
+        {"one target",
+         [&](MakeIndexForm& f) { f.edtTargetDirectories = "/a"; },
+         {},
+         nullptr,
+         MessageIcon::None,
          false},
-        {"a blank line counts as a target here", [&](MakeIndexForm& f) { f.edtTargetDirectories = "/a\r\n\r\n"; },
-         {}, "複数ディレクトリを対象とするときは出力先のディレクトリを指定するか\n「ディレクトリ毎に作成」をチェックしてください。",
-         MessageIcon::Error, true},
+        {"a blank line counts as a target here",
+         [&](MakeIndexForm& f) { f.edtTargetDirectories = "/a\r\n\r\n"; },
+         {},
+         "複数ディレクトリを対象とするときは出力先のディレクトリを指定するか\n「ディレクトリ毎に作成」をチェ"
+         "ックしてください。",
+         MessageIcon::Error,
+         true},
         {"two targets each into itself",
          [&](MakeIndexForm& f) {
              f.edtTargetDirectories = "/a\n/b";
              f.chkMakeEach = true;
          },
-         {}, nullptr, MessageIcon::None, false},
+         {},
+         nullptr,
+         MessageIcon::None,
+         false},
         {"one target, per-folder index folder, no output",
          [&](MakeIndexForm& f) {
              f.edtTargetDirectories = "/docs/manual";
              f.chkMakeEach = f.chkCreateDirEach = true;
          },
-         {}, "「出力先にディレクトリ作成」をチェックしたときは出力先を指定してください。", MessageIcon::Error, true},
+         {},
+         "「出力先にディレクトリ作成」をチェックしたときは出力先を指定してください。",
+         MessageIcon::Error,
+         true},
         {"a kept check mark of the disabled box does not refuse",
          [&](MakeIndexForm& f) {
              f.edtTargetDirectories = "/docs/manual";
              f.chkCreateDirEach = true;
          },
-         {}, nullptr, MessageIcon::None, false},
+         {},
+         nullptr,
+         MessageIcon::None,
+         false},
     };
     for (const Case& c : cases) {
         MakeIndexForm form = NewMakeIndexForm(CodePage::Utf8);

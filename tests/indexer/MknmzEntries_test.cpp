@@ -45,7 +45,8 @@ protected:
         Entries list;
         EXPECT_GT(BuildCommandList(form, list, false, m_platform, prompter), 0);
         for (const FakePrompter::Call& call : prompter.calls) {
-            EXPECT_EQ(call.icon, MessageIcon::Question) << call.text.toStdString();  // "create the output folder?"
+            EXPECT_EQ(call.icon, MessageIcon::Question)
+                << call.text.toStdString();  // "create the output folder?"
         }
         return list;
     }
@@ -76,11 +77,12 @@ protected:
     std::string Search(const std::string& index, const std::string& queryUtf8) {
         const std::string result = Path("result.txt");
         fs::remove(result);
-        const std::string line = QuoteArgument("/usr/bin/namazu") + " --list --output=" + QuoteArgument(result) +
-                                 " " + QuoteArgument(ConvertEncoding(queryUtf8, "UTF-8", "EUC-JP")) + " " +
-                                 QuoteArgument(Path(index));
+        const std::string line =
+            QuoteArgument("/usr/bin/namazu") + " --list --output=" + QuoteArgument(result) + " " +
+            QuoteArgument(ConvertEncoding(queryUtf8, "UTF-8", "EUC-JP")) + " " + QuoteArgument(Path(index));
         FakePrompter prompter;
-        EXPECT_TRUE(RunCommand(line, m_root, RunMode::Hidden, nullptr, prompter, CodePage::Utf8, NamazuEnvironment()));
+        EXPECT_TRUE(RunCommand(line, m_root, RunMode::Hidden, nullptr, prompter, CodePage::Utf8,
+                               NamazuEnvironment()));
         return ReadWholeFile(result).value_or("");
     }
 
@@ -148,7 +150,8 @@ TEST_F(MknmzEntriesTest, PerTargetIndexFolders) {
     named.chkOutputDir = true;
     named.edtOutputDir = Path("idx");
     Run(Build(named));
-    EXPECT_NE(Search("idx/manual", "明治時代").find(Path("docs/manual/japanese-sjis.txt")), std::string::npos);
+    EXPECT_NE(Search("idx/manual", "明治時代").find(Path("docs/manual/japanese-sjis.txt")),
+              std::string::npos);
 }
 
 TEST_F(MknmzEntriesTest, EachTargetIntoItselfThenUpdated) {
@@ -177,15 +180,16 @@ TEST_F(MknmzEntriesTest, EachTargetIntoItselfThenUpdated) {
 TEST_F(MknmzEntriesTest, TargetListAndEveryOptionOfTheForm) {
     Docs("docs", "english.txt", "japanese-eucjp.txt");
     Docs("docs/old", "japanese-utf8.txt", "page-utf8.html");
-    std::ofstream(Path("list.txt")) << Path("docs/english.txt") << "\n" << Path("docs/old/page-utf8.html") << "\n";
+    std::ofstream(Path("list.txt")) << Path("docs/english.txt") << "\n"
+                                    << Path("docs/old/page-utf8.html") << "\n";
     MakeIndexForm list = NewForm();
     list.chkTargetFileList = true;
     list.edtTargetFileListFileName = Path("list.txt");
     list.chkOutputDir = true;
     list.edtOutputDir = Path("listidx");
     const Entries entries = Build(list);
-    EXPECT_EQ(entries, Entries{"*mknmz --target-list=\"" + Path("list.txt") + "\" --output=\"" + Path("listidx") +
-                               "\""});
+    EXPECT_EQ(entries, Entries{"*mknmz --target-list=\"" + Path("list.txt") + "\" --output=\"" +
+                               Path("listidx") + "\""});
     Run(entries);
     EXPECT_NE(Search("listidx", "lighthouse").find(Path("docs/english.txt")), std::string::npos);
     EXPECT_EQ(Search("listidx", "灯台守"), "");
@@ -212,9 +216,9 @@ TEST_F(MknmzEntriesTest, TargetListAndEveryOptionOfTheForm) {
     all.edtOutputDir = Path("allidx");
     const Entries allEntries = Build(all);
     ASSERT_EQ(allEntries.size(), 1u);
-    for (const char* option : {"--allow=", "--exclude=", "--deny=", "--media-type=", "--replace=", "--config=",
-                               "--no-hiragana", "--no-symbol", "--html-split", "--no-encode-uri", "--no-delete",
-                               "--no-update", "--meta", "--robots", "--quiet"}) {
+    for (const char* option : {"--allow=", "--exclude=", "--deny=", "--media-type=", "--replace=",
+                               "--config=", "--no-hiragana", "--no-symbol", "--html-split", "--no-encode-uri",
+                               "--no-delete", "--no-update", "--meta", "--robots", "--quiet"}) {
         EXPECT_NE(allEntries[0].find(option), std::string::npos) << option;
     }
     Run(allEntries);
