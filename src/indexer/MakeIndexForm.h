@@ -16,7 +16,7 @@
 // field names are the controls' names), calls CheckOptions and, when that lets it, then
 // BuildCommandList with its list's entries and the Shift state it read at the button press
 // (QGuiApplication::queryKeyboardModifiers()). Afterwards it shows the entries, recomputes the
-// list buttons' enabling (CommandListEnabling) and, when BuildCommandList returned more than
+// list buttons' enabling (ListButtonsEnabling) and, when BuildCommandList returned more than
 // 0, shows tabReserve with the focus in edtCmdlineEdit.
 
 inline constexpr std::size_t kCriteriaCount = 12;
