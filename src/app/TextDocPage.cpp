@@ -10,6 +10,7 @@
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -233,12 +234,10 @@ bool TextDocPage::edtTextContentsKeyPress(const QKeyEvent* event) {
         return true;
     }
 
-    QScrollBar* bar = edtTextContents->verticalScrollBar();
     if (key == Qt::Key_Space) {
         if (!shift) {
-            if (bar->value() >= bar->maximum()) {
-                // The end of a document still being filled in is not its end yet.
-                if (LoadingComplete()) m_ctx.prompter->Beep();
+            if (CaretAfterLastLine()) {
+                m_ctx.prompter->Beep();
                 return true;
             }
             ScrollBy(QAbstractSlider::SliderPageStepAdd);
@@ -266,6 +265,15 @@ bool TextDocPage::edtTextContentsKeyPress(const QKeyEvent* event) {
         return true;
     }
     return false;
+}
+
+bool TextDocPage::CaretAfterLastLine() const {
+    // A final line break ends the last line rather than starting another. The end of a
+    // document still being filled in is not its end yet.
+    if (!LoadingComplete()) return false;
+    const QTextDocument* document = edtTextContents->document();
+    const int lines = document->blockCount() - (document->lastBlock().length() <= 1 ? 1 : 0);
+    return edtTextContents->textCursor().blockNumber() == lines;
 }
 
 void TextDocPage::ScrollBy(int action) {

@@ -65,6 +65,7 @@ private:
     bool edtTextContentsKeyDown(const QKeyEvent* event);
     bool edtTextContentsKeyPress(const QKeyEvent* event);
     void StepHit(int step);
+    bool CaretAfterLastLine() const;
     void ScrollBy(int action);
     void CaretToFirstVisibleLine();
     void ShowLineAtTop(int line);

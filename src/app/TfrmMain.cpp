@@ -17,6 +17,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -101,6 +102,7 @@ void TfrmMain::CreateControls() {
     cboIndexDir = Named(new QComboBox(pnlTarget), "cboIndexDir");
     cboIndexDir->setEditable(true);
     cboIndexDir->setInsertPolicy(QComboBox::NoInsert);
+    cboIndexDir->setCompleter(nullptr);  // what is typed is what is searched
     cboIndexDir->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     lblIndexDir->setBuddy(cboIndexDir);
     btnBrowseIndexPath = Named(new QToolButton(pnlTarget), "btnBrowseIndexPath");
@@ -119,6 +121,7 @@ void TfrmMain::CreateControls() {
     cboKeyword = Named(new QComboBox(pnlHeader), "cboKeyword");
     cboKeyword->setEditable(true);
     cboKeyword->setInsertPolicy(QComboBox::NoInsert);
+    cboKeyword->setCompleter(nullptr);
     cboKeyword->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     lblKeyword->setBuddy(cboKeyword);
     btnSelectKeywordList = Named(new QToolButton(pnlHeader), "btnSelectKeywordList");
@@ -138,6 +141,7 @@ void TfrmMain::CreateControls() {
     cboListCount = Named(new QComboBox(pnlHeaderRow2), "cboListCount");
     cboListCount->setEditable(true);
     cboListCount->setInsertPolicy(QComboBox::NoInsert);
+    cboListCount->setCompleter(nullptr);
     cboListCount->lineEdit()->setMaxLength(3);
     cboListCount->addItems(
         {QStringLiteral("20"), QStringLiteral("50"), QStringLiteral("100"), QStringLiteral("すべて")});
@@ -243,7 +247,8 @@ void TfrmMain::CreateControls() {
             [this](const QString& text) { stb->showMessage(text); });
     connect(edtResult, &ResultView::openHitRequested, this, &TfrmMain::OpenHit);
     connect(edtResult, &ResultView::pageChangeRequested, this, &TfrmMain::pgeChange);
-    cboListCount->lineEdit()->installEventFilter(this);
+    // The box itself gets the focus events; its line edit is only its focus proxy.
+    cboListCount->installEventFilter(this);
     cboKeyword->installEventFilter(this);
     cboKeyword->lineEdit()->installEventFilter(this);
 }
@@ -550,9 +555,9 @@ void TfrmMain::FormCloseQuery() {
     edtResult->Clear();
     s.Window.ShowIndexDir = mnuShowIndexDirectory->isChecked() ? "1" : "0";
     SyncSortState(1);
-    const int historyCount = ParseCount(s.Search.FormulaHistoryCount, -1);
+    // Entries beyond the box's items keep their values, so the loop ends with the items.
+    const int historyCount = std::min(ParseCount(s.Search.FormulaHistoryCount, -1), cboKeyword->count());
     for (int i = 1; i <= historyCount; ++i) {
-        if (cboKeyword->count() < i) continue;
         if (s.QueryHistory.size() < static_cast<std::size_t>(i))
             s.QueryHistory.resize(static_cast<std::size_t>(i));
         s.QueryHistory[static_cast<std::size_t>(i - 1)] = ToProgram(cboKeyword->itemText(i - 1));
@@ -612,7 +617,16 @@ void TfrmMain::FormShow() {
     cboKeyword->setFocus();
     mnuStayOnTopClick(false);
     MRUManager->Load(ReadSettingsIni());
-    for (const std::string& entry : MRUManager->List().Entries()) cboIndexDir->addItem(ToUi(entry));
+    for (const std::string& entry : MRUManager->List().Entries()) AddPlaceItem(ToUi(entry));
+}
+
+void TfrmMain::AddPlaceItem(const QString& place) {
+    // The first item added to an empty box would replace the search place shown.
+    const QString shown = cboIndexDir->currentText();
+    const int selected = cboIndexDir->currentIndex();
+    cboIndexDir->addItem(place);
+    if (cboIndexDir->currentIndex() != selected) cboIndexDir->setCurrentIndex(selected);
+    cboIndexDir->setEditText(shown);
 }
 
 void TfrmMain::MRUManagerClick(const std::string& entry) {
@@ -843,10 +857,19 @@ void TfrmMain::cboSortTypeClick() {
     SyncSortState(1);
 }
 
+bool TfrmMain::event(QEvent* event) {
+    // The menu items have no status tips; their empty ones would erase the status text.
+    if (event->type() == QEvent::StatusTip) return true;
+    return QMainWindow::event(event);
+}
+
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
     // Enter in the query box starts the search: the search button is the default button
     // while the box has the focus.
-    if (watched == cboListCount->lineEdit() && event->type() == QEvent::FocusOut) cboListCountExit();
+    if (watched == cboListCount && event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+        cboListCountExit();
+    }
     if ((watched == cboKeyword || watched == cboKeyword->lineEdit())) {
         if (event->type() == QEvent::FocusIn) btnSearch->setDefault(true);
         if (event->type() == QEvent::FocusOut) btnSearch->setDefault(false);
@@ -887,8 +910,14 @@ bool TfrmMain::CheckQuery() {
 
 void TfrmMain::AddQueryToHistory(const QString& query) {
     const int found = cboKeyword->findText(query, Qt::MatchFixedString);  // without regard to case
-    if (found >= 0) cboKeyword->removeItem(found);
-    cboKeyword->insertItem(0, query);
+    if (found < 0) {
+        cboKeyword->insertItem(0, query);
+    } else if (found > 0) {
+        // The item moves with the spelling it has; only the box shows the new one.
+        const QString kept = cboKeyword->itemText(found);
+        cboKeyword->removeItem(found);
+        cboKeyword->insertItem(0, kept);
+    }
     cboKeyword->setCurrentIndex(0);
     cboKeyword->setEditText(query);
 }
@@ -966,6 +995,7 @@ void TfrmMain::RunSearch(const QString& query) {
     if (!ResultsAsHtml(s)) {
         pge->setCurrentWidget(tabResult);
         edtResult->setFocus();
+        pgeChange();  // the page may have been the current one already
         edtResult->LoadResultList(m_resultFilePath, !mnuColored->isChecked());
         ::unlink(m_resultFilePath.c_str());
     } else {
@@ -974,7 +1004,7 @@ void TfrmMain::RunSearch(const QString& query) {
     const std::string place = ToProgram(cboIndexDir->currentText());
     if (!MRUManager->List().Contains(place)) {
         MRUManager->Add(place);
-        cboIndexDir->addItem(ToUi(place));
+        AddPlaceItem(ToUi(place));
     }
 }
 

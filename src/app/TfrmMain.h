@@ -49,6 +49,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -79,6 +80,7 @@ private:
     void RestorePlacement();
     void StorePlacement(IniFile& ini) const;
     void MRUManagerClick(const std::string& entry);
+    void AddPlaceItem(const QString& place);
     void mnuHelpAboutClick();
     void mnuShowDriveInfoClick();
 

@@ -1,5 +1,8 @@
 #include "config/FileIo.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QByteArray>
@@ -8,6 +11,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <string_view>
 
 namespace {
 QString ToPath(const std::string& path) {
@@ -23,15 +27,68 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     return bytes.toStdString();
 }
 
+namespace {
+
+constexpr std::string_view kSavePrefix = ".quarrow-save-";
+
+std::string FolderOfFile(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool SameFile(int fd, const std::string& path) {
+    struct stat byFd {};
+    struct stat byPath {};
+    return ::fstat(fd, &byFd) == 0 && ::lstat(path.c_str(), &byPath) == 0 && byFd.st_dev == byPath.st_dev &&
+           byFd.st_ino == byPath.st_ino;
+}
+
+// A temporary file that this process holds a lock on for as long as it writes: a save that was
+// killed leaves its file unlocked, and the next save or start removes it.
+int CreateLockedTemp(std::string& temp, const std::string& folder) {
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        temp = folder + "/" + std::string(kSavePrefix) + "XXXXXX";
+        const int fd = ::mkstemp(temp.data());
+        if (fd < 0) return -1;
+        // Someone cleaning up may take the file between its creation and the lock; then it is
+        // gone from the folder and another one is made.
+        if (::flock(fd, LOCK_EX) == 0 && SameFile(fd, temp)) return fd;
+        ::close(fd);
+    }
+    return -1;
+}
+
+}  // namespace
+
+void RemoveStaleSaveFiles(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name.substr(0, kSavePrefix.size()) != kSavePrefix) continue;
+        const std::string path = folder + "/" + std::string(name);
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0) continue;
+        struct stat st {};
+        // A lock held means a save is writing it right now.
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+            SameFile(fd, path)) {
+            ::unlink(path.c_str());
+        }
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
 bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
     // By hand rather than QSaveFile: it reported success for a write cut short by a size limit.
     std::string target = path;
     char resolved[PATH_MAX];
     if (::realpath(path.c_str(), resolved)) target = resolved;  // write through a link, not over it
-    const std::size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
-    std::string temp = folder + "/.quarrow-save-XXXXXX";
-    const int fd = ::mkstemp(temp.data());
+    const std::string folder = FolderOfFile(target);
+    RemoveStaleSaveFiles(folder);
+    std::string temp;
+    const int fd = CreateLockedTemp(temp, folder);
     if (fd < 0) return false;
     struct stat st {};
     ::fchmod(fd, ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
@@ -43,9 +100,10 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
         if (ok) done += static_cast<std::size_t>(n);
     }
     ok = ::fsync(fd) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
+    // Renamed while still locked, so no cleaner can take it before it has its name.
     if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) ::unlink(temp.c_str());
+    ok = ::close(fd) == 0 && ok;
     return ok;
 }
 

@@ -11,6 +11,10 @@ std::optional<std::string> ReadWholeFile(const std::string& path);
 // Writes through a temporary file and a rename: on any failure the previous file stays intact.
 bool WriteFileAtomically(const std::string& path, const std::string& bytes);
 
+// Removes the temporary files of saves into `folder` that were killed before their rename.
+// Files of saves still running are locked by them and stay.
+void RemoveStaleSaveFiles(const std::string& folder);
+
 // True when the file has no write permission, and also when it cannot be examined
 // (it does not exist). Not fooled by running as root.
 bool IsReadOnlyFile(const std::string& path);

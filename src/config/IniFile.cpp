@@ -4,34 +4,54 @@
 
 namespace {
 
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
 char AsciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string LowerAscii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = AsciiLower(c);
+    return out;
 }
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
+std::string_view TrimView(std::string_view text) {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && IsBlank(text[begin])) ++begin;
+    while (end > begin && IsBlank(text[end - 1])) --end;
+    return text.substr(begin, end - begin);
+}
+
 // The section name of a line such as "[Search]", or nothing.
-std::optional<std::string> SectionName(std::string_view line) {
-    const std::string trimmed = TrimBlanks(line);
+std::optional<std::string_view> SectionName(std::string_view line) {
+    const std::string_view trimmed = TrimView(line);
     if (trimmed.empty() || trimmed.front() != '[') return std::nullopt;
     const std::size_t close = trimmed.find(']');
-    return TrimBlanks(
-        std::string_view(trimmed).substr(1, close == std::string::npos ? std::string::npos : close - 1));
+    return TrimView(trimmed.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
 }
 
 bool IsComment(std::string_view line) {
-    const std::string trimmed = TrimBlanks(line);
+    const std::string_view trimmed = TrimView(line);
     return !trimmed.empty() && (trimmed.front() == ';' || trimmed.front() == '#');
 }
 
-// Splits "key=value"; nothing for lines that are not key lines.
-std::optional<std::pair<std::string, std::string>> KeyAndValue(std::string_view line) {
-    if (IsComment(line) || SectionName(line)) return std::nullopt;
+// The key of a key line ("key=value"), or nothing for other lines. Lines in a section are never
+// section lines.
+std::optional<std::string_view> KeyName(std::string_view line) {
+    if (IsComment(line)) return std::nullopt;
     const std::size_t eq = line.find('=');
     if (eq == std::string_view::npos) return std::nullopt;
-    return std::make_pair(TrimBlanks(line.substr(0, eq)), std::string(line.substr(eq + 1)));
+    return TrimView(line.substr(0, eq));
+}
+
+std::string_view ValueOf(std::string_view line) {
+    return line.substr(line.find('=') + 1);
 }
 
 std::string OneLine(std::string_view value) {
@@ -53,38 +73,99 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 }
 
 std::string TrimBlanks(std::string_view text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && IsBlank(text[begin])) ++begin;
-    while (end > begin && IsBlank(text[end - 1])) --end;
-    return std::string(text.substr(begin, end - begin));
+    return std::string(TrimView(text));
 }
 
 IniFile::IniFile(std::string_view text) {
+    Parse(text, nullptr);
+}
+
+IniFile::IniFile(std::string_view fileBytes, CodePage codePage) {
+    Parse(fileBytes, &codePage);
+}
+
+void IniFile::Parse(std::string_view bytes, const CodePage* decode) {
+    if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+        m_bom = kUtf8Bom;
+        bytes.remove_prefix(kUtf8Bom.size());
+    }
+    m_sections.push_back(Section{});
+    bool eolSeen = false;
     std::size_t start = 0;
-    while (start < text.size()) {
+    while (start < bytes.size()) {
         std::size_t i = start;
-        while (i < text.size() && text[i] != '\r' && text[i] != '\n') ++i;
-        Line line{std::string(text.substr(start, i - start)), {}};
-        if (i < text.size()) {
-            const bool crlf = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
-            line.eol = crlf ? "\r\n" : std::string(1, text[i]);
-            i += line.eol.size();
+        while (i < bytes.size() && bytes[i] != '\r' && bytes[i] != '\n') ++i;
+        Line line;
+        const std::string_view raw = bytes.substr(start, i - start);
+        if (decode && *decode == CodePage::Utf8 && !IsValidUtf8(raw)) {
+            line.text = ConvertEncoding(raw, "CP932", "UTF-8");
+            line.raw = raw;
+            line.decoded = true;
+        } else {
+            line.text = raw;
         }
-        m_lines.push_back(std::move(line));
+        if (i < bytes.size()) {
+            const bool crlf = bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n';
+            line.eol = crlf ? "\r\n" : std::string(1, bytes[i]);
+            i += line.eol.size();
+            if (!eolSeen) m_eol = line.eol;
+            eolSeen = true;
+        }
+        if (const auto name = SectionName(line.text)) {
+            Section section;
+            section.hasHeader = true;
+            section.name = *name;
+            section.header = std::move(line);
+            m_sections.push_back(std::move(section));
+        } else {
+            m_sections.back().lines.push_back(std::move(line));
+        }
         start = i;
+    }
+    for (Section& section : m_sections) IndexKeys(section);
+    IndexSections();
+}
+
+void IniFile::IndexSections() {
+    m_sectionIndex.clear();
+    for (std::size_t i = 0; i < m_sections.size(); ++i) {
+        if (m_sections[i].hasHeader) m_sectionIndex.try_emplace(LowerAscii(m_sections[i].name), i);
+    }
+}
+
+void IniFile::IndexKeys(Section& section) {
+    section.keys.clear();
+    for (std::size_t i = 0; i < section.lines.size(); ++i) {
+        if (const auto key = KeyName(section.lines[i].text)) section.keys.try_emplace(LowerAscii(*key), i);
     }
 }
 
 std::string IniFile::ToText() const {
+    std::size_t size = m_bom.size();
+    const auto lineSize = [](const Line& line) {
+        return (line.decoded ? line.raw.size() : line.text.size()) + line.eol.size();
+    };
+    for (const Section& section : m_sections) {
+        if (section.hasHeader) size += lineSize(section.header);
+        for (const Line& line : section.lines) size += lineSize(line);
+    }
     std::string out;
-    for (const Line& line : m_lines) out += line.text + line.eol;
+    out.reserve(size);
+    out += m_bom;
+    const auto append = [&out](const Line& line) {
+        out += line.decoded ? line.raw : line.text;
+        out += line.eol;
+    };
+    for (const Section& section : m_sections) {
+        if (section.hasHeader) append(section.header);
+        for (const Line& line : section.lines) append(line);
+    }
     return out;
 }
 
 bool IniFile::Load(const std::string& path, CodePage codePage) {
     const auto bytes = ReadWholeFile(path);
-    *this = IniFile(FileTextToProgram(codePage, bytes.value_or(std::string())));
+    *this = IniFile(bytes ? std::string_view(*bytes) : std::string_view(), codePage);
     return bytes.has_value();
 }
 
@@ -92,31 +173,25 @@ bool IniFile::Save(const std::string& path) const {
     return WriteFileAtomically(path, ToText());
 }
 
-std::optional<IniFile::Range> IniFile::FindSection(std::string_view section) const {
-    for (std::size_t i = 0; i < m_lines.size(); ++i) {
-        const auto name = SectionName(m_lines[i].text);
-        if (!name || !EqualsNoCase(*name, section)) continue;
-        std::size_t end = i + 1;
-        while (end < m_lines.size() && !SectionName(m_lines[end].text)) ++end;
-        return Range{i, end};
-    }
-    return std::nullopt;
+const IniFile::Section* IniFile::FindSection(std::string_view section) const {
+    const auto found = m_sectionIndex.find(LowerAscii(section));
+    return found == m_sectionIndex.end() ? nullptr : &m_sections[found->second];
 }
 
-std::optional<std::size_t> IniFile::FindKey(const Range& range, std::string_view key) const {
-    for (std::size_t i = range.header + 1; i < range.end; ++i) {
-        const auto kv = KeyAndValue(m_lines[i].text);
-        if (kv && EqualsNoCase(kv->first, key)) return i;
-    }
-    return std::nullopt;
+IniFile::Section* IniFile::FindSection(std::string_view section) {
+    return const_cast<Section*>(std::as_const(*this).FindSection(section));
+}
+
+const IniFile::Line* IniFile::FindKey(const Section& section, std::string_view key) const {
+    const auto found = section.keys.find(LowerAscii(key));
+    return found == section.keys.end() ? nullptr : &section.lines[found->second];
 }
 
 std::optional<std::string> IniFile::Value(std::string_view section, std::string_view key) const {
-    const auto range = FindSection(section);
-    if (!range) return std::nullopt;
-    const auto index = FindKey(*range, key);
-    if (!index) return std::nullopt;
-    return KeyAndValue(m_lines[*index].text)->second;
+    const Section* s = FindSection(section);
+    const Line* line = s ? FindKey(*s, key) : nullptr;
+    if (!line) return std::nullopt;
+    return std::string(ValueOf(line->text));
 }
 
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
@@ -137,70 +212,91 @@ std::string IniFile::ReadProfileString(std::string_view section, std::string_vie
 }
 
 bool IniFile::HasSection(std::string_view section) const {
-    return FindSection(section).has_value();
+    return FindSection(section) != nullptr;
 }
 
 std::vector<std::string> IniFile::SectionNames() const {
     std::vector<std::string> names;
-    for (const Line& line : m_lines) {
-        if (const auto name = SectionName(line.text)) names.push_back(*name);
+    for (const Section& section : m_sections) {
+        if (section.hasHeader) names.push_back(section.name);
     }
     return names;
 }
 
 std::vector<std::pair<std::string, std::string>> IniFile::SectionValues(std::string_view section) const {
     std::vector<std::pair<std::string, std::string>> values;
-    const auto range = FindSection(section);
-    if (!range) return values;
-    for (std::size_t i = range->header + 1; i < range->end; ++i) {
-        if (auto kv = KeyAndValue(m_lines[i].text)) values.push_back(std::move(*kv));
+    const Section* s = FindSection(section);
+    if (!s) return values;
+    for (const Line& line : s->lines) {
+        if (const auto key = KeyName(line.text)) values.emplace_back(*key, ValueOf(line.text));
     }
     return values;
 }
 
-std::string IniFile::NewLineEnding() const {
-    for (const Line& line : m_lines) {
-        if (!line.eol.empty()) return line.eol;
+std::vector<std::string> IniFile::KeyNames(std::string_view section) const {
+    std::vector<std::string> names;
+    const Section* s = FindSection(section);
+    if (!s) return names;
+    for (const Line& line : s->lines) {
+        if (const auto key = KeyName(line.text)) names.emplace_back(*key);
     }
-    return "\n";
+    return names;
+}
+
+IniFile::Line* IniFile::LastLine() {
+    for (auto s = m_sections.rbegin(); s != m_sections.rend(); ++s) {
+        if (!s->lines.empty()) return &s->lines.back();
+        if (s->hasHeader) return &s->header;
+    }
+    return nullptr;
 }
 
 void IniFile::SetValue(std::string_view section, std::string_view key, std::string_view value) {
-    const std::string eol = NewLineEnding();
-    auto range = FindSection(section);
-    if (range) {
-        if (const auto index = FindKey(*range, key)) {
-            std::string& text = m_lines[*index].text;
-            text = text.substr(0, text.find('=') + 1) + OneLine(value);
+    Section* s = FindSection(section);
+    if (s) {
+        const auto found = s->keys.find(LowerAscii(key));
+        if (found != s->keys.end()) {
+            Line& line = s->lines[found->second];
+            line.text.resize(line.text.find('=') + 1);
+            line.text += OneLine(value);
+            line.decoded = false;
+            line.raw.clear();
             return;
         }
     } else {
-        if (!m_lines.empty()) {
-            if (m_lines.back().eol.empty()) m_lines.back().eol = eol;
-            if (!TrimBlanks(m_lines.back().text).empty()) m_lines.push_back({"", eol});
+        if (Line* last = LastLine()) {
+            if (last->eol.empty()) last->eol = m_eol;
+            if (!TrimView(last->text).empty()) m_sections.back().lines.push_back({"", m_eol});
         }
-        m_lines.push_back({"[" + std::string(section) + "]", eol});
-        range = Range{m_lines.size() - 1, m_lines.size()};
+        Section added;
+        added.hasHeader = true;
+        added.name = std::string(section);
+        added.header = {"[" + std::string(section) + "]", m_eol};
+        m_sections.push_back(std::move(added));
+        m_sectionIndex.try_emplace(LowerAscii(section), m_sections.size() - 1);
+        s = &m_sections.back();
     }
     // After the section's last non-blank line, so blank lines between sections stay between them.
-    std::size_t at = range->end;
-    while (at > range->header + 1 && TrimBlanks(m_lines[at - 1].text).empty()) --at;
-    if (m_lines[at - 1].eol.empty()) m_lines[at - 1].eol = eol;
-    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at),
-                   Line{std::string(key) + "=" + OneLine(value), eol});
+    std::size_t at = s->lines.size();
+    while (at > 0 && TrimView(s->lines[at - 1].text).empty()) --at;
+    Line& before = at > 0 ? s->lines[at - 1] : s->header;
+    if (before.eol.empty()) before.eol = m_eol;
+    s->lines.insert(s->lines.begin() + static_cast<std::ptrdiff_t>(at),
+                    Line{std::string(key) + "=" + OneLine(value), m_eol});
+    // Only blank lines followed the new one, so no key moved.
+    s->keys.try_emplace(LowerAscii(TrimView(key)), at);
 }
 
 void IniFile::EraseSection(std::string_view section) {
-    while (const auto range = FindSection(section)) {
-        m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(range->header),
-                      m_lines.begin() + static_cast<std::ptrdiff_t>(range->end));
-    }
+    std::erase_if(m_sections, [&](const Section& s) { return s.hasHeader && EqualsNoCase(s.name, section); });
+    IndexSections();
 }
 
 void IniFile::DeleteKey(std::string_view section, std::string_view key) {
-    const auto range = FindSection(section);
-    if (!range) return;
-    if (const auto index = FindKey(*range, key)) {
-        m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(*index));
-    }
+    Section* s = FindSection(section);
+    if (!s) return;
+    const auto found = s->keys.find(LowerAscii(key));
+    if (found == s->keys.end()) return;
+    s->lines.erase(s->lines.begin() + static_cast<std::ptrdiff_t>(found->second));
+    IndexKeys(*s);
 }

@@ -1,26 +1,34 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "text/CodePage.h"
 
 // An INI text held line by line so that a save changes nothing but the keys that were set:
-// comments, unknown sections and keys, blank lines and line endings survive byte for byte.
-// Section and key names match without regard to ASCII letter case; a value is the text after
-// the first "=", not unquoted.
+// comments, unknown sections and keys, blank lines, line endings, a UTF-8 byte-order mark and
+// lines in another code survive byte for byte. Section and key names match without regard to
+// ASCII letter case; a value is the text after the first "=", not unquoted. Sections and keys
+// are indexed once, so reading or setting a key does not scan the file.
 class IniFile final {
 public:
     IniFile() = default;
+    // Lines are kept as they are.
     explicit IniFile(std::string_view text);
+    // Lines are decoded for the program code page one by one: under UTF-8 a line that is not
+    // valid UTF-8 is read as CP932 (written from Windows); its bytes are written back unless
+    // one of its keys is set.
+    IniFile(std::string_view fileBytes, CodePage codePage);
 
     std::string ToText() const;
 
-    // Reads a stored file in the program code page (a file that is not valid UTF-8 is read as
-    // CP932 under UTF-8). A missing or unreadable file gives an empty INI and false.
+    // Reads a stored file (see the constructor). A missing or unreadable file gives an empty
+    // INI and false.
     bool Load(const std::string& path, CodePage codePage);
     bool Save(const std::string& path) const;
 
@@ -36,6 +44,8 @@ public:
     std::vector<std::string> SectionNames() const;
     // Key names and raw values of one section, in file order.
     std::vector<std::pair<std::string, std::string>> SectionValues(std::string_view section) const;
+    // Key names of one section, in file order.
+    std::vector<std::string> KeyNames(std::string_view section) const;
 
     // An existing key keeps its place; a new key goes after the last entry of its section; a new
     // section goes to the end. Line breaks inside the value become blanks.
@@ -45,19 +55,31 @@ public:
 
 private:
     struct Line {
-        std::string text;  // without its line ending
-        std::string eol;   // "\r\n", "\n", "\r" or "" for a last line without one
+        std::string text;      // in the program code page, without its line ending
+        std::string eol;       // "\r\n", "\n", "\r" or "" for a last line without one
+        std::string raw;       // the bytes read, when decoding changed them
+        bool decoded = false;  // `raw` is what the file holds for this line
     };
-    struct Range {
-        std::size_t header;  // index of the section line
-        std::size_t end;     // one past the section's last line
+    struct Section {
+        bool hasHeader = false;  // false only for the lines before the first section
+        std::string name;        // trimmed, as written
+        Line header;
+        std::vector<Line> lines;
+        std::unordered_map<std::string, std::size_t> keys;  // lower-cased name -> first key line
     };
 
-    std::optional<Range> FindSection(std::string_view section) const;
-    std::optional<std::size_t> FindKey(const Range& range, std::string_view key) const;
-    std::string NewLineEnding() const;
+    void Parse(std::string_view bytes, const CodePage* decode);
+    void IndexSections();
+    static void IndexKeys(Section& section);
+    const Section* FindSection(std::string_view section) const;
+    Section* FindSection(std::string_view section);
+    const Line* FindKey(const Section& section, std::string_view key) const;
+    Line* LastLine();
 
-    std::vector<Line> m_lines;
+    std::string m_bom;
+    std::string m_eol = "\n";  // for new lines: the file's first line ending
+    std::vector<Section> m_sections;
+    std::unordered_map<std::string, std::size_t> m_sectionIndex;  // lower-cased name -> first section
 };
 
 bool EqualsNoCase(std::string_view a, std::string_view b);

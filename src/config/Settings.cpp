@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cstdlib>
 
 #include "config/FileIo.h"
@@ -258,6 +259,47 @@ bool WriteDefaultSettings(const std::string& path, const PlatformProfile& platfo
     return ini.Save(path);
 }
 
+namespace {
+
+// How many entries a list key such as `DirectoryCount` asks for. Small counts are taken as they
+// stand, missing keys giving empty entries. A larger count reaches only as far as the keys
+// the file holds: a hand-edited count must not make the program allocate for keys that are
+// not there.
+std::size_t ListLength(const IniFile& ini, std::string_view prefix, long long count) {
+    constexpr long long kPlainCountLimit = 100;
+    if (count <= 0) return 0;
+    if (count <= kPlainCountLimit) return static_cast<std::size_t>(count);
+    const std::vector<std::string> keys = ini.KeyNames("Search");
+    const auto reach = std::min<long long>(count, static_cast<long long>(keys.size()));
+    long long filled = 0;
+    for (const std::string& key : keys) {
+        if (key.size() <= prefix.size() ||
+            !EqualsNoCase(std::string_view(key).substr(0, prefix.size()), prefix))
+            continue;
+        const std::string_view digits = std::string_view(key).substr(prefix.size());
+        if (digits.front() == '0' || digits.size() > 18) continue;
+        long long k = 0;
+        const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), k);
+        if (ec == std::errc() && end == digits.data() + digits.size() && k <= reach)
+            filled = std::max(filled, k);
+    }
+    return static_cast<std::size_t>(filled);
+}
+
+long long ParseLongCount(const std::string& text, long long fallback) {
+    const std::string trimmed = TrimBlanks(text);
+    const char* begin = trimmed.data();
+    const char* end = begin + trimmed.size();
+    if (begin != end && *begin == '+') ++begin;
+    long long value = 0;
+    const auto [ptr, ec] = std::from_chars(begin, end, value);
+    if (ec == std::errc::result_out_of_range) return begin != end && *begin == '-' ? -1 : LLONG_MAX;
+    if (ec != std::errc() || ptr != end || begin == end) return fallback;
+    return value;
+}
+
+}  // namespace
+
 Settings LoadSettings(const std::string& path, const PlatformProfile& platform) {
     IniFile ini;
     ini.Load(path, platform.codePage);  // a missing file reads as empty
@@ -269,18 +311,19 @@ Settings LoadSettings(const std::string& path, const PlatformProfile& platform) 
                                            Utf8ToProgram(platform.codePage, k.absent.For(platform.firstRun)));
     }
 
-    int directoryCount = ParseCount(settings.Search.DirectoryCount, 1);
-    if (directoryCount < 1) {
-        directoryCount = 1;
-        settings.Search.DirectoryCount = "1";
-    }
-    for (int k = 1; k <= directoryCount; ++k) {
+    const long long directoryCount = ParseLongCount(settings.Search.DirectoryCount, 0);
+    if (directoryCount < 1) settings.Search.DirectoryCount = "1";
+    const std::size_t directories = std::max<std::size_t>(1, ListLength(ini, "Directory", directoryCount));
+    if (static_cast<long long>(directories) != std::max(1LL, directoryCount))
+        settings.Search.DirectoryCount = std::to_string(directories);
+    for (std::size_t k = 1; k <= directories; ++k) {
         settings.Directories.push_back(ini.ReadString("Search", "Directory" + std::to_string(k), ""));
     }
     if (settings.Directories.front().empty()) settings.Directories.front() = EmptyFirstDirectory(platform);
 
-    const int historyCount = std::max(0, ParseCount(settings.Search.FormulaHistoryCount, 0));
-    for (int k = 1; k <= historyCount; ++k) {
+    const std::size_t history =
+        ListLength(ini, "History", ParseLongCount(settings.Search.FormulaHistoryCount, 0));
+    for (std::size_t k = 1; k <= history; ++k) {
         settings.QueryHistory.push_back(ini.ReadString("Search", "History" + std::to_string(k), ""));
     }
 
@@ -293,6 +336,8 @@ Settings LoadSettings(const std::string& path, const PlatformProfile& platform) 
 
 Settings InitSettings(const PlatformProfile& platform) {
     const std::string path = SettingsPathFor(platform);
+    const std::size_t slash = path.rfind('/');
+    if (slash != std::string::npos) RemoveStaleSaveFiles(slash == 0 ? "/" : path.substr(0, slash));
     if (!FileExists(path)) WriteDefaultSettings(path, platform);
     return LoadSettings(path, platform);
 }
@@ -312,11 +357,12 @@ void SaveSettings(const std::string& path, const Settings& settings, CodePage co
         ini.SetValue("Search", "Directory" + std::to_string(k), settings.Directories[k - 1]);
     }
     ini.SetValue("Search", "FormulaHistoryCount", settings.Search.FormulaHistoryCount);
-    const int historyCount = std::max(0, ParseCount(settings.Search.FormulaHistoryCount, 0));
-    for (int k = 1; k <= historyCount; ++k) {
-        const std::size_t i = static_cast<std::size_t>(k - 1);
-        ini.SetValue("Search", "History" + std::to_string(k),
-                     i < settings.QueryHistory.size() ? settings.QueryHistory[i] : std::string());
+    // The list holds what loading and the window gave it, never more than the count.
+    const long long historyCount = std::max(0LL, ParseLongCount(settings.Search.FormulaHistoryCount, 0));
+    const std::size_t history = static_cast<std::size_t>(
+        std::min<long long>(historyCount, static_cast<long long>(settings.QueryHistory.size())));
+    for (std::size_t k = 1; k <= history; ++k) {
+        ini.SetValue("Search", "History" + std::to_string(k), settings.QueryHistory[k - 1]);
     }
     for (const Entry& e : kSaveAfterLists) set(e);
     WriteFileAtomically(path, ini.ToText());

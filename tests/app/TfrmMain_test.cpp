@@ -4,18 +4,26 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFocusEvent>
+#include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QTest>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -169,10 +177,13 @@ TEST(TfrmMain, ListCountTypedIntoTheBoxIsStoredWhenLeft) {
                         {"150", "20", "mnuListCountTwenty", "20"}};
     for (const Row& row : rows) {
         Fixture f;
+        f.window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
         QComboBox* box = f.Find<QComboBox>("cboListCount");
-        box->setEditText(QString::fromUtf8(row.typed));
-        QFocusEvent leave(QEvent::FocusOut);  // leaving the box stores the value
-        QCoreApplication::sendEvent(box->lineEdit(), &leave);
+        box->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), QString::fromUtf8(row.typed));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);  // leaving the box stores the value
         EXPECT_EQ(f.ctx.settings.Search.ListCount, row.stored) << row.typed;
         EXPECT_TRUE(f.Checked(row.checked)) << row.typed;
         EXPECT_EQ(box->currentText(), QString::fromUtf8(row.boxAfter)) << row.typed;
@@ -457,4 +468,172 @@ TEST(TfrmMain, ClosingDuringASearchWaitsForIt) {
     QCoreApplication::processEvents();  // the deferred close
     EXPECT_FALSE(f.window->isVisible());
     EXPECT_NE(f.dir.ReadFile("quarrow.ini").find("History1=namazu"), std::string::npos);
+}
+
+namespace {
+
+// A stand-in for namazu: it records its arguments, one per line, and writes a recorded result
+// file where it was asked to.
+struct StandInNamazu {
+    explicit StandInNamazu(Fixture& f, const std::string& result = "results/plain-ja-query-en.txt")
+        : argvFile(f.dir.Path("argv.txt")) {
+        const std::string script = "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" +
+                                   argvFile + "'\nfor a in \"$@\"; do case \"$a\" in --output=*) cp '" +
+                                   TestDataPath(result) + "' \"${a#--output=}\";; esac; done\n";
+        f.dir.WriteFile("namazu-stand-in", script);
+        ::chmod(f.dir.Path("namazu-stand-in").c_str(), 0755);
+        f.ctx.settings.Command.namazuPath = f.dir.Path("namazu-stand-in");
+    }
+    std::vector<std::string> Argv() const {
+        std::vector<std::string> lines;
+        QFile file(QString::fromStdString(argvFile));
+        if (!file.open(QIODevice::ReadOnly)) return lines;
+        for (const QByteArray& line : file.readAll().split('\n')) lines.push_back(line.toStdString());
+        if (!lines.empty() && lines.back().empty()) lines.pop_back();
+        return lines;
+    }
+    bool Received(const std::string& argument) const {
+        const auto argv = Argv();
+        return std::find(argv.begin(), argv.end(), argument) != argv.end();
+    }
+    std::string argvFile;
+};
+
+void ShowAndWait(Fixture& f) {
+    f.window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
+}
+
+QWidget* Focused() {
+    return QApplication::focusWidget();
+}
+
+void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(Focused(), key, modifiers);
+}
+
+// Moves the focus to the box as a click would, and replaces its text by typing.
+void TypeInto(QWidget* box, const QString& text) {
+    box->setFocus(Qt::MouseFocusReason);
+    Press(Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(Focused(), text);
+}
+
+}  // namespace
+
+TEST(TfrmMainAsAUser, ACountTypedOrChosenInTheBoxIsWhatTheNextSearchAsksFor) {
+    Fixture f;
+    StandInNamazu namazu(f);
+    ShowAndWait(f);
+    auto* count = f.Find<QComboBox>("cboListCount");
+    TypeInto(count, QStringLiteral("35"));
+    Press(Qt::Key_Tab);
+    EXPECT_EQ(f.ctx.settings.Search.ListCount, "35");
+    TypeInto(f.Find<QComboBox>("cboKeyword"), QStringLiteral("lighthouse"));
+    Press(Qt::Key_Return);
+    EXPECT_TRUE(namazu.Received("--max=35")) << ::testing::PrintToString(namazu.Argv());
+
+    // "すべて" picked from the list with the keyboard, then the search button clicked.
+    count->setFocus(Qt::MouseFocusReason);
+    Press(Qt::Key_End);  // in an editable box End moves the caret; pick with the arrow keys
+    for (int i = 0; i < 4; ++i) Press(Qt::Key_Down);
+    EXPECT_EQ(count->currentText(), QStringLiteral("すべて"));
+    QTest::mouseClick(f.Find<QPushButton>("btnSearch"), Qt::LeftButton);
+    EXPECT_EQ(f.ctx.settings.Search.ListCount, "All");
+    EXPECT_TRUE(f.Checked("mnuListCountAll"));
+    EXPECT_TRUE(namazu.Received("--all")) << ::testing::PrintToString(namazu.Argv());
+}
+
+TEST(TfrmMainAsAUser, TheStoredSearchPlaceIsShownAndSearchedAtStart) {
+    Fixture f("[Search]\nDirectoryCount=1\nDirectory1=/place/A\n[SearchMRU]\nItem_0=/place/B\n");
+    StandInNamazu namazu(f);
+    ShowAndWait(f);
+    auto* place = f.Find<QComboBox>("cboIndexDir");
+    EXPECT_EQ(place->currentText(), QStringLiteral("/place/A"));
+    EXPECT_EQ(place->count(), 1);  // the recent place is offered in the list
+    TypeInto(f.Find<QComboBox>("cboKeyword"), QStringLiteral("lighthouse"));
+    Press(Qt::Key_Return);
+    EXPECT_TRUE(namazu.Received("/place/A")) << ::testing::PrintToString(namazu.Argv());
+    EXPECT_FALSE(namazu.Received("/place/B"));
+    EXPECT_EQ(f.window->windowTitle(), QStringLiteral("Quarrow for Namazu - [/place/A]"));
+}
+
+TEST(TfrmMainAsAUser, WhatIsTypedIsWhatIsSearched) {
+    Fixture f("[Search]\nFormulaHistoryCount=1\nHistory1=namazu tutorial\n");
+    StandInNamazu namazu(f);
+    ShowAndWait(f);
+    f.window->findChild<QComboBox*>(QStringLiteral("cboIndexDir"))->addItem(QStringLiteral("/idx/longer"));
+    TypeInto(f.Find<QComboBox>("cboIndexDir"), QStringLiteral("/idx/long"));
+    TypeInto(f.Find<QComboBox>("cboKeyword"), QStringLiteral("namazu"));
+    Press(Qt::Key_Return);
+    EXPECT_TRUE(namazu.Received("namazu")) << ::testing::PrintToString(namazu.Argv());
+    EXPECT_FALSE(namazu.Received("namazu tutorial"));
+    EXPECT_TRUE(namazu.Received("/idx/long"));
+    auto* count = f.Find<QComboBox>("cboListCount");
+    TypeInto(count, QStringLiteral("10"));
+    EXPECT_EQ(count->currentText(), QStringLiteral("10"));
+    Press(Qt::Key_Tab);
+    EXPECT_EQ(f.ctx.settings.Search.ListCount, "10");
+}
+
+TEST(TfrmMainAsAUser, AListSearchTellsTheResultKeys) {
+    Fixture f;
+    StandInNamazu namazu(f);
+    ShowAndWait(f);
+    TypeInto(f.Find<QComboBox>("cboKeyword"), QStringLiteral("lighthouse"));
+    Press(Qt::Key_Return);
+    EXPECT_EQ(f.Find<QStatusBar>("stb")->currentMessage(), QStringLiteral("N:次候補  P:前候補"));
+}
+
+TEST(TfrmMainAsAUser, OpeningAMenuLeavesTheStatusText) {
+    Fixture f;
+    ShowAndWait(f);
+    auto* status = f.Find<QStatusBar>("stb");
+    QTabBar* tabs = f.Find<QTabWidget>("pge")->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    const QString shown = QStringLiteral("N:次文書  P:前文書");
+    ASSERT_EQ(status->currentMessage(), shown);
+
+    // Open the view menu from the menu bar, walk down its items, close it again.
+    QMenuBar* bar = f.window->menuBar();
+    QTest::mouseMove(bar, bar->actionGeometry(f.Find<QMenu>("mnuSearch")->menuAction()).center());
+    QTest::mouseClick(bar, Qt::LeftButton, {},
+                      bar->actionGeometry(f.Find<QMenu>("mnuView")->menuAction()).center());
+    QWidget* popup = QApplication::activePopupWidget();
+    ASSERT_NE(popup, nullptr);
+    QTest::keyClick(popup, Qt::Key_Down);
+    QTest::keyClick(popup, Qt::Key_Down);
+    while (QApplication::activePopupWidget())
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    EXPECT_EQ(status->currentMessage(), shown);
+}
+
+TEST(TfrmMainAsAUser, AQueryFoundInTheHistoryKeepsItsStoredSpelling) {
+    Fixture f("[Search]\nFormulaHistoryCount=2\nHistory1=灯台\nHistory2=Lighthouse\n");
+    StandInNamazu namazu(f);
+    ShowAndWait(f);
+    auto* keyword = f.Find<QComboBox>("cboKeyword");
+    TypeInto(keyword, QStringLiteral("lighthouse"));
+    Press(Qt::Key_Return);
+    EXPECT_TRUE(namazu.Received("lighthouse"));
+    ASSERT_EQ(keyword->count(), 2);
+    EXPECT_EQ(keyword->itemText(0), QStringLiteral("Lighthouse"));
+    EXPECT_EQ(keyword->itemText(1), QStringLiteral("灯台"));
+    EXPECT_EQ(keyword->currentText(), QStringLiteral("lighthouse"));
+    f.window->close();
+    const std::string saved = f.dir.ReadFile("quarrow.ini");
+    EXPECT_NE(saved.find("History1=Lighthouse\nHistory2=灯台\n"), std::string::npos) << saved;
+}
+
+TEST(TfrmMainAsAUser, AHugeHistoryCountBesideTheProgramStillStartsAndCloses) {
+    Fixture f(
+        "[Search]\nFormulaHistoryCount=2000000000\nHistory1=灯台\nDirectoryCount=2000000000\n"
+        "Directory1=/place/A\n");
+    ShowAndWait(f);
+    EXPECT_EQ(f.Find<QComboBox>("cboKeyword")->count(), 1);
+    EXPECT_EQ(f.Find<QComboBox>("cboIndexDir")->currentText(), QStringLiteral("/place/A"));
+    f.window->close();
+    const Settings again = LoadSettings(f.ctx.settings.SettingsPath, f.ctx.platform);
+    EXPECT_EQ(again.QueryHistory, std::vector<std::string>{"灯台"});
+    EXPECT_EQ(again.Directories, std::vector<std::string>{"/place/A"});
 }

@@ -1,10 +1,17 @@
 #include "config/Settings.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <csignal>
+#include <filesystem>
+#include <random>
 
 #include "TestSupport.h"
 #include "config/FileIo.h"
@@ -248,4 +255,175 @@ TEST(Settings, ParseCount) {
     };
     const Row rows[] = {{"10", 10}, {" 3 ", 3}, {"-2", -2}, {"+4", 4}, {"", 99}, {"1x", 99}, {"x", 99}};
     for (const Row& row : rows) EXPECT_EQ(ParseCount(row.text, 99), row.expected) << row.text;
+}
+
+namespace {
+
+// Keeps a fault that allocates without bound from taking the machine with it: it fails the
+// test instead.
+class AddressSpaceLimit {
+public:
+    explicit AddressSpaceLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_AS, &m_old);
+        rlimit limited = m_old;
+        limited.rlim_cur = std::min<rlim_t>(bytes, m_old.rlim_max);
+        ::setrlimit(RLIMIT_AS, &limited);
+    }
+    ~AddressSpaceLimit() { ::setrlimit(RLIMIT_AS, &m_old); }
+
+private:
+    rlimit m_old{};
+};
+
+std::vector<std::string> SaveFilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(".quarrow-save-", 0) == 0) names.push_back(name);
+    }
+    return names;
+}
+
+}  // namespace
+
+TEST(Settings, HugeCountsAllocateOnlyForTheKeysThatExist) {
+    struct Row {
+        const char* name;
+        const char* file;
+        std::vector<std::string> directories;
+        const char* directoryCount;
+        std::vector<std::string> history;
+    };
+    const Row rows[] = {
+        {"both counts huge",
+         "[Search]\nDirectoryCount=2000000000\nDirectory1=/a\nFormulaHistoryCount=2000000000\n"
+         "History1=q1\nHistory2=q2\n",
+         {"/a"},
+         "1",
+         {"q1", "q2"}},
+        {"count beyond 64 bits",
+         "[Search]\nDirectoryCount=99999999999999999999\nDirectory2=/b\n",
+         {"/var/lib/namazu/index", "/b"},
+         "2",
+         {}},
+        {"a lone key far out",
+         "[Search]\nFormulaHistoryCount=2000000000\nHistory1999999999=x\n",
+         {"/var/lib/namazu/index"},
+         "1",
+         {}},
+        {"a large count with fewer keys",
+         "[Search]\nDirectoryCount=150\nDirectory1=/a\nDirectory2=/b\nDirectory3=/c\n",
+         {"/a", "/b", "/c"},
+         "3",
+         {}},
+        {"a word", "[Search]\nDirectoryCount=abc\nDirectory1=/a\nFormulaHistoryCount=0\n", {"/a"}, "1", {}},
+        {"below one", "[Search]\nDirectoryCount=-4\nDirectory1=/a\nFormulaHistoryCount=0\n", {"/a"}, "1", {}},
+    };
+    const AddressSpaceLimit limit(rlim_t{4} << 30);
+    for (const Row& row : rows) {
+        TempProgramDir dir;
+        dir.WriteFile("quarrow.ini", row.file);
+        Settings s = InitSettings(dir.Profile());
+        EXPECT_EQ(s.Directories, row.directories) << row.name;
+        EXPECT_EQ(s.Search.DirectoryCount, row.directoryCount) << row.name;
+        if (!row.history.empty()) EXPECT_EQ(s.QueryHistory, row.history) << row.name;
+        EXPECT_LE(s.QueryHistory.size(), 100u) << row.name;
+
+        s.QueryHistory.insert(s.QueryHistory.begin(), "new");
+        SaveSettings(s.SettingsPath, s, CodePage::Utf8);
+        const Settings again = LoadSettings(s.SettingsPath, dir.Profile());
+        EXPECT_EQ(again.Directories, s.Directories) << row.name;
+        EXPECT_EQ(again.Search.FormulaHistoryCount, s.Search.FormulaHistoryCount) << row.name;
+    }
+}
+
+TEST(Settings, EachLineIsReadInItsOwnCodeAndForeignLinesStayAsTheyWere) {
+    TempProgramDir dir;
+    // UTF-8 throughout, except one history entry written from Windows (CP932 "文書") and a
+    // stray byte in a section the program does not own.
+    const std::string foreign = "note=\xE3\x83\xA1\xE3\x83\xA2\xFF";
+    dir.WriteFile("quarrow.ini",
+                  "[Result]\nFontNameResult=ＭＳ Ｐゴシック\n[Search]\nFormulaHistoryCount=2\n"
+                  "History1=日本語\nHistory2=\x95\xB6\x8F\x91\n[Other]\n" +
+                      foreign + "\n");
+    Settings s = InitSettings(dir.Profile());
+    EXPECT_EQ(s.Result.FontNameResult, "ＭＳ Ｐゴシック");
+    EXPECT_EQ(s.QueryHistory, (std::vector<std::string>{"日本語", "文書"}));
+
+    SaveSettings(s.SettingsPath, s, CodePage::Utf8);
+    const std::string saved = ReadAll(s.SettingsPath);
+    EXPECT_NE(saved.find("FontNameResult=ＭＳ Ｐゴシック\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("History1=日本語\nHistory2=文書\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("[Other]\n" + foreign + "\n"), std::string::npos) << saved;
+}
+
+TEST(Settings, AByteOrderMarkIsReadPastAndKept) {
+    TempProgramDir dir;
+    dir.WriteFile("quarrow.ini", "\xEF\xBB\xBF[Window]\nSavePosition=1\n[Search]\nDirectory1=/a\n");
+    Settings s = InitSettings(dir.Profile());
+    EXPECT_EQ(s.Window.SavePosition, "1");
+    s.Window.StayOnTop = "1";
+    SaveSettings(s.SettingsPath, s, CodePage::Utf8);
+    const std::string saved = ReadAll(s.SettingsPath);
+    EXPECT_EQ(saved.rfind("\xEF\xBB\xBF[Window]\nSavePosition=1\nStayOnTop=1\n", 0), 0u) << saved;
+    EXPECT_EQ(saved.find("[Window]"), saved.rfind("[Window]"));
+}
+
+TEST(Settings, LeftoversOfKilledSavesGoAtTheNextStartButNotThoseOfRunningOnes) {
+    TempProgramDir dir;
+    InitSettings(dir.Profile());
+    dir.WriteFile(".quarrow-save-Ab12Cd", "half a settings file");
+    dir.WriteFile(".quarrow-save-Running", "being written");
+    const int running = ::open(dir.Path(".quarrow-save-Running").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(running, LOCK_EX), 0);
+    dir.WriteFile(".quarrow-keep", "not ours");
+
+    InitSettings(dir.Profile());
+    EXPECT_EQ(SaveFilesIn(dir.Folder()), std::vector<std::string>{".quarrow-save-Running"});
+    EXPECT_TRUE(FileExists(dir.Path(".quarrow-keep")));
+    ::close(running);
+    InitSettings(dir.Profile());
+    EXPECT_TRUE(SaveFilesIn(dir.Folder()).empty());
+}
+
+TEST(Settings, SavesKilledAtAnyMomentLeaveTheOldOrTheNewFile) {
+    TempProgramDir dir;
+    Settings s = InitSettings(dir.Profile());
+    s.Search.FormulaHistoryCount = "5000";
+    s.QueryHistory.assign(5000, "a query of some length, 検索式");
+    SaveSettings(s.SettingsPath, s, CodePage::Utf8);
+    const std::string older = ReadAll(s.SettingsPath);
+    Settings changed = s;
+    changed.QueryHistory.assign(5000, "another query, 別の検索式");
+    // Kills land anywhere within about two saves.
+    const auto start = std::chrono::steady_clock::now();
+    SaveSettings(s.SettingsPath, changed, CodePage::Utf8);
+    const auto saveMicros =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start)
+            .count();
+    const std::string newer = ReadAll(s.SettingsPath);
+    ASSERT_NE(older, newer);
+
+    std::mt19937 random(12);
+    int interrupted = 0;
+    for (int kill = 0; kill < 100; ++kill) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int i = 0;; ++i) SaveSettings(s.SettingsPath, i % 2 ? s : changed, CodePage::Utf8);
+        }
+        ::usleep(std::uniform_int_distribution<useconds_t>(
+            0, static_cast<useconds_t>(2 * saveMicros + 1000))(random));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        const std::string now = ReadAll(s.SettingsPath);
+        ASSERT_TRUE(now == older || now == newer) << "after kill " << kill << ": " << now.size() << " bytes";
+        // Each save clears what the saves before it left, so leftovers never pile up.
+        const std::size_t left = SaveFilesIn(dir.Folder()).size();
+        EXPECT_LE(left, 1u);
+        interrupted += static_cast<int>(left);
+    }
+    EXPECT_GT(interrupted, 0) << "no kill landed inside a save";
+    InitSettings(dir.Profile());
+    EXPECT_TRUE(SaveFilesIn(dir.Folder()).empty());
 }
