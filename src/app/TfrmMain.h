@@ -80,6 +80,8 @@ private:
     void StorePlacement(IniFile& ini) const;
     void MRUManagerClick(const std::string& entry);
     void mnuHelpAboutClick();
+    void mnuToolOptionClick();
+    void mnuSetNamazurcClick();
     void mnuShowDriveInfoClick();
 
     void FormCloseQuery();
