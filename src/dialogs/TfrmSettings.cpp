@@ -94,24 +94,25 @@ void TfrmSettings::CreateControls() {
 
     grpFileNamePos =
         Named(new QGroupBox(QStringLiteral("結果のファイル名の位置(&F)"), tabSearch), "grpFileNamePos");
-    auto numberRow = [this](const char* editName, const char* upDownName, const QString& before,
-                            const QString& after, QLineEdit*& edit, UpDown*& upDown) {
-        auto* row = new QHBoxLayout;
+    // Two rows of label, number box with its arrows, label; the boxes line up.
+    auto* fileNamePos = new QGridLayout(grpFileNamePos);
+    fileNamePos->setHorizontalSpacing(4);
+    fileNamePos->setColumnStretch(4, 1);
+    auto numberRow = [&](const char* editName, const char* upDownName, const QString& before,
+                         const QString& after, QLineEdit*& edit, UpDown*& upDown) {
+        const int row = fileNamePos->count() / 4;
         edit = Named(new QLineEdit(grpFileNamePos), editName);
         edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("000")) + 12);
         upDown = Named(new UpDown(edit, 0, 9, grpFileNamePos), upDownName);
-        row->addWidget(new QLabel(before, grpFileNamePos));
-        row->addWidget(edit);
-        row->addWidget(upDown);
-        row->addWidget(new QLabel(after, grpFileNamePos));
-        row->addStretch(1);
-        return row;
+        fileNamePos->addWidget(new QLabel(before, grpFileNamePos), row, 0);
+        fileNamePos->addWidget(edit, row, 1);
+        fileNamePos->addWidget(upDown, row, 2);
+        fileNamePos->addWidget(new QLabel(after, grpFileNamePos), row, 3);
     };
-    auto* fileNamePos = new QVBoxLayout(grpFileNamePos);
-    fileNamePos->addLayout(numberRow("edtBlankLine", "udbBlankLine", QStringLiteral("下に空行が"),
-                                     QStringLiteral("行続いている行"), edtBlankLine, udbBlankLine));
-    fileNamePos->addLayout(numberRow("edtSpaceCount", "udbSpaceCount", QStringLiteral("後ろから"),
-                                     QStringLiteral("個目の空白より前"), edtSpaceCount, udbSpaceCount));
+    numberRow("edtBlankLine", "udbBlankLine", QStringLiteral("下に空行が"), QStringLiteral("行続いている行"),
+              edtBlankLine, udbBlankLine);
+    numberRow("edtSpaceCount", "udbSpaceCount", QStringLiteral("後ろから"),
+              QStringLiteral("個目の空白より前"), edtSpaceCount, udbSpaceCount);
 
     chkUsePnamazu = Named(new QCheckBox(QStringLiteral("pnamazu を使う(&P)"), tabSearch), "chkUsePnamazu");
     chkSearchOnChangeSettings =
@@ -182,7 +183,7 @@ void TfrmSettings::CreateControls() {
                        const QString& title, const QString& filter) {
         auto* edit = Named(new QLineEdit(grpPath), name);
         edit->setMinimumWidth(300);
-        const int row = paths->rowCount();
+        const int row = paths->count() / 3;
         paths->addWidget(new QLabel(caption, grpPath), row, 0);
         paths->addWidget(edit, row, 1);
         paths->addWidget(AddBrowseButton(edit, (std::string(name) + "Button").c_str(), stored, title, filter),
@@ -199,7 +200,7 @@ void TfrmSettings::CreateControls() {
                              QStringLiteral("pnamazu のパスを指定してください"),
                              all + QStringLiteral(";;Perlｽｸﾘﾌﾟﾄ (*.pl)"));
     btnSetDefaultPath = Named(new QPushButton(QStringLiteral("初期値(&E)"), grpPath), "btnSetDefaultPath");
-    paths->addWidget(btnSetDefaultPath, paths->rowCount(), 1, 1, 2, Qt::AlignRight);
+    paths->addWidget(btnSetDefaultPath, paths->count() / 3, 1, 1, 2, Qt::AlignRight);
 
     auto* grpOption =
         Named(new QGroupBox(QStringLiteral("オプションの既定値(&D)"), tabCommandLine), "grpOption");

@@ -23,7 +23,8 @@ struct EnvironmentChange {
 };
 
 // What namazu, mknmz and pnamazu need: LANG=ja_JP.eucJP, and none of the variables that
-// would override it (they read LANGUAGE, LC_ALL, LC_MESSAGES and LC_CTYPE before LANG).
+// would override it (they read LANGUAGE, LC_ALL, LC_MESSAGES and LC_CTYPE before LANG); and
+// PERL_BADLANG=0, so that Perl does not warn when that locale is not installed.
 std::vector<EnvironmentChange> NamazuEnvironment();
 
 // Runs `commandLine` (Windows form, split by SplitCommandLine; never through a shell) in
