@@ -7,6 +7,8 @@
 #include "app/TextDocPage.h"
 #include "config/WindowPlacement.h"
 #include "dialogs/TfrmAbout.h"
+#include "dialogs/TfrmSetNamazurc.h"
+#include "dialogs/TfrmSettings.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -387,6 +389,8 @@ void TfrmMain::CreateMenus() {
     mnuHelpAbout = AddAction(mnuHelp, "mnuHelpAbout", QStringLiteral("バージョン情報(&A)..."));
 
     connect(mnuHelpAbout, &QAction::triggered, this, &TfrmMain::mnuHelpAboutClick);
+    connect(mnuToolOption, &QAction::triggered, this, &TfrmMain::mnuToolOptionClick);
+    connect(mnuSetNamazurc, &QAction::triggered, this, &TfrmMain::mnuSetNamazurcClick);
     connect(mnuHelpStart, &QAction::triggered, this, &TfrmMain::mnuHelpStartClick);
     connect(btnTutorial, &QToolButton::clicked, this, &TfrmMain::mnuHelpStartClick);
     connect(mnuHelpQuarrow, &QAction::triggered, this, &TfrmMain::mnuHelpQuarrowClick);
@@ -637,6 +641,24 @@ void TfrmMain::MRUManagerClick(const std::string& entry) {
 void TfrmMain::mnuHelpAboutClick() {
     TfrmAbout about(m_ctx, this);
     about.exec();
+}
+
+void TfrmMain::mnuToolOptionClick() {
+    TfrmSettings settings(m_ctx, this);
+    if (settings.exec() != QDialog::Accepted) return;
+    SaveSettings(m_ctx.settings.SettingsPath, m_ctx.settings, m_ctx.platform.codePage);
+    FormResize();
+    UpdateLayout();
+    const bool external = ResultsInExternalBrowser();
+    mnuConvert->setEnabled(!external);
+    mnuColored->setEnabled(!external);
+    mnuDocType->setEnabled(!external);
+    m_savePlacement = m_ctx.settings.Window.SavePosition == "1";
+}
+
+void TfrmMain::mnuSetNamazurcClick() {
+    TfrmSetNamazurc namazurc(m_ctx, this);
+    namazurc.exec();
 }
 
 void TfrmMain::mnuShowDriveInfoClick() {

@@ -82,6 +82,8 @@ private:
     void MRUManagerClick(const std::string& entry);
     void AddPlaceItem(const QString& place);
     void mnuHelpAboutClick();
+    void mnuToolOptionClick();
+    void mnuSetNamazurcClick();
     void mnuShowDriveInfoClick();
 
     void FormCloseQuery();

@@ -20,6 +20,7 @@ QString ToPath(const std::string& path) {
 }  // namespace
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
+    if (path.empty()) return std::nullopt;  // no file, and no warning from Qt about it
     QFile file(ToPath(path));
     if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
     const QByteArray bytes = file.readAll();

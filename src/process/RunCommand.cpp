@@ -328,7 +328,9 @@ std::vector<EnvironmentChange> NamazuEnvironment() {
             {"LANGUAGE", std::nullopt},
             {"LC_ALL", std::nullopt},
             {"LC_MESSAGES", std::nullopt},
-            {"LC_CTYPE", std::nullopt}};
+            {"LC_CTYPE", std::nullopt},
+            // The locale need not be installed; Perl (mknmz) would complain of it on every run.
+            {"PERL_BADLANG", "0"}};
 }
 
 bool RunCommand(const std::string& commandLine, const std::string& workDir, RunMode mode, OutputView* view,

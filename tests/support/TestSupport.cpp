@@ -71,11 +71,13 @@ MessageResult FakePrompter::Message(const QString& text, const QString& caption,
 
 std::optional<QString> FakePrompter::OpenFile(const FileDialogRequest& request) {
     calls.push_back({"OpenFile", request.directory, request.caption});
+    fileRequests.push_back(request);
     return TakeFront(fileAnswers);
 }
 
 std::optional<QString> FakePrompter::SaveFile(const FileDialogRequest& request) {
     calls.push_back({"SaveFile", request.directory, request.caption});
+    fileRequests.push_back(request);
     return TakeFront(fileAnswers);
 }
 

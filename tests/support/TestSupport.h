@@ -59,6 +59,7 @@ public:
     std::deque<std::optional<FontChoice>> fontAnswers;
 
     std::vector<Call> calls;
+    std::vector<FileDialogRequest> fileRequests;  // every file dialog's request, in order
     int Count(const std::string& kind) const;
     // The texts of the message boxes shown so far.
     std::vector<QString> Messages() const;

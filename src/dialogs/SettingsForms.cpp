@@ -1,0 +1,154 @@
+#include "dialogs/SettingsForms.h"
+
+#include <cctype>
+
+#include "config/FileIo.h"
+#include "process/CommandLine.h"
+
+namespace {
+
+// Settings words compare without regard to ASCII case.
+bool SameWord(std::string_view value, std::string_view word) {
+    if (value.size() != word.size()) return false;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(value[i])) !=
+            std::tolower(static_cast<unsigned char>(word[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+const char* Flag(bool on) {
+    return on ? "1" : "0";
+}
+
+// The number a box shows for a stored value: the value read as a number, 0 when it is none.
+std::string ShownNumber(const std::string& stored) {
+    return std::to_string(ParseCount(stored, 0));
+}
+
+bool IsDelimiter(char c, PathStyle style) {
+    return style == PathStyle::Windows ? c == '\\' || c == ':' : c == '/';
+}
+
+}  // namespace
+
+SettingsForm ReadSettingsForm(const Settings& s) {
+    SettingsForm form;
+    form.showExplanation = s.Window.ShowExplanation == "1";
+    form.savePosition = s.Window.SavePosition == "1";
+    form.resultOutput =
+        SameWord(s.Result.DisplayTo, "webbrowser") ? ResultOutput::WebBrowser : ResultOutput::Text;
+    form.blankLine = ShownNumber(s.Result.FileNameBlankLineNext);
+    form.spaceCount = ShownNumber(s.Result.FileNameSpaceFromEnd);
+    form.usePnamazu = s.Command.Usepnamazu == "1";
+    form.searchOnChangeSettings = s.Result.SearchOnChangeSettings == "1";
+    form.confirmCommandLine = s.Result.ConfirmCommandLine == "1";
+    form.useConstantInBrowser = s.Result.UseDriveConstantsWebBrowser == "1";
+    form.mknmzWindow =
+        SameWord(s.Mknmz.ShowProcess, "doswindow") ? MknmzWindow::DosWindow : MknmzWindow::Internal;
+    form.webBrowserOutput = SameWord(s.WebBrowser.DisplayTo, "external") ? WebBrowserOutput::External
+                                                                         : WebBrowserOutput::Internal;
+    form.webBrowserType = SameWord(s.WebBrowser.Type, "navigator")          ? WebBrowserType::Navigator
+                          : SameWord(s.WebBrowser.Type, "internetexplorer") ? WebBrowserType::InternetExplorer
+                                                                            : WebBrowserType::Default;
+    form.navigatorPath = s.WebBrowser.NavigatorPath;
+    form.perlPath = s.Command.PerlPath;
+    form.mknmzPath = s.Command.mknmzPath;
+    form.namazuPath = s.Command.namazuPath;
+    form.pnamazuPath = s.Command.pnamazuPath;
+    form.namazuParams = s.Command.namazuOption;
+    return form;
+}
+
+bool IsValidFileNamePosition(std::string_view text) {
+    return ParseCount(std::string(text), 0) > 0;
+}
+
+InvalidNumber FirstInvalidNumber(const SettingsForm& form) {
+    if (!IsValidFileNamePosition(form.blankLine)) return InvalidNumber::BlankLine;
+    if (!IsValidFileNamePosition(form.spaceCount)) return InvalidNumber::SpaceCount;
+    return InvalidNumber::None;
+}
+
+void StoreSettingsForm(const SettingsForm& form, Settings& s) {
+    s.Window.SavePosition = Flag(form.savePosition);
+    s.Window.ShowExplanation = Flag(form.showExplanation);
+    s.Result.DisplayTo = form.resultOutput == ResultOutput::WebBrowser ? "WebBrowser" : "Text";
+    s.Result.SearchOnChangeSettings = Flag(form.searchOnChangeSettings);
+    s.Result.ConfirmCommandLine = Flag(form.confirmCommandLine);
+    s.Result.FileNameBlankLineNext = form.blankLine;
+    s.Result.FileNameSpaceFromEnd = form.spaceCount;
+    s.Result.UseDriveConstantsWebBrowser = Flag(form.useConstantInBrowser);
+    s.Mknmz.ShowProcess = form.mknmzWindow == MknmzWindow::DosWindow ? "DOSWindow" : "Internal";
+    s.WebBrowser.DisplayTo = form.webBrowserOutput == WebBrowserOutput::External ? "External" : "Internal";
+    s.WebBrowser.Type = form.webBrowserType == WebBrowserType::Navigator          ? "Navigator"
+                        : form.webBrowserType == WebBrowserType::InternetExplorer ? "InternetExplorer"
+                                                                                  : "DefaultBrowser";
+    s.WebBrowser.NavigatorPath = form.navigatorPath;
+    s.Command.PerlPath = form.perlPath;
+    s.Command.mknmzPath = form.mknmzPath;
+    s.Command.namazuPath = form.namazuPath;
+    s.Command.pnamazuPath = form.pnamazuPath;
+    s.Command.namazuOption = form.namazuParams;
+    s.Command.Usepnamazu = Flag(form.usePnamazu);
+}
+
+DefaultProgramPaths DefaultPathsFor(const PlatformProfile& platform) {
+    // A settings file without these keys gives exactly the values wanted; no file is read.
+    const Settings absent = LoadSettings(std::string(), platform);
+    return {absent.Command.PerlPath, absent.Command.mknmzPath, absent.Command.namazuPath};
+}
+
+PathParts SplitPath(std::string_view path, PathStyle style, CodePage codePage) {
+    std::size_t last = 0;  // 1-based position of the last delimiter, 0 if none
+    for (std::size_t pos = 1; pos <= path.size();) {
+        const std::size_t len = style == PathStyle::Windows ? CharLength(codePage, path, pos) : 1;
+        if (len == 1 && IsDelimiter(path[pos - 1], style)) last = pos;
+        pos += len;
+    }
+    if (last == 0) return {std::string(), std::string(path)};
+    const bool root = style == PathStyle::Windows
+                          ? path[last - 1] == ':' || (last >= 2 && path[last - 2] == ':')
+                          : last == 1;
+    return {std::string(path.substr(0, root ? last : last - 1)), std::string(path.substr(last))};
+}
+
+BrowseStart SettingsBrowseStart(const std::string& storedPath, const PlatformProfile& platform) {
+    const PathParts stored = SplitPath(storedPath, platform.pathStyle, platform.codePage);
+    BrowseStart start;
+    start.fileName = stored.fileName;
+    start.folder = !stored.folder.empty() && DirectoryExists(stored.folder)
+                       ? stored.folder
+                       : SplitPath(platform.programFilePath, platform.pathStyle, platform.codePage).folder;
+    return start;
+}
+
+std::vector<OptionHelpRun> OptionHelpRuns(const std::string& perlPath, const std::string& mknmzPath,
+                                          const std::string& namazuPath, PathStyle style, CodePage codePage) {
+    const std::string perl = QuoteArgument(perlPath);
+    return {
+        {perl + " -v", SplitPath(perlPath, style, codePage).folder, {}},
+        {perl + " " + QuoteArgument(mknmzPath) + " --help", SplitPath(mknmzPath, style, codePage).folder,
+         NamazuEnvironment()},
+        {QuoteArgument(namazuPath) + " --help", SplitPath(namazuPath, style, codePage).folder,
+         NamazuEnvironment()},
+    };
+}
+
+NamazurcForm ReadNamazurcForm(const Settings& s) {
+    return {s.Search.NamazurcPath, s.Search.SetIndexInNamazurc == "1", s.Search.UseNamazurc != "1"};
+}
+
+void StoreNamazurcForm(const NamazurcForm& form, Settings& s) {
+    s.Search.SetIndexInNamazurc = Flag(form.setIndex);
+    s.Search.UseNamazurc = Flag(!form.dontUse);
+    s.Search.NamazurcPath = form.path;
+}
+
+BrowseStart NamazurcBrowseStart(const std::string& editText, const std::string& storedPath, PathStyle style,
+                                CodePage codePage) {
+    const PathParts parts = SplitPath(editText.empty() ? storedPath : editText, style, codePage);
+    return {parts.folder, parts.fileName};
+}
