@@ -9,6 +9,7 @@
 #include "dialogs/TfrmAbout.h"
 #include "dialogs/TfrmSetNamazurc.h"
 #include "dialogs/TfrmSettings.h"
+#include "dialogs/TfrmSelectAlias.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -391,6 +392,8 @@ void TfrmMain::CreateMenus() {
     connect(mnuHelpAbout, &QAction::triggered, this, &TfrmMain::mnuHelpAboutClick);
     connect(mnuToolOption, &QAction::triggered, this, &TfrmMain::mnuToolOptionClick);
     connect(mnuSetNamazurc, &QAction::triggered, this, &TfrmMain::mnuSetNamazurcClick);
+    connect(mnuSelectAlias, &QAction::triggered, this, &TfrmMain::mnuSelectAliasClick);
+    connect(btnSelectKeywordList, &QToolButton::clicked, this, &TfrmMain::mnuSelectAliasClick);
     connect(mnuHelpStart, &QAction::triggered, this, &TfrmMain::mnuHelpStartClick);
     connect(btnTutorial, &QToolButton::clicked, this, &TfrmMain::mnuHelpStartClick);
     connect(mnuHelpQuarrow, &QAction::triggered, this, &TfrmMain::mnuHelpQuarrowClick);
@@ -659,6 +662,19 @@ void TfrmMain::mnuToolOptionClick() {
 void TfrmMain::mnuSetNamazurcClick() {
     TfrmSetNamazurc namazurc(m_ctx, this);
     namazurc.exec();
+}
+
+void TfrmMain::mnuSelectAliasClick() {
+    m_aliasState.OrFlag = false;
+    TfrmSelectAlias dialog(m_ctx, m_aliasState, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const Settings& s = m_ctx.settings;
+    cboIndexDir->setEditText(ToUi(s.IndexDirectoryText));
+    MRUManager->Add(s.IndexDirectoryText);
+    UpdateCaption();
+    if (!m_aliasState.SelectedQueries.empty()) {
+        cboKeyword->setEditText(ToUi(CombineQueries(m_aliasState.SelectedQueries, m_aliasState.OrFlag)));
+    }
 }
 
 void TfrmMain::mnuShowDriveInfoClick() {

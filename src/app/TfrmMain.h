@@ -6,6 +6,7 @@
 
 #include "app/DocumentDisplay.h"
 #include "app/SearchCommand.h"
+#include "dialogs/AliasFile.h"
 
 class QAction;
 class QActionGroup;
@@ -84,6 +85,7 @@ private:
     void mnuHelpAboutClick();
     void mnuToolOptionClick();
     void mnuSetNamazurcClick();
+    void mnuSelectAliasClick();
     void mnuShowDriveInfoClick();
 
     void FormCloseQuery();
@@ -121,6 +123,7 @@ private:
     HtmlDocPage* m_htmlPage = nullptr;
     DefinedDocument m_defined;
     std::string m_resultFilePath;
+    AliasDialogState m_aliasState;  // what the alias dialog keeps between openings
 
     // Rows and views.
     QWidget* pnlTarget = nullptr;
