@@ -7,6 +7,7 @@
 #include "app/TextDocPage.h"
 #include "config/WindowPlacement.h"
 #include "dialogs/TfrmAbout.h"
+#include "dialogs/TfrmSelectAlias.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -382,6 +383,8 @@ void TfrmMain::CreateMenus() {
     mnuHelpAbout = AddAction(mnuHelp, "mnuHelpAbout", QStringLiteral("バージョン情報(&A)..."));
 
     connect(mnuHelpAbout, &QAction::triggered, this, &TfrmMain::mnuHelpAboutClick);
+    connect(mnuSelectAlias, &QAction::triggered, this, &TfrmMain::mnuSelectAliasClick);
+    connect(btnSelectKeywordList, &QToolButton::clicked, this, &TfrmMain::mnuSelectAliasClick);
     connect(mnuHelpStart, &QAction::triggered, this, &TfrmMain::mnuHelpStartClick);
     connect(btnTutorial, &QToolButton::clicked, this, &TfrmMain::mnuHelpStartClick);
     connect(mnuHelpQuarrow, &QAction::triggered, this, &TfrmMain::mnuHelpQuarrowClick);
@@ -623,6 +626,19 @@ void TfrmMain::MRUManagerClick(const std::string& entry) {
 void TfrmMain::mnuHelpAboutClick() {
     TfrmAbout about(m_ctx, this);
     about.exec();
+}
+
+void TfrmMain::mnuSelectAliasClick() {
+    m_aliasState.OrFlag = false;
+    TfrmSelectAlias dialog(m_ctx, m_aliasState, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const Settings& s = m_ctx.settings;
+    cboIndexDir->setEditText(ToUi(s.IndexDirectoryText));
+    MRUManager->Add(s.IndexDirectoryText);
+    UpdateCaption();
+    if (!m_aliasState.SelectedQueries.empty()) {
+        cboKeyword->setEditText(ToUi(CombineQueries(m_aliasState.SelectedQueries, m_aliasState.OrFlag)));
+    }
 }
 
 void TfrmMain::mnuShowDriveInfoClick() {

@@ -6,6 +6,7 @@
 
 #include "app/DocumentDisplay.h"
 #include "app/SearchCommand.h"
+#include "dialogs/AliasFile.h"
 
 class QAction;
 class QActionGroup;
@@ -80,6 +81,7 @@ private:
     void StorePlacement(IniFile& ini) const;
     void MRUManagerClick(const std::string& entry);
     void mnuHelpAboutClick();
+    void mnuSelectAliasClick();
     void mnuShowDriveInfoClick();
 
     void FormCloseQuery();
@@ -117,6 +119,7 @@ private:
     HtmlDocPage* m_htmlPage = nullptr;
     DefinedDocument m_defined;
     std::string m_resultFilePath;
+    AliasDialogState m_aliasState;  // what the alias dialog keeps between openings
 
     // Rows and views.
     QWidget* pnlTarget = nullptr;
