@@ -19,17 +19,15 @@
 
 namespace {
 
-// Two aliases of the demo index (by its full path and relative to the program) and prepared
-// queries that find its documents.
+// An alias of the demo index and prepared queries that find its documents.
 std::string DemoAliases(const std::string& index) {
     // A path with a blank is written in two pairs of quotes: reading the file removes one.
     const std::string directory = index.find(' ') == std::string::npos ? index : "\"\"" + index + "\"\"";
     return "; Aliases of the demo index. See the help page for the form of this file.\n"
-           "[DirAliasList]\nCount=2\nAlias1=デモの文書\nAlias2=デモの文書 (プログラムからの相対位置)\n\n"
+           "[DirAliasList]\nCount=1\nAlias1=デモの文書\n\n"
            "[DirAlias1]\nDirCount=1\nDirectory1=" +
            directory +
            "\n\n"
-           "[DirAlias2]\nDirCount=1\nDirectory1=./demo-index\n\n"
            "[QueryGroupList]\nCount=2\nGroup1=日本語の文書\nGroup2=English\n\n"
            "[QueryGroup1]\nQueryCount=3\nQuery1=灯台\nCaption1=灯台の話\nQuery2=温泉\n"
            "Query3=(寿司 or 味噌汁)\nCaption3=食べ物\n\n"
