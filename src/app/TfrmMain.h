@@ -82,6 +82,7 @@ private:
     void MRUManagerClick(const std::string& entry);
     void mnuHelpAboutClick();
     void mnuSelectAliasClick();
+    void mnuSelectDirectoryClick();
     void mnuShowDriveInfoClick();
 
     void FormCloseQuery();
