@@ -22,12 +22,12 @@ TfrmSelectDir::TfrmSelectDir(AppContext& ctx, QWidget* owner) : QDialog(owner), 
         Named(new QLabel(QStringLiteral("インデックスの存在するディレクトリを指定してください。"), this),
               "lblFolder");
     tvFolder = Named(new FolderTree(this), "tvFolder");
-    tvFolder->setMinimumSize(420, 240);
+    tvFolder->setMinimumSize(440, 280);
     lblTargetDirectories =
         Named(new QLabel(QStringLiteral("検索ディレクトリ一覧(&S):"), this), "lblTargetDirectories");
     edtTargetDirectories = Named(new QPlainTextEdit(this), "edtTargetDirectories");
     edtTargetDirectories->setLineWrapMode(QPlainTextEdit::NoWrap);
-    edtTargetDirectories->setMinimumHeight(110);
+    edtTargetDirectories->setFixedHeight(edtTargetDirectories->fontMetrics().lineSpacing() * 6 + 12);
     lblTargetDirectories->setBuddy(edtTargetDirectories);
     btnClear = Named(new QPushButton(QStringLiteral("クリア(&L)"), this), "btnClear");
     btnClear->setAutoDefault(false);
