@@ -10,6 +10,7 @@
 #include "dialogs/TfrmSetNamazurc.h"
 #include "dialogs/TfrmSettings.h"
 #include "dialogs/TfrmSelectAlias.h"
+#include "dialogs/TfrmSelectDir.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -394,6 +395,8 @@ void TfrmMain::CreateMenus() {
     connect(mnuSetNamazurc, &QAction::triggered, this, &TfrmMain::mnuSetNamazurcClick);
     connect(mnuSelectAlias, &QAction::triggered, this, &TfrmMain::mnuSelectAliasClick);
     connect(btnSelectKeywordList, &QToolButton::clicked, this, &TfrmMain::mnuSelectAliasClick);
+    connect(mnuSelectDirectory, &QAction::triggered, this, &TfrmMain::mnuSelectDirectoryClick);
+    connect(btnBrowseIndexPath, &QToolButton::clicked, this, &TfrmMain::mnuSelectDirectoryClick);
     connect(mnuHelpStart, &QAction::triggered, this, &TfrmMain::mnuHelpStartClick);
     connect(btnTutorial, &QToolButton::clicked, this, &TfrmMain::mnuHelpStartClick);
     connect(mnuHelpQuarrow, &QAction::triggered, this, &TfrmMain::mnuHelpQuarrowClick);
@@ -675,6 +678,19 @@ void TfrmMain::mnuSelectAliasClick() {
     if (!m_aliasState.SelectedQueries.empty()) {
         cboKeyword->setEditText(ToUi(CombineQueries(m_aliasState.SelectedQueries, m_aliasState.OrFlag)));
     }
+}
+
+void TfrmMain::mnuSelectDirectoryClick() {
+    // The dialog starts from what the search place says now.
+    ParseIndexDirectories(TrimBlanksAndControls(ToProgram(cboIndexDir->currentText())), m_ctx.settings,
+                          m_ctx.platform.codePage);
+    UpdateCaption();
+    TfrmSelectDir dialog(m_ctx, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const Settings& s = m_ctx.settings;
+    cboIndexDir->setEditText(ToUi(s.IndexDirectoryText));
+    MRUManager->Add(s.IndexDirectoryText);
+    UpdateCaption();
 }
 
 void TfrmMain::mnuShowDriveInfoClick() {

@@ -86,6 +86,7 @@ private:
     void mnuToolOptionClick();
     void mnuSetNamazurcClick();
     void mnuSelectAliasClick();
+    void mnuSelectDirectoryClick();
     void mnuShowDriveInfoClick();
 
     void FormCloseQuery();
