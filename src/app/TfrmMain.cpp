@@ -5,7 +5,7 @@
 #include "app/MruMenu.h"
 #include "app/ResultView.h"
 #include "app/TextDocPage.h"
-#include "app/WindowPlacement.h"
+#include "config/WindowPlacement.h"
 #include "dialogs/TfrmAbout.h"
 
 #include <QAbstractItemView>

@@ -13,7 +13,6 @@
 namespace {
 
 constexpr int kMargin = 2;
-constexpr int kTabColumns = 8;
 constexpr qint64 kFrameMs = 40;
 
 bool IsAscii(const std::string& bytes) {
@@ -58,15 +57,15 @@ bool IsWide(char32_t u) {
            (u >= 0xFFE0 && u <= 0xFFE6) || u >= 0x20000;
 }
 
-int Columns(const std::string& bytes) {
+int Columns(const std::string& bytes, int tabColumns) {
     int columns = 0;
     if (IsAscii(bytes)) {
-        for (char c : bytes) columns = c == '\t' ? (columns / kTabColumns + 1) * kTabColumns : columns + 1;
+        for (char c : bytes) columns = c == '\t' ? (columns / tabColumns + 1) * tabColumns : columns + 1;
         return columns;
     }
     for (char32_t u : Decode(bytes).toUcs4()) {
         if (u == U'\t') {
-            columns = (columns / kTabColumns + 1) * kTabColumns;
+            columns = (columns / tabColumns + 1) * tabColumns;
         } else {
             columns += IsWide(u) ? 2 : 1;
         }
@@ -123,7 +122,7 @@ void QtOutputView::Inserted(int index, int count, int widest) {
 }
 
 int QtOutputView::LineWidth(const std::string& line) const {
-    return Columns(line) * m_charWidth;
+    return Columns(line, m_tabColumns) * m_charWidth;
 }
 
 void QtOutputView::Clear() {
@@ -227,10 +226,10 @@ void QtOutputView::UpdateScrollBars() {
 
 namespace {
 
-void LayOut(QTextLayout& layout, int charWidth) {
+void LayOut(QTextLayout& layout, int charWidth, int tabColumns) {
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
-    option.setTabStopDistance(kTabColumns * charWidth);
+    option.setTabStopDistance(tabColumns * charWidth);
     layout.setTextOption(option);
     layout.beginLayout();
     layout.createLine();
@@ -255,7 +254,7 @@ void QtOutputView::paintEvent(QPaintEvent*) {
     for (int i = first; i < last; ++i) {
         const QString text = LineText(i);
         QTextLayout layout(text, font());
-        LayOut(layout, m_charWidth);
+        LayOut(layout, m_charWidth, m_tabColumns);
         QList<QTextLayout::FormatRange> ranges;
         if (selected && i >= from.line && i <= to.line) {
             const int start = i == from.line ? from.column : 0;
@@ -293,7 +292,7 @@ QtOutputView::Position QtOutputView::PositionAt(const QPoint& point) const {
     const int line =
         std::clamp(FirstVisibleLine() + (point.y() - kMargin) / LineHeight(), 0, LineCount() - 1);
     QTextLayout layout(LineText(line), font());
-    LayOut(layout, m_charWidth);
+    LayOut(layout, m_charWidth, m_tabColumns);
     const int x = point.x() - kMargin + horizontalScrollBar()->value();
     return {line, layout.lineAt(0).xToCursor(x)};
 }
@@ -306,7 +305,22 @@ void QtOutputView::SetCursor(Position position, bool extend) {
     if (had || HasSelection()) emit selectionChanged();
 }
 
+void QtOutputView::SetTabColumns(int columns) {
+    m_tabColumns = std::max(1, columns);
+    m_widest = 0;
+    for (const std::string& line : m_lines) m_widest = std::max(m_widest, LineWidth(line));
+    UpdateScrollBars();
+    viewport()->update();
+}
+
+void QtOutputView::SetSelectable(bool selectable) {
+    m_selectable = selectable;
+    viewport()->setCursor(selectable ? Qt::IBeamCursor : Qt::ArrowCursor);
+    if (!selectable && HasSelection()) SetCursor(m_cursor, false);
+}
+
 void QtOutputView::mousePressEvent(QMouseEvent* event) {
+    if (!m_selectable) return;
     if (event->button() != Qt::LeftButton) {
         QAbstractScrollArea::mousePressEvent(event);
         return;
@@ -315,7 +329,7 @@ void QtOutputView::mousePressEvent(QMouseEvent* event) {
 }
 
 void QtOutputView::mouseMoveEvent(QMouseEvent* event) {
-    if (!(event->buttons() & Qt::LeftButton)) return;
+    if (!m_selectable || !(event->buttons() & Qt::LeftButton)) return;
     const QPoint point = event->position().toPoint();
     // Dragging past the top or bottom edge scrolls.
     if (point.y() < 0) verticalScrollBar()->setValue(FirstVisibleLine() - 1);
@@ -324,7 +338,7 @@ void QtOutputView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void QtOutputView::mouseDoubleClickEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || m_lines.empty()) return;
+    if (!m_selectable || event->button() != Qt::LeftButton || m_lines.empty()) return;
     // The word (a run of letters and digits) under the mouse.
     const Position at = PositionAt(event->position().toPoint());
     const QString text = LineText(at.line);
@@ -339,7 +353,7 @@ void QtOutputView::keyPressEvent(QKeyEvent* event) {
     if (event == QKeySequence::Copy) {
         CopySelection();
     } else if (event == QKeySequence::SelectAll) {
-        SelectAll();
+        if (m_selectable) SelectAll();
     } else if (event->key() == Qt::Key_Home && (event->modifiers() & Qt::ControlModifier)) {
         verticalScrollBar()->setValue(0);
     } else if (event->key() == Qt::Key_End && (event->modifiers() & Qt::ControlModifier)) {

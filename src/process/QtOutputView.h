@@ -10,7 +10,7 @@
 #include "process/OutputView.h"
 
 // The read-only line view that captured output goes into: fixed pitch, no wrap, both scroll
-// bars, tab stops every 8 columns, selection without a caret. Lines are kept as the child's
+// bars, tab stops every 8 columns (or as set), selection without a caret. Lines are kept as the child's
 // bytes and decoded only when shown (valid UTF-8 as UTF-8, else EUC-JP when it is well formed,
 // else CP932), so a million lines cost a million small strings and nothing more. The run flag
 // starts at 0, as a fresh console window's does; a window that owns the view sets it to 1.
@@ -34,6 +34,12 @@ public:
     QString LineText(int index) const;
     int CurrentLine() const { return m_current; }
     void Clear();
+
+    // Tab stops every `columns` columns (8 at the start).
+    void SetTabColumns(int columns);
+    // Whether the user can select text; switching it off drops the selection.
+    void SetSelectable(bool selectable);
+    bool Selectable() const { return m_selectable; }
 
     bool HasSelection() const;
     // The selected text, its lines joined with CR LF.
@@ -88,4 +94,6 @@ private:
     bool m_scrollBarsStale = false;
     bool m_scrollToCurrent = false;
     bool m_applying = false;
+    int m_tabColumns = 8;
+    bool m_selectable = true;
 };

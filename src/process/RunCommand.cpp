@@ -74,8 +74,9 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
 // Starts argv[0] (searched on PATH when it has no '/') in `workDir`. stdin is /dev/null;
 // stdout and stderr go to `outFd`, or stay ours when it is -1. Returns 0 or the errno of the
 // failed step (chdir, exec).
+// With `ownGroup` the child leads a process group of its own.
 int Spawn(std::vector<std::string> argv, const std::string& workDir, std::vector<std::string> env, int outFd,
-          pid_t& pid) {
+          pid_t& pid, bool ownGroup) {
     if (argv.empty()) return ENOENT;
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attr;
@@ -98,7 +99,12 @@ int Spawn(std::vector<std::string> argv, const std::string& workDir, std::vector
     sigaddset(&defaults, SIGQUIT);
     posix_spawnattr_setsigmask(&attr, &none);
     posix_spawnattr_setsigdefault(&attr, &defaults);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+    if (ownGroup) {
+        posix_spawnattr_setpgroup(&attr, 0);
+        flags |= POSIX_SPAWN_SETPGROUP;
+    }
+    posix_spawnattr_setflags(&attr, flags);
 
     std::vector<char*> args = Pointers(argv);
     std::vector<char*> envp = Pointers(env);
@@ -276,7 +282,8 @@ void CaptureOutput(int readFd, OutputView& view) {
 }
 
 bool RunCaptured(const std::string& commandLine, const std::string& workDir, OutputView& view,
-                 Prompter& prompter, CodePage codePage, const std::vector<EnvironmentChange>& environment) {
+                 Prompter& prompter, CodePage codePage, const std::vector<EnvironmentChange>& environment,
+                 RunControl* control) {
     view.SetRunFlag(0);
     AddHeader(view, commandLine, workDir);
 
@@ -290,8 +297,8 @@ bool RunCaptured(const std::string& commandLine, const std::string& workDir, Out
     Fd writeEnd(ends[1]);
 
     pid_t pid = -1;
-    const int error =
-        Spawn(SplitCommandLine(commandLine), workDir, ChildEnvironment(environment), writeEnd.Get(), pid);
+    const int error = Spawn(SplitCommandLine(commandLine), workDir, ChildEnvironment(environment),
+                            writeEnd.Get(), pid, control != nullptr);
     if (error != 0) {
         readEnd.Close();
         writeEnd.Close();
@@ -299,6 +306,7 @@ bool RunCaptured(const std::string& commandLine, const std::string& workDir, Out
         view.SetRunFlag(1);
         return false;
     }
+    if (control) control->Attach(pid);
     // Only the child's copies keep the pipe open now: its end is our end of the output.
     writeEnd.Close();
     ::fcntl(readEnd.Get(), F_SETFL, ::fcntl(readEnd.Get(), F_GETFL) | O_NONBLOCK);
@@ -306,6 +314,7 @@ bool RunCaptured(const std::string& commandLine, const std::string& workDir, Out
     CaptureOutput(readEnd.Get(), view);
     readEnd.Close();
     WaitForChild(pid, QEventLoop::AllEvents);
+    if (control) control->Detach();
 
     view.AppendLine("");
     view.SetRunFlag(1);
@@ -323,9 +332,10 @@ std::vector<EnvironmentChange> NamazuEnvironment() {
 }
 
 bool RunCommand(const std::string& commandLine, const std::string& workDir, RunMode mode, OutputView* view,
-                Prompter& prompter, CodePage codePage, const std::vector<EnvironmentChange>& environment) {
+                Prompter& prompter, CodePage codePage, const std::vector<EnvironmentChange>& environment,
+                RunControl* control) {
     if (mode == RunMode::Capture && view) {
-        return RunCaptured(commandLine, workDir, *view, prompter, codePage, environment);
+        return RunCaptured(commandLine, workDir, *view, prompter, codePage, environment, control);
     }
 
     std::vector<std::string> argv = SplitCommandLine(commandLine);
@@ -335,11 +345,67 @@ bool RunCommand(const std::string& commandLine, const std::string& workDir, RunM
         argv.insert(argv.begin(), {kTerminal, "-e"});
     }
     pid_t pid = -1;
-    if (error == 0) error = Spawn(std::move(argv), workDir, ChildEnvironment(environment), -1, pid);
+    if (error == 0)
+        error = Spawn(std::move(argv), workDir, ChildEnvironment(environment), -1, pid, control != nullptr);
     if (error != 0) {
         TellPlain(prompter, StartFailureText(codePage, commandLine, workDir, error));
         return false;
     }
-    WaitForChild(pid, QEventLoop::ExcludeUserInputEvents);
+    if (!control) {
+        WaitForChild(pid, QEventLoop::ExcludeUserInputEvents);
+        return true;
+    }
+    // The stop button must be able to arrive.
+    control->Attach(pid);
+    WaitForChild(pid, QEventLoop::AllEvents);
+    control->Detach();
     return true;
+}
+
+struct RunControl::Timer {
+    QTimer grace;
+};
+
+RunControl::RunControl(std::chrono::milliseconds grace) : m_grace(grace), m_timer(std::make_unique<Timer>()) {
+    m_timer->grace.setSingleShot(true);
+    QObject::connect(&m_timer->grace, &QTimer::timeout, [this] { Kill(); });
+}
+
+RunControl::~RunControl() = default;
+
+void RunControl::Stop() {
+    if (m_stopRequested) return;
+    m_stopRequested = true;
+    if (Running()) Terminate();
+}
+
+void RunControl::Reset() {
+    m_stopRequested = false;
+    m_killed = false;
+}
+
+void RunControl::Attach(pid_t pid) {
+    m_pid = pid;
+    if (m_stopRequested) Terminate();
+}
+
+void RunControl::Detach() {
+    m_timer->grace.stop();
+    // A stopped run leaves nothing behind: what the child started goes with it.
+    if (m_stopRequested && m_pid > 0) ::kill(-m_pid, SIGKILL);
+    m_pid = -1;
+}
+
+void RunControl::Terminate() {
+    // The child alone gets the polite signal: a program that finishes its work on it may still
+    // need what it started (mknmz its filters).
+    ::kill(m_pid, SIGTERM);
+    m_timer->grace.start(m_grace);
+}
+
+void RunControl::Kill() {
+    if (!Running()) return;
+    m_killed = true;
+    ::kill(-m_pid, SIGKILL);
+    ::kill(m_pid, SIGKILL);
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <sys/types.h>
+#include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +29,49 @@ struct EnvironmentChange {
 // would override it (they read LANGUAGE, LC_ALL, LC_MESSAGES and LC_CTYPE before LANG).
 std::vector<EnvironmentChange> NamazuEnvironment();
 
+// Lets the caller end the child of a run before it ends by itself (a stop button). Stop()
+// sends SIGTERM to the child at once, so a program that cleans up on it can (mknmz finishes
+// its current file and writes the index of what it has read), and SIGKILL to the child's whole
+// process group when it has not ended after the grace period. A run given a control starts its
+// child in a process group of its own, so whatever the child started ends with it, and handles
+// user input while it waits in every mode (that is how the stop arrives): the caller disables
+// whatever could start a second run. One control serves one run at a time; a batch passes the
+// same control to each of its runs and asks StopRequested() between them.
+class RunControl {
+public:
+    explicit RunControl(std::chrono::milliseconds grace = std::chrono::seconds(10));
+    ~RunControl();
+    RunControl(const RunControl&) = delete;
+    RunControl& operator=(const RunControl&) = delete;
+
+    // Ends the running child as above; with no child running, the next run's child is ended as
+    // soon as it starts. Asking twice changes nothing.
+    void Stop();
+    // Whether Stop() was called since the last Reset().
+    bool StopRequested() const { return m_stopRequested; }
+    // Whether the grace period ran out and the child's group was killed.
+    bool Killed() const { return m_killed; }
+    // Whether a child of a run with this control is running now.
+    bool Running() const { return m_pid > 0; }
+    // Forgets an earlier stop, for the next batch.
+    void Reset();
+
+    // For RunCommand: the child has started, in process group `pid`; it has been reaped.
+    void Attach(pid_t pid);
+    void Detach();
+
+private:
+    void Terminate();
+    void Kill();
+
+    std::chrono::milliseconds m_grace;
+    pid_t m_pid = -1;
+    bool m_stopRequested = false;
+    bool m_killed = false;
+    struct Timer;
+    std::unique_ptr<Timer> m_timer;
+};
+
 // Runs `commandLine` (Windows form, split by SplitCommandLine; never through a shell) in
 // `workDir` and returns when the child has ended, with every descriptor it opened closed.
 // stdin is /dev/null. `view` is used in Capture mode only. Start failures are told through
@@ -36,9 +82,11 @@ std::vector<EnvironmentChange> NamazuEnvironment();
 //
 // The caller keeps `view` alive until the call returns (TfrmWindow refuses to close while
 // its run flag is 0) and disables whatever could start a second run meanwhile.
+// With `control`, the caller can end the child early (see RunControl); the result is still
+// true for a child that started, so ask the control whether it was stopped.
 bool RunCommand(const std::string& commandLine, const std::string& workDir, RunMode mode, OutputView* view,
-                Prompter& prompter, CodePage codePage,
-                const std::vector<EnvironmentChange>& environment = {});
+                Prompter& prompter, CodePage codePage, const std::vector<EnvironmentChange>& environment = {},
+                RunControl* control = nullptr);
 
 // Bytes read from the pipe at a time.
 inline constexpr std::size_t kCaptureSliceSize = 255;

@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -233,6 +234,79 @@ TEST_F(RunCommandTest, NamazuEnvironmentOverridesTheUsersLocale) {
     }
     // Everything else is inherited.
     EXPECT_NE(std::find(out.begin(), out.end(), "QUARROW_INHERITED=yes "), out.end());
+}
+
+// ---- stopping a run ----
+
+TEST_F(RunCommandTest, StopEndsTheChildPolitelyThenByForce) {
+    struct Case {
+        const char* name;
+        std::string script;
+        bool killedHidden;
+        bool killedCapture;  // the grace period ran out
+        Lines output;        // Capture mode
+    };
+    const Case cases[] = {
+        {"a child that cleans up on SIGTERM",
+         "exec perl -e '$| = 1; $SIG{TERM} = sub { print qq(cleaned up\\n); exit 3 }; print qq(started\\n); "
+         "sleep 30'",
+         false,
+         false,
+         {"started ", "cleaned up "}},
+        {"a child that ignores SIGTERM", "trap '' TERM; echo started; sleep 30.25", true, true, {"started "}},
+        // Hidden: the shell ends on SIGTERM and its grandchild goes with it at once. Capture: the
+        // grandchild holds the output open until the grace period ends.
+        {"a grandchild", "sleep 30.25 & echo started; wait", false, true, {"started "}},
+    };
+    for (RunMode mode : {RunMode::Hidden, RunMode::Capture}) {
+        for (const Case& c : cases) {
+            const std::string label =
+                std::string(c.name) + ", mode " + std::to_string(static_cast<int>(mode));
+            view = MemoryOutputView();
+            RunControl control(std::chrono::milliseconds(300));
+            EXPECT_FALSE(control.Running());
+            bool runningWhenStopped = false;
+            QTimer::singleShot(400, [&] {
+                runningWhenStopped = control.Running();
+                control.Stop();
+            });
+            QElapsedTimer clock;
+            clock.start();
+            EXPECT_TRUE(RunCommand(Sh(c.script), "/", mode, &view, prompter, CodePage::Utf8, {}, &control))
+                << label;
+            EXPECT_LT(clock.elapsed(), 5000) << label;
+            EXPECT_TRUE(runningWhenStopped) << label;
+            EXPECT_FALSE(control.Running()) << label;
+            EXPECT_TRUE(control.StopRequested()) << label;
+            EXPECT_EQ(control.Killed(), mode == RunMode::Hidden ? c.killedHidden : c.killedCapture) << label;
+            // Nothing the run started is left.
+            ::usleep(100000);
+            EXPECT_NE(std::system("pgrep -f 'sleep 30[.]25' > /dev/null"), 0) << label;
+            if (mode == RunMode::Capture) {
+                EXPECT_EQ(Output(), c.output) << label;
+                EXPECT_EQ(view.runFlag, 1) << label;
+            }
+        }
+    }
+    EXPECT_TRUE(prompter.calls.empty());
+}
+
+TEST_F(RunCommandTest, AStopAskedBeforeTheRunEndsItsChildAtOnceUntilReset) {
+    RunControl control(std::chrono::milliseconds(300));
+    control.Stop();
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(
+        RunCommand("sleep 30", "/", RunMode::Hidden, nullptr, prompter, CodePage::Utf8, {}, &control));
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_FALSE(control.Killed());
+
+    control.Reset();
+    EXPECT_FALSE(control.StopRequested());
+    EXPECT_TRUE(RunCommand(Sh("sleep 0.2; echo whole"), "/", RunMode::Capture, &view, prompter,
+                           CodePage::Utf8, {}, &control));
+    EXPECT_EQ(Output(), Lines{"whole "});
+    EXPECT_FALSE(control.StopRequested());
 }
 
 // ---- start failures ----

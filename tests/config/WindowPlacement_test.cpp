@@ -1,4 +1,4 @@
-#include "app/WindowPlacement.h"
+#include "config/WindowPlacement.h"
 
 #include <gtest/gtest.h>
 #include <climits>
