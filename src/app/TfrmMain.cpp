@@ -7,6 +7,7 @@
 #include "app/TextDocPage.h"
 #include "config/WindowPlacement.h"
 #include "dialogs/TfrmAbout.h"
+#include "indexer/TfrmMakeIndex.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -382,6 +383,10 @@ void TfrmMain::CreateMenus() {
     mnuHelpAbout = AddAction(mnuHelp, "mnuHelpAbout", QStringLiteral("バージョン情報(&A)..."));
 
     connect(mnuHelpAbout, &QAction::triggered, this, &TfrmMain::mnuHelpAboutClick);
+    connect(mnuMakeIndex, &QAction::triggered, this, [this] {
+        TfrmMakeIndex form(m_ctx, this);
+        form.exec();
+    });
     connect(mnuHelpStart, &QAction::triggered, this, &TfrmMain::mnuHelpStartClick);
     connect(btnTutorial, &QToolButton::clicked, this, &TfrmMain::mnuHelpStartClick);
     connect(mnuHelpQuarrow, &QAction::triggered, this, &TfrmMain::mnuHelpQuarrowClick);
