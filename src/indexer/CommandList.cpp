@@ -14,8 +14,7 @@ namespace {
 
 // A folder of an entry as the run sees it: relative folders are under the run's current folder.
 // (Windows-style folders are left as they are: they are only ever composed, not opened, here.)
-std::string InRunFolder(const std::string& folder, const CommandListRun& run,
-                        const PlatformProfile& platform) {
+std::string InRunFolder(const std::string& folder, const CommandListRun& run, const PlatformProfile& platform) {
     if (platform.pathStyle != PathStyle::Posix || folder.empty() || folder.front() == '/' ||
         run.currentDirectory.empty()) {
         return folder;
@@ -59,10 +58,8 @@ ParsedEntry ParseEntry(std::string_view entry) {
     if (entry.front() != '*') return parsed;
 
     const std::size_t blank = entry.find(' ');
-    const std::string_view name =
-        entry.substr(1, blank == std::string_view::npos ? std::string_view::npos : blank - 1);
-    const std::string arguments =
-        blank == std::string_view::npos ? std::string() : TrimText(entry.substr(blank + 1));
+    const std::string_view name = entry.substr(1, blank == std::string_view::npos ? std::string_view::npos : blank - 1);
+    const std::string arguments = blank == std::string_view::npos ? std::string() : TrimText(entry.substr(blank + 1));
     if (arguments.empty()) return parsed;
 
     if (name == "mknmz") {
@@ -83,9 +80,8 @@ ParsedEntry ParseEntry(std::string_view entry) {
         parsed.kind = EntryKind::Delete;
         parsed.directory = arguments.substr(1, sep - 1);
         const std::size_t maskStart = sep + sepLength;
-        parsed.mask = maskStart < arguments.size()
-                          ? arguments.substr(maskStart, arguments.size() - 1 - maskStart)
-                          : std::string();
+        parsed.mask = maskStart < arguments.size() ? arguments.substr(maskStart, arguments.size() - 1 - maskStart)
+                                                   : std::string();
     } else if (name == "chdir") {
         if (!EnclosedInQuotes(arguments) || arguments.size() < 3) return parsed;
         parsed.kind = EntryKind::Chdir;
@@ -117,8 +113,7 @@ PreparedEntry PrepareEntry(std::string_view entry, CommandListRun& run, const Se
         case EntryKind::Delete:
             // An empty folder would be the current one.
             if (!parsed.directory.empty()) {
-                DeleteMatchingFiles(InRunFolder(parsed.directory, run, platform), parsed.mask,
-                                    platform.codePage);
+                DeleteMatchingFiles(InRunFolder(parsed.directory, run, platform), parsed.mask, platform.codePage);
             }
             break;
         case EntryKind::Chdir: {
@@ -163,8 +158,7 @@ bool HasSelection(const CommandListState& list) {
 
 }  // namespace
 
-bool AddCommandLine(CommandListState& list, std::string_view editText, CodePage codePage,
-                    Prompter& prompter) {
+bool AddCommandLine(CommandListState& list, std::string_view editText, CodePage codePage, Prompter& prompter) {
     std::string text = TrimText(editText);
     if (text.empty()) return false;
     for (const std::string& entry : list.entries) {

@@ -48,9 +48,9 @@ ParsedEntry ParseEntry(std::string_view entry);
 // What to start for an entry; an empty command line means nothing (the entry was carried out
 // here, or it does nothing).
 struct PreparedEntry {
-    std::string commandLine;         // Windows form, for RunCommand
-    std::string workDir;             // the run's current folder
-    bool namazuEnvironment = false;  // start with NamazuEnvironment() (the *mknmz entries)
+    std::string commandLine;          // Windows form, for RunCommand
+    std::string workDir;              // the run's current folder
+    bool namazuEnvironment = false;   // start with NamazuEnvironment() (the *mknmz entries)
 };
 
 // Carries out *mkdir, *delete and *chdir (failures are silent) and composes the command line of

@@ -57,8 +57,7 @@ bool LoadCommandList(CommandListState& list, CodePage codePage, Prompter& prompt
     request.filter = kAllFilesFilter;
     const std::optional<QString> chosen = prompter.OpenFile(request);
     if (!chosen) return false;
-    std::optional<std::vector<std::string>> entries =
-        ReadCommandListFile(FromQString(codePage, *chosen), codePage);
+    std::optional<std::vector<std::string>> entries = ReadCommandListFile(FromQString(codePage, *chosen), codePage);
     if (!entries) {
         prompter.Tell(QStringLiteral("ファイルが不正です。"), QStringLiteral("エラー"), MessageIcon::Error);
         return false;

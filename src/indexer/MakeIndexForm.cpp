@@ -29,8 +29,7 @@ const QString kError = QStringLiteral("エラー");
 // 1-based positions of the characters of `text`, stepping over multi-byte characters.
 std::vector<std::size_t> CharStarts(std::string_view text, CodePage codePage) {
     std::vector<std::size_t> starts;
-    for (std::size_t pos = 1; pos <= text.size(); pos += CharLength(codePage, text, pos))
-        starts.push_back(pos);
+    for (std::size_t pos = 1; pos <= text.size(); pos += CharLength(codePage, text, pos)) starts.push_back(pos);
     return starts;
 }
 
@@ -212,8 +211,7 @@ bool CheckOptions(const MakeIndexForm& form, const PlatformProfile& platform, Pr
     const std::string outputDir = TrimText(form.edtOutputDir);
     if (form.chkOutputDir) {
         if (outputDir.empty()) {
-            prompter.Tell(QStringLiteral("出力先のディレクトリを入力してください。"), kError,
-                          MessageIcon::Warning);
+            prompter.Tell(QStringLiteral("出力先のディレクトリを入力してください。"), kError, MessageIcon::Warning);
             return true;
         }
         if (!DirectoryExists(outputDir)) {
@@ -222,8 +220,7 @@ bool CheckOptions(const MakeIndexForm& form, const PlatformProfile& platform, Pr
                 return true;
             }
             if (!MakeDirectories(outputDir)) {
-                prompter.Tell(QStringLiteral("ディレクトリの作成に失敗しました。"), kError,
-                              MessageIcon::Error);
+                prompter.Tell(QStringLiteral("ディレクトリの作成に失敗しました。"), kError, MessageIcon::Error);
                 return true;
             }
         }
@@ -233,9 +230,8 @@ bool CheckOptions(const MakeIndexForm& form, const PlatformProfile& platform, Pr
     // be made at the root.
     if (form.chkMakeEach && form.chkCreateDirEach && !form.chkTargetFileList &&
         (!form.chkOutputDir || !DirectoryExists(outputDir))) {
-        prompter.Tell(
-            QStringLiteral("「出力先にディレクトリ作成」をチェックしたときは出力先を指定してください。"),
-            kError, MessageIcon::Error);
+        prompter.Tell(QStringLiteral("「出力先にディレクトリ作成」をチェックしたときは出力先を指定してください。"),
+                      kError, MessageIcon::Error);
         return true;
     }
 
@@ -270,9 +266,8 @@ int BuildCommandList(const MakeIndexForm& form, std::vector<std::string>& comman
         return -1;
     }
 
-    const std::string outputBase = form.chkOutputDir
-                                       ? RemoveTrailingBackslash(TrimText(form.edtOutputDir), style, codePage)
-                                       : std::string();
+    const std::string outputBase =
+        form.chkOutputDir ? RemoveTrailingBackslash(TrimText(form.edtOutputDir), style, codePage) : std::string();
     // Entries never name an empty folder the user did not give: refuse rather than index into
     // the root or the current folder.
     if (!update && outputBase.empty()) {
@@ -282,9 +277,8 @@ int BuildCommandList(const MakeIndexForm& form, std::vector<std::string>& comman
             return -1;
         }
         if (form.chkMakeEach && form.chkCreateDirEach) {
-            prompter.Tell(
-                QStringLiteral("「出力先にディレクトリ作成」をチェックしたときは出力先を指定してください。"),
-                kError, MessageIcon::Error);
+            prompter.Tell(QStringLiteral("「出力先にディレクトリ作成」をチェックしたときは出力先を指定してください。"),
+                          kError, MessageIcon::Error);
             return -1;
         }
     }
@@ -293,8 +287,7 @@ int BuildCommandList(const MakeIndexForm& form, std::vector<std::string>& comman
     std::vector<std::string> entries;
     const std::size_t passes = listFile ? 1 : targets.size();
     for (std::size_t n = 1; n <= passes; ++n) {
-        const std::string dir =
-            listFile ? std::string() : RemoveTrailingBackslash(targets[n - 1], style, codePage);
+        const std::string dir = listFile ? std::string() : RemoveTrailingBackslash(targets[n - 1], style, codePage);
         std::string perPass;
         if (update) {
             perPass = " --update=" + QuoteArgument(dir);
@@ -311,8 +304,7 @@ int BuildCommandList(const MakeIndexForm& form, std::vector<std::string>& comman
                 }
                 if (deleteFirst) entries.push_back(DeleteEntry(out));
             } else {
-                out = !outputBase.empty() ? outputBase
-                                          : RemoveTrailingBackslash(targets.front(), style, codePage);
+                out = !outputBase.empty() ? outputBase : RemoveTrailingBackslash(targets.front(), style, codePage);
                 if (n == 1) {
                     if (deleteFirst) entries.push_back(DeleteEntry(out));
                 } else {
