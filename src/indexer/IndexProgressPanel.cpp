@@ -13,7 +13,7 @@ IndexProgressPanel::IndexProgressPanel(QWidget* parent) : QWidget(parent) {
     pbrProgress->setRange(0, 1);
     pbrProgress->setValue(0);
     pbrProgress->setFormat(QStringLiteral("%v / %m"));
-    pbrProgress->setTextVisible(true);
+    pbrProgress->setTextVisible(false);  // until there is a count to show
     lblElapsed = Named(new QLabel(this), "lblElapsed");
     lblElapsed->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("経過 00:00:00")));
     lblElapsed->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -66,6 +66,7 @@ void IndexProgressPanel::BatchEnded() {
 void IndexProgressPanel::EntryStarting(std::size_t, std::size_t, const std::string& entry) {
     // Until mknmz says how many documents it found, the bar only says that it works.
     const bool mknmz = ParseEntry(entry).kind == EntryKind::Mknmz;
+    pbrProgress->setTextVisible(false);
     pbrProgress->setRange(0, mknmz ? 0 : 1);
     pbrProgress->setValue(0);
     m_file.clear();
@@ -76,6 +77,7 @@ void IndexProgressPanel::EntryStarting(std::size_t, std::size_t, const std::stri
 }
 
 void IndexProgressPanel::DocumentProgress(const MknmzProgressLine& progress) {
+    pbrProgress->setTextVisible(true);
     pbrProgress->setRange(0, progress.total);
     pbrProgress->setValue(std::min(progress.done, progress.total));
     m_file = QString::fromStdString(DisplayPathOfMknmzUri(progress.path));
