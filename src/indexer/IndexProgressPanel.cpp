@@ -17,8 +17,9 @@ IndexProgressPanel::IndexProgressPanel(QWidget* parent) : QWidget(parent) {
     lblElapsed = Named(new QLabel(this), "lblElapsed");
     lblElapsed->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("経過 00:00:00")));
     lblElapsed->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    btnStop = Named(new QPushButton(QStringLiteral("中止"), this), "btnStop");
-    btnStop->setToolTip(QStringLiteral("実行中のコマンドを終了し、残りのコマンドを実行しません"));
+    btnStop = Named(new QPushButton(this), "btnStop");
+    btnStop->setMinimumWidth(btnStop->fontMetrics().horizontalAdvance(QStringLiteral("強制終了")) + 24);
+    ResetStopButton();
     btnStop->setEnabled(false);
     btnStop->setAutoDefault(false);
     lblCurrentFile = Named(new QLabel(this), "lblCurrentFile");
@@ -34,11 +35,24 @@ IndexProgressPanel::IndexProgressPanel(QWidget* parent) : QWidget(parent) {
     layout->addWidget(lblCurrentFile, 1, 0, 1, 3);
     layout->setColumnStretch(0, 1);
 
+    m_show.setSingleShot(true);
+    m_show.setInterval(150);
+    connect(&m_show, &QTimer::timeout, this, &IndexProgressPanel::ShowPending);
     m_tick.setInterval(500);
     connect(&m_tick, &QTimer::timeout, this, &IndexProgressPanel::ShowElapsed);
+    // The first press asks the command to end (mknmz then writes what it has read); while it
+    // does, a second press ends it at once.
     connect(btnStop, &QPushButton::clicked, this, [this] {
-        if (m_control) m_control->Stop();
-        btnStop->setEnabled(false);
+        if (!m_control) return;
+        if (m_control->StopRequested()) {
+            m_control->StopNow();
+            btnStop->setEnabled(false);
+            return;
+        }
+        m_control->Stop();
+        btnStop->setText(QStringLiteral("強制終了"));
+        btnStop->setToolTip(
+            QStringLiteral("終了を待たずに止めます (インデックスが書き終わらないことがあります)"));
     });
 }
 
@@ -54,17 +68,26 @@ QString IndexProgressPanel::ElapsedText(qint64 milliseconds) {
 
 void IndexProgressPanel::BatchStarted(RunControl* control) {
     m_control = control;
+    ResetStopButton();
     btnStop->setEnabled(control != nullptr);
 }
 
 void IndexProgressPanel::BatchEnded() {
     m_control = nullptr;
+    ResetStopButton();
     btnStop->setEnabled(false);
     m_tick.stop();
 }
 
+void IndexProgressPanel::ResetStopButton() {
+    btnStop->setText(QStringLiteral("中止"));
+    btnStop->setToolTip(QStringLiteral("実行中のコマンドを終了し、残りのコマンドを実行しません"));
+}
+
 void IndexProgressPanel::EntryStarting(std::size_t, std::size_t, const std::string& entry) {
     // Until mknmz says how many documents it found, the bar only says that it works.
+    m_show.stop();
+    m_pending.reset();
     const bool mknmz = ParseEntry(entry).kind == EntryKind::Mknmz;
     pbrProgress->setTextVisible(false);
     pbrProgress->setRange(0, mknmz ? 0 : 1);
@@ -77,6 +100,16 @@ void IndexProgressPanel::EntryStarting(std::size_t, std::size_t, const std::stri
 }
 
 void IndexProgressPanel::DocumentProgress(const MknmzProgressLine& progress) {
+    // mknmz says a line per document, far more often than anyone reads a bar: the newest count
+    // is shown a few times a second, so painting never competes with the capture.
+    m_pending = progress;
+    if (!m_show.isActive()) m_show.start();
+}
+
+void IndexProgressPanel::ShowPending() {
+    m_show.stop();
+    if (!m_pending) return;
+    const MknmzProgressLine progress = *std::exchange(m_pending, std::nullopt);
     pbrProgress->setTextVisible(true);
     pbrProgress->setRange(0, progress.total);
     pbrProgress->setValue(std::min(progress.done, progress.total));
@@ -85,6 +118,7 @@ void IndexProgressPanel::DocumentProgress(const MknmzProgressLine& progress) {
 }
 
 void IndexProgressPanel::EntryEnded(std::size_t, bool stopped) {
+    ShowPending();
     m_tick.stop();
     ShowElapsed();
     if (stopped) return;

@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
+#include <optional>
 
 #include "indexer/CommandListRunner.h"
 
@@ -11,7 +12,8 @@ class QProgressBar;
 class QPushButton;
 
 // How far the running entry is: a bar of the documents mknmz has read out of those it found,
-// the file it is reading, the time the entry has taken, and the stop button "中止". Fed by a
+// the file it is reading, the time the entry has taken, and the stop button "中止" (pressed
+// again while the command winds up, it ends it at once: "強制終了"). Fed by a
 // batch (it is a RunProgressSink); it never reads the output itself, so it costs the capture
 // one parse per read. Windows that run entries put one where they show the run.
 class IndexProgressPanel final : public QWidget, public RunProgressSink {
@@ -42,11 +44,15 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void ResetStopButton();
+    void ShowPending();
     void ShowElapsed();
     void ShowFile();
 
     RunControl* m_control = nullptr;
     QElapsedTimer m_clock;
     QTimer m_tick;
+    QTimer m_show;
+    std::optional<MknmzProgressLine> m_pending;
     QString m_file;
 };

@@ -129,7 +129,7 @@ TfrmMakeIndex::TfrmMakeIndex(AppContext& ctx, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
       m_ctx(ctx),
-      m_control(std::chrono::seconds(10)) {
+      m_control(std::chrono::seconds(30)) {
     setObjectName(QStringLiteral("frmMakeIndex"));
     setWindowTitle(QStringLiteral("インデックス作成"));
     setFont(PixelFont(QStringLiteral("ＭＳ Ｐゴシック"), 12, false));

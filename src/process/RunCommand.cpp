@@ -379,6 +379,11 @@ void RunControl::Stop() {
     if (Running()) Terminate();
 }
 
+void RunControl::StopNow() {
+    m_stopRequested = true;
+    Kill();
+}
+
 void RunControl::Reset() {
     m_stopRequested = false;
     m_killed = false;
@@ -404,6 +409,7 @@ void RunControl::Terminate() {
 }
 
 void RunControl::Kill() {
+    m_timer->grace.stop();
     if (!Running()) return;
     m_killed = true;
     ::kill(-m_pid, SIGKILL);

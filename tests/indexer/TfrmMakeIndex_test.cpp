@@ -451,6 +451,11 @@ TEST(TfrmMakeIndex, TheTreeFillsTheTargetsAndTheFormBecomesEntries) {
                                                      "*mknmz --output=\"" + S(b) + "\" \"" + S(b) + "\""}));
     EXPECT_TRUE(w.btnCmdlineClear->isEnabled());
 
+    // With Shift held the new entries go after the old ones.
+    f.ShowPage(w.tab1);
+    QTest::mouseClick(w.btnMakeCmdline, Qt::LeftButton, Qt::ShiftModifier);
+    EXPECT_EQ(f.Entries().size(), 4u);
+
     // Clearing the text keeps the marks; clearing a box then changes nothing.
     f.ShowPage(w.tab1);
     QTest::mouseClick(w.btnClearTargetDir, Qt::LeftButton);
@@ -655,6 +660,45 @@ TEST(TfrmMakeIndex, TheStopButtonEndsARealRunAndTheNextBuildSucceeds) {
     EXPECT_NE(std::find(out.lines.begin(), out.lines.end(), std::to_string(kDocuments) + " "),
               out.lines.end());
     EXPECT_TRUE(f.prompter.Messages().empty());
+}
+
+TEST(TfrmMakeIndex, TheRunKeepsItsOwnCopyOfTheList) {
+    Fixture f;
+    f.Show();
+    f.AddEntry(QStringLiteral("!/bin/sh -c \"sleep 0.6; echo one\""));
+    f.AddEntry(QStringLiteral("!/bin/sh -c \"echo two\""));
+    // The list stays usable during the run: emptying it changes nothing in the running batch.
+    QTimer::singleShot(200, [&] {
+        f.prompter.messageAnswers = {MessageResult::Yes};
+        QTest::mouseClick(f.form->btnCmdlineClear, Qt::LeftButton);
+    });
+    QTest::mouseClick(f.form->btnMakeIndex, Qt::LeftButton);
+    EXPECT_TRUE(f.Entries().empty());
+    EXPECT_TRUE(f.ProcessHas("one"));
+    EXPECT_TRUE(f.ProcessHas("two"));
+    EXPECT_EQ(f.form->lblProgress->text(), QStringLiteral("2 / 2"));
+}
+
+TEST(TfrmMakeIndex, ASecondPressOfTheStopButtonEndsACommandThatIgnoresTheFirst) {
+    Fixture f;
+    f.Show();
+    f.AddEntry(QStringLiteral("!/bin/sh -c \"trap '' TERM; echo started; sleep 30\""));
+    QPushButton* stop = f.form->pnlRunProgress->btnStop;
+    QString secondCaption;
+    QTimer::singleShot(300, [&] {
+        QTest::mouseClick(stop, Qt::LeftButton);
+        secondCaption = stop->text();
+        QTimer::singleShot(300, [&] { QTest::mouseClick(stop, Qt::LeftButton); });
+    });
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(f.form->btnMakeIndex, Qt::LeftButton);
+    EXPECT_LT(clock.elapsed(), 10000);
+    EXPECT_EQ(secondCaption, QStringLiteral("強制終了"));
+    EXPECT_EQ(stop->text(), QStringLiteral("中止"));
+    EXPECT_FALSE(stop->isEnabled());
+    EXPECT_TRUE(f.ProcessHas("started"));
+    EXPECT_TRUE(f.ProcessHas("*** 中止しました (強制終了) ***"));
 }
 
 TEST(TfrmMakeIndex, SingleCommandsAndStartFailures) {
