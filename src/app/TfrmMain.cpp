@@ -11,6 +11,7 @@
 #include "dialogs/TfrmSettings.h"
 #include "dialogs/TfrmSelectAlias.h"
 #include "dialogs/TfrmSelectDir.h"
+#include "indexer/TfrmMakeIndex.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -397,6 +398,10 @@ void TfrmMain::CreateMenus() {
     connect(btnSelectKeywordList, &QToolButton::clicked, this, &TfrmMain::mnuSelectAliasClick);
     connect(mnuSelectDirectory, &QAction::triggered, this, &TfrmMain::mnuSelectDirectoryClick);
     connect(btnBrowseIndexPath, &QToolButton::clicked, this, &TfrmMain::mnuSelectDirectoryClick);
+    connect(mnuMakeIndex, &QAction::triggered, this, [this] {
+        TfrmMakeIndex form(m_ctx, this);
+        form.exec();
+    });
     connect(mnuHelpStart, &QAction::triggered, this, &TfrmMain::mnuHelpStartClick);
     connect(btnTutorial, &QToolButton::clicked, this, &TfrmMain::mnuHelpStartClick);
     connect(mnuHelpQuarrow, &QAction::triggered, this, &TfrmMain::mnuHelpQuarrowClick);

@@ -33,6 +33,12 @@ public:
     virtual std::optional<QString> OpenFile(const FileDialogRequest& request) = 0;
     virtual std::optional<QString> SaveFile(const FileDialogRequest& request) = 0;
     virtual std::optional<FontChoice> ChooseFont(const FontChoice& initial) = 0;
+    // An existing folder (`request.directory` is where the dialog starts). Prompters that
+    // cannot ask answer as if cancelled.
+    virtual std::optional<QString> ChooseDirectory(const FileDialogRequest& request) {
+        (void)request;
+        return std::nullopt;
+    }
     virtual void Beep() = 0;
 
     // An OK box.

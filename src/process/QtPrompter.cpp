@@ -89,6 +89,11 @@ std::optional<FontChoice> QtPrompter::ChooseFont(const FontChoice& initial) {
     return FontChoice{chosen.family(), chosen.pointSize(), chosen.bold()};
 }
 
+std::optional<QString> QtPrompter::ChooseDirectory(const FileDialogRequest& request) {
+    return Chosen(
+        QFileDialog::getExistingDirectory(QApplication::activeWindow(), request.caption, request.directory));
+}
+
 void QtPrompter::Beep() {
     QApplication::beep();
 }

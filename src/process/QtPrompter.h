@@ -10,5 +10,6 @@ public:
     std::optional<QString> OpenFile(const FileDialogRequest& request) override;
     std::optional<QString> SaveFile(const FileDialogRequest& request) override;
     std::optional<FontChoice> ChooseFont(const FontChoice& initial) override;
+    std::optional<QString> ChooseDirectory(const FileDialogRequest& request) override;
     void Beep() override;
 };

@@ -381,6 +381,11 @@ void RunControl::Stop() {
     if (Running()) Terminate();
 }
 
+void RunControl::StopNow() {
+    m_stopRequested = true;
+    Kill();
+}
+
 void RunControl::Reset() {
     m_stopRequested = false;
     m_killed = false;
@@ -406,6 +411,7 @@ void RunControl::Terminate() {
 }
 
 void RunControl::Kill() {
+    m_timer->grace.stop();
     if (!Running()) return;
     m_killed = true;
     ::kill(-m_pid, SIGKILL);

@@ -48,6 +48,9 @@ public:
     // Ends the running child as above; with no child running, the next run's child is ended as
     // soon as it starts. Asking twice changes nothing.
     void Stop();
+    // Does not wait for the grace period: kills the running child's group now (a second press of
+    // a stop button). Counts as a stop.
+    void StopNow();
     // Whether Stop() was called since the last Reset().
     bool StopRequested() const { return m_stopRequested; }
     // Whether the grace period ran out and the child's group was killed.

@@ -301,7 +301,16 @@ TEST_F(RunCommandTest, AStopAskedBeforeTheRunEndsItsChildAtOnceUntilReset) {
     EXPECT_LT(clock.elapsed(), 5000);
     EXPECT_FALSE(control.Killed());
 
+    // StopNow does not wait for the grace period.
     control.Reset();
+    RunControl patient(std::chrono::seconds(60));
+    QTimer::singleShot(300, [&] { patient.StopNow(); });
+    clock.restart();
+    EXPECT_TRUE(RunCommand(Sh("trap '' TERM; sleep 30"), "/", RunMode::Hidden, nullptr, prompter,
+                           CodePage::Utf8, {}, &patient));
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_TRUE(patient.Killed());
+
     EXPECT_FALSE(control.StopRequested());
     EXPECT_TRUE(RunCommand(Sh("sleep 0.2; echo whole"), "/", RunMode::Capture, &view, prompter,
                            CodePage::Utf8, {}, &control));

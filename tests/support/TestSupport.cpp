@@ -86,6 +86,11 @@ std::optional<FontChoice> FakePrompter::ChooseFont(const FontChoice& initial) {
     return TakeFront(fontAnswers);
 }
 
+std::optional<QString> FakePrompter::ChooseDirectory(const FileDialogRequest& request) {
+    calls.push_back({"ChooseDirectory", request.directory, request.caption});
+    return TakeFront(fileAnswers);
+}
+
 void FakePrompter::Beep() {
     calls.push_back({"Beep", {}, {}});
 }

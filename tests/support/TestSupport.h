@@ -38,7 +38,7 @@ private:
 class FakePrompter final : public Prompter {
 public:
     struct Call {
-        std::string kind;  // "Message", "OpenFile", "SaveFile", "ChooseFont", "Beep"
+        std::string kind;  // "Message", "OpenFile", "SaveFile", "ChooseFont", "ChooseDirectory", "Beep"
         QString text;
         QString caption;
         MessageIcon icon = MessageIcon::None;
@@ -50,6 +50,7 @@ public:
     std::optional<QString> OpenFile(const FileDialogRequest& request) override;
     std::optional<QString> SaveFile(const FileDialogRequest& request) override;
     std::optional<FontChoice> ChooseFont(const FontChoice& initial) override;
+    std::optional<QString> ChooseDirectory(const FileDialogRequest& request) override;
     void Beep() override;
 
     // Answers are taken in order; when none is left a message gets its first button

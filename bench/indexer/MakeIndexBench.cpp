@@ -1,0 +1,133 @@
+// The make-index window running one *mknmz entry over a generated 2,000-document folder (output
+// captured into edtProcess, the progress bar fed), against the same mknmz run directly with its
+// output on /dev/null. Rounds interleave the two, alternating which goes first; medians compared.
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <algorithm>
+#include <cstdio>
+
+#include "BenchChild.h"
+#include "NamazuFixture.h"
+#include "TestSupport.h"
+#include "config/FileIo.h"
+#include "config/Settings.h"
+#include "indexer/IndexProgressPanel.h"
+#include "indexer/TfrmMakeIndex.h"
+#include "process/AppContext.h"
+#include "process/QtOutputView.h"
+
+namespace {
+
+constexpr int kDocuments = 2000;
+constexpr int kDefaultRounds = 7;
+
+std::string FreshFolder(const TempProgramDir& dir, const std::string& name) {
+    const QString path = QString::fromStdString(dir.Path(name));
+    QDir(path).removeRecursively();
+    QDir().mkpath(path);
+    return path.toStdString();
+}
+
+// CPU seconds this process has used: what the window itself costs while mknmz runs.
+double OwnCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// Seconds from the press of btnMakeIndex to the end of the run; false in `complete` when the
+// bar did not reach every document or the index is missing.
+double RunInWindow(AppContext& ctx, const std::string& docs, const std::string& index, bool& complete,
+                   double& ownCpu) {
+    TfrmMakeIndex form(ctx);
+    form.show();
+    form.edtCmdlineEdit->setText(
+        QString::fromStdString("*mknmz --output=\"" + index + "\" \"" + docs + "\""));
+    form.btnCmdlineAdd->click();
+    const double cpuBefore = OwnCpuSeconds();
+    const auto start = std::chrono::steady_clock::now();
+    form.btnMakeIndex->click();  // returns when the run has ended
+    const double seconds = Seconds(start);
+    ownCpu = OwnCpuSeconds() - cpuBefore;
+    const QProgressBar* bar = form.pnlRunProgress->pbrProgress;
+    complete = complete && bar->maximum() == kDocuments && bar->value() == kDocuments &&
+               FileExists(index + "/NMZ.i") && form.edtProcess->LineCount() > kDocuments;
+    form.close();
+    return seconds;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (!NamazuFixture::ProgramsAvailable()) {
+        std::printf("makeindex-2000: skipped, mknmz or namazu is not installed\n");
+        return 0;
+    }
+    TempProgramDir dir;
+    const std::string docs = dir.Path("docs");
+    NamazuFixture::GenerateCorpus(docs, kDocuments);
+    SilentPrompter prompter;
+    AppContext ctx;
+    ctx.platform = dir.Profile();
+    ctx.prompter = &prompter;
+    ctx.settings = InitSettings(ctx.platform);
+
+    const int kRounds = std::max(1, qEnvironmentVariableIntValue("QUARROW_BENCH_ROUNDS")) > 1 ||
+                                qEnvironmentVariableIsSet("QUARROW_BENCH_ROUNDS")
+                            ? std::max(1, qEnvironmentVariableIntValue("QUARROW_BENCH_ROUNDS"))
+                            : kDefaultRounds;
+    std::vector<double> reference;
+    std::vector<double> ours;
+    std::vector<double> ownCpu;
+    bool complete = true;
+    for (int round = 0; round < kRounds; ++round) {
+        auto direct = [&] {
+            const std::string index = FreshFolder(dir, "direct");
+            reference.push_back(
+                RunDirectSeconds({"/usr/bin/perl", "/usr/bin/mknmz", "--output=" + index, docs}, "/usr/bin",
+                                 {"LANG=ja_JP.eucJP"}, true));
+        };
+        auto window = [&] {
+            double cpu = 0;
+            ours.push_back(RunInWindow(ctx, docs, FreshFolder(dir, "window"), complete, cpu));
+            ownCpu.push_back(cpu);
+        };
+        if (round % 2 == 0) {
+            direct();
+            window();
+        } else {
+            window();
+            direct();
+        }
+    }
+    // Each round's pair ran back to back under the same load: their ratio is steadier than
+    // either time on a shared machine.
+    std::vector<double> paired;
+    for (int i = 0; i < kRounds; ++i) paired.push_back(ours[i] / reference[i]);
+    const auto [refMin, refMax] = std::minmax_element(reference.begin(), reference.end());
+    const auto [ourMin, ourMax] = std::minmax_element(ours.begin(), ours.end());
+    const auto [pairMin, pairMax] = std::minmax_element(paired.begin(), paired.end());
+    std::printf(
+        "makeindex-2000: ratio %.3f (ours/reference medians, target <= 1.05) over %d interleaved rounds: "
+        "ours "
+        "%.2f s [%.2f..%.2f], reference %.2f s [%.2f..%.2f]; paired ratios median %.3f [%.3f..%.3f]; the "
+        "window's own CPU %.2f s per run; %d documents, %s\n",
+        Median(ours) / Median(reference), kRounds, Median(ours), *ourMin, *ourMax, Median(reference), *refMin,
+        *refMax, Median(paired), *pairMin, *pairMax, Median(ownCpu), kDocuments,
+        complete ? "bar at every document, index written" : "RUN INCOMPLETE");
+    return complete && prompter.messages == 0 ? 0 : 1;
+}

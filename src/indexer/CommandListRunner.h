@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "config/PlatformProfile.h"
+#include "config/Settings.h"
+#include "indexer/CommandList.h"
+#include "indexer/MknmzProgress.h"
+#include "process/OutputView.h"
+#include "process/Prompter.h"
+#include "process/RunCommand.h"
+
+// Runs command-list entries one after the other, for any window: the make-index window runs
+// its list with it, and a window that updates indexes can run "*mknmz --update=" entries into
+// a console window the same way. No widget here: what a run shows goes to an OutputView and a
+// RunProgressSink; a RunControl stops it.
+
+// What a batch tells as it goes. Every call comes from the user-interface thread, between the
+// reads of the running command's output.
+class RunProgressSink {
+public:
+    virtual ~RunProgressSink() = default;
+    // Entry `number` of `count` (from 1) is about to be carried out.
+    virtual void EntryStarting(std::size_t number, std::size_t count, const std::string& entry) = 0;
+    // mknmz has told how far it is in the running entry (its last "k/N - path" line of a read).
+    virtual void DocumentProgress(const MknmzProgressLine& progress) = 0;
+    // The entry is done: its command, if it had one, has ended; `stopped` when it was stopped.
+    virtual void EntryEnded(std::size_t number, bool stopped) = 0;
+};
+
+struct EntryRunOptions {
+    // Capture into `view`; Shown runs each command in a terminal window ("DOSWindow").
+    RunMode mode = RunMode::Capture;
+    OutputView* view = nullptr;       // Capture: where the output goes
+    RunProgressSink* sink = nullptr;  // may be null
+    RunControl* control = nullptr;    // may be null: the batch cannot be stopped
+};
+
+struct BatchResult {
+    bool stopped = false;       // the control's stop was asked for during the batch
+    std::size_t finished = 0;   // entries carried out to their end
+    std::size_t remaining = 0;  // entries never started because of the stop
+};
+
+// Runs `entries` (the caller's own copy: edits of the list meanwhile change nothing): the
+// mknmz folder becomes the run's current folder first, then each entry is prepared
+// (PrepareEntry) and its command line, if any, run through RunCommand in `run`'s current folder.
+// A command that cannot start has been told by the runner, and the next entry follows. After
+// a stop no further entry starts.
+BatchResult RunCommandEntries(const std::vector<std::string>& entries, CommandListRun& run,
+                              const Settings& settings, const PlatformProfile& platform, Prompter& prompter,
+                              const EntryRunOptions& options);
+
+// The mode a run takes by [Mknmz] ShowProcess: "DOSWindow" (letter case ignored) is Shown,
+// anything else Capture.
+RunMode ModeForShowProcess(const std::string& showProcess);

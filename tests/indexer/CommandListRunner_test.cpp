@@ -1,0 +1,126 @@
+#include "indexer/CommandListRunner.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QTimer>
+
+#include "NamazuFixture.h"
+#include "TestSupport.h"
+#include "config/FileIo.h"
+
+namespace {
+
+// Records what a batch tells, in order.
+class RecordingSink final : public RunProgressSink {
+public:
+    void EntryStarting(std::size_t number, std::size_t count, const std::string& entry) override {
+        events.push_back("start " + std::to_string(number) + "/" + std::to_string(count) + " " + entry);
+    }
+    void DocumentProgress(const MknmzProgressLine& progress) override {
+        events.push_back("docs " + std::to_string(progress.done) + "/" + std::to_string(progress.total));
+        lastPath = progress.path;
+    }
+    void EntryEnded(std::size_t number, bool stopped) override {
+        events.push_back("end " + std::to_string(number) + (stopped ? " stopped" : ""));
+    }
+    std::vector<std::string> events;
+    std::string lastPath;
+};
+
+class CommandListRunnerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        settings.Command.PerlPath = "/usr/bin/perl";
+        settings.Command.mknmzPath = "/usr/bin/mknmz";
+        run.currentDirectory = dir.Folder();
+        options.view = &view;
+        options.sink = &sink;
+    }
+    BatchResult Run(const std::vector<std::string>& entries) {
+        return RunCommandEntries(entries, run, settings, dir.Profile(), prompter, options);
+    }
+    bool OutputHas(const std::string& line) const {
+        return std::find(view.lines.begin(), view.lines.end(), line) != view.lines.end();
+    }
+
+    TempProgramDir dir;
+    Settings settings;
+    CommandListRun run;
+    MemoryOutputView view;
+    RecordingSink sink;
+    FakePrompter prompter;
+    EntryRunOptions options;
+};
+
+TEST_F(CommandListRunnerTest, EntriesRunInTurnAndAStartFailureDoesNotEndTheBatch) {
+    const std::string made = dir.Folder() + "made/deep";
+    const BatchResult result = Run({
+        "*mkdir \"" + made + "\"",
+        "!/no/such/program arg",
+        "  options alone",
+        "!/bin/sh -c \"pwd; echo second\"",
+    });
+    EXPECT_FALSE(result.stopped);
+    EXPECT_EQ(result.finished, 4u);
+    EXPECT_TRUE(DirectoryExists(made));
+    EXPECT_EQ(sink.events, (std::vector<std::string>{"start 1/4 *mkdir \"" + made + "\"", "end 1",
+                                                     "start 2/4 !/no/such/program arg", "end 2",
+                                                     "start 3/4   options alone", "end 3",
+                                                     "start 4/4 !/bin/sh -c \"pwd; echo second\"", "end 4"}));
+    ASSERT_EQ(prompter.Messages().size(), 1u);
+    EXPECT_TRUE(prompter.Messages()[0].startsWith(QStringLiteral("コマンドの実行に失敗しました。")));
+    // The run starts in the mknmz script's folder.
+    EXPECT_TRUE(OutputHas("/usr/bin "));
+    EXPECT_TRUE(OutputHas("second "));
+}
+
+TEST_F(CommandListRunnerTest, ModeFollowsShowProcess) {
+    for (const char* word : {"DOSWindow", "doswindow", "DOSWINDOW"})
+        EXPECT_EQ(ModeForShowProcess(word), RunMode::Shown);
+    for (const char* word : {"Internal", "", "DOS", "DOSWindow "})
+        EXPECT_EQ(ModeForShowProcess(word), RunMode::Capture);
+}
+
+TEST_F(CommandListRunnerTest, AStopEndsTheRunningEntryAndSkipsTheRest) {
+    RunControl control(std::chrono::milliseconds(500));
+    options.control = &control;
+    QTimer::singleShot(300, [&] { control.Stop(); });
+    const BatchResult result = Run({"!/bin/sh -c \"echo first\"", "!/bin/sh -c \"echo started; sleep 30\"",
+                                    "!/bin/sh -c \"echo third\"", "!/bin/sh -c \"echo fourth\""});
+    EXPECT_TRUE(result.stopped);
+    EXPECT_EQ(result.finished, 1u);
+    EXPECT_EQ(result.remaining, 2u);
+    EXPECT_TRUE(OutputHas("first "));
+    EXPECT_TRUE(OutputHas("started "));
+    EXPECT_FALSE(OutputHas("third "));
+    EXPECT_EQ(sink.events.back(), "end 2 stopped");
+
+    // The next batch runs whole once the stop is forgotten.
+    control.Reset();
+    view = MemoryOutputView();
+    EXPECT_FALSE(Run({"!/bin/sh -c \"echo again\""}).stopped);
+    EXPECT_TRUE(OutputHas("again "));
+}
+
+TEST_F(CommandListRunnerTest, RealMknmzFeedsTheProgressAndWritesTheIndex) {
+    if (!NamazuFixture::ProgramsAvailable()) GTEST_SKIP() << "mknmz or namazu is not installed";
+    const std::string index = dir.Folder() + "index";
+    const BatchResult result = Run(
+        {"*mkdir \"" + index + "\"", "*mknmz --output=\"" + index + "\" \"" + TestDataPath("docs") + "\""});
+    EXPECT_EQ(result.finished, 2u);
+    EXPECT_TRUE(FileExists(index + "/NMZ.i"));
+    // Every document line reached the sink in order, the last one 9/9.
+    std::vector<std::string> docs;
+    for (const std::string& event : sink.events) {
+        if (event.rfind("docs ", 0) == 0) docs.push_back(event);
+    }
+    ASSERT_FALSE(docs.empty());
+    EXPECT_EQ(docs.back(), "docs 9/9");
+    EXPECT_EQ(sink.events.back(), "end 2");
+    EXPECT_NE(sink.lastPath.find("%E3%83%A1%E3%83%A2"), std::string::npos) << sink.lastPath;
+    EXPECT_TRUE(prompter.Messages().empty());
+}
+
+}  // namespace
