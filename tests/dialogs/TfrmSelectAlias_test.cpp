@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -11,82 +10,14 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTabBar>
 #include <QTabWidget>
-#include <QTest>
 #include <QTextEdit>
-#include <QTimer>
 #include <QToolButton>
-#include <functional>
 
 #include "NamazuFixture.h"
-#include "TestSupport.h"
-#include "app/TfrmMain.h"
-#include "config/Settings.h"
-#include "process/AppContext.h"
+#include "SearchWindowSession.h"
 
 namespace {
-
-// The search window over a private program folder, shown and active.
-struct Session {
-    explicit Session(const std::string& aliases) {
-        ctx.platform = dir.Profile();
-        ctx.prompter = &prompter;
-        if (!aliases.empty()) dir.WriteFile("aliases.ini", aliases);
-        ctx.settings = InitSettings(ctx.platform);
-        ctx.settings.Window.ShowExplanation = "0";
-        window = std::make_unique<TfrmMain>(ctx);
-        window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
-    template <typename T>
-    T* Find(const char* name) {
-        T* found = window->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
-
-    TempProgramDir dir;
-    FakePrompter prompter;
-    AppContext ctx;
-    std::unique_ptr<TfrmMain> window;
-};
-
-template <typename T>
-T* In(QWidget* dialog, const char* name) {
-    T* found = dialog->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
-
-// Opens the dialog with `open` and lets `drive` work it while it is modal. Returns whether the
-// dialog came up at all.
-bool WithDialog(const std::function<void()>& open, const std::function<void(QDialog*)>& drive) {
-    bool seen = false;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        seen = true;
-        // A desktop gives the new dialog the focus; the offscreen platform leaves it with the
-        // window that opened it, so the test does what the window manager would.
-        dialog->activateWindow();
-        EXPECT_TRUE(QTest::qWaitFor([dialog] { return QApplication::activeWindow() == dialog; }));
-        drive(dialog);
-        if (dialog->isVisible()) dialog->reject();  // never leave a test hanging in exec()
-    });
-    QWidget* opener = QApplication::activeWindow();
-    open();
-    // Back to the window that opened the dialog, as a desktop does when a dialog closes.
-    if (opener) {
-        opener->activateWindow();
-        EXPECT_TRUE(QTest::qWaitFor([opener] { return QApplication::activeWindow() == opener; }));
-    }
-    return seen;
-}
-
-void PressCtrl(Qt::Key key) {
-    QTest::keyClick(QApplication::focusWidget(), key, Qt::ControlModifier);
-}
 
 void ClickRow(QListWidget* list, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QListWidgetItem* item = list->item(row);
@@ -101,13 +32,8 @@ void TickRow(QListWidget* list, int row) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
 }
 
-void ShowPage(QDialog* dialog, int index) {
-    QTabBar* bar = In<QTabWidget>(dialog, "pgeAlias")->tabBar();
-    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->tabRect(index).center());
-}
-
-QString Shown(QDialog* dialog, const char* memo) {
-    return In<QPlainTextEdit>(dialog, memo)->toPlainText();
+QString Shown(QDialog& dialog, const char* memo) {
+    return FindIn<QPlainTextEdit>(dialog, memo)->toPlainText();
 }
 
 std::vector<bool> Ticks(QListWidget* list) {
@@ -135,35 +61,35 @@ TEST(TfrmSelectAlias, PickedAliasesAndQueriesSearchBothIndexes) {
     TempProgramDir places;
     const std::string blankPath = places.Path("My index");
     ASSERT_EQ(::symlink(second.IndexFolder().c_str(), blankPath.c_str()), 0);
-    Session s(
-        "[DirAliasList]\nCount=2\nAlias1=テスト文書\nAlias2=生成した文書\n"
-        "[DirAlias1]\nDirCount=1\nDirectory1=" +
-        first.IndexFolder() +
-        "\n"
-        "[DirAlias2]\nDirCount=1\nDirectory1=\"\"" +
-        blankPath + "\"\"\n" + kQueries);
+    SearchWindowSession s("",
+                          "[DirAliasList]\nCount=2\nAlias1=テスト文書\nAlias2=生成した文書\n"
+                          "[DirAlias1]\nDirCount=1\nDirectory1=" +
+                              first.IndexFolder() +
+                              "\n"
+                              "[DirAlias2]\nDirCount=1\nDirectory1=\"\"" +
+                              blankPath + "\"\"\n" + kQueries);
     const QString place = QString::fromStdString(first.IndexFolder() + " \"" + blankPath + "\"");
 
     const bool opened = WithDialog([] { PressCtrl(Qt::Key_L); },
-                                   [&](QDialog* dialog) {
-                                       EXPECT_EQ(dialog->windowTitle(), QStringLiteral("エイリアス選択"));
-                                       auto* aliases = In<QListWidget>(dialog, "lstDirAlias");
+                                   [&](QDialog& dialog) {
+                                       EXPECT_EQ(dialog.windowTitle(), QStringLiteral("エイリアス選択"));
+                                       auto* aliases = FindIn<QListWidget>(dialog, "lstDirAlias");
                                        ClickRow(aliases, 0);
                                        ClickRow(aliases, 1, Qt::ControlModifier);
                                        EXPECT_EQ(Shown(dialog, "edtDirList"),
                                                  QString::fromStdString("\"" + blankPath + "\""));
-                                       ShowPage(dialog, 1);
-                                       auto* groups = In<QListWidget>(dialog, "lstQueryGroup");
-                                       auto* queries = In<QListWidget>(dialog, "lstQuery");
+                                       ClickTab(dialog, "tab2");
+                                       auto* groups = FindIn<QListWidget>(dialog, "lstQueryGroup");
+                                       auto* queries = FindIn<QListWidget>(dialog, "lstQuery");
                                        ClickRow(groups, 0);
                                        EXPECT_EQ(queries->item(0)->text(), QStringLiteral("灯台 (英語)"));
                                        TickRow(queries, 0);
                                        ClickRow(groups, 1);
                                        TickRow(queries, 0);
-                                       QTest::mouseClick(In<QCheckBox>(dialog, "chkOR"), Qt::LeftButton);
+                                       Click(dialog, "chkOR");
                                        EXPECT_EQ(Shown(dialog, "edtSelectedQueries"),
                                                  QStringLiteral("( lighthouse ) or ( docmarker1 )"));
-                                       QTest::mouseClick(In<QPushButton>(dialog, "btnOK"), Qt::LeftButton);
+                                       Click(dialog, "btnOK");
                                    });
     ASSERT_TRUE(opened);
 
@@ -187,48 +113,50 @@ TEST(TfrmSelectAlias, PickedAliasesAndQueriesSearchBothIndexes) {
 }
 
 TEST(TfrmSelectAlias, TicksStayAcrossGroupsAndResetClearsEverything) {
-    Session s(
-        "[DirAliasList]\nCount=2\nAlias1=one\nAlias2=two\n"
-        "[DirAlias1]\nDirCount=3\nDirectory1=/srv/a\nDirectory2=  \nDirectory3=/srv/b\n" +
-        std::string(kQueries));
-    WithDialog([&] { QTest::mouseClick(s.Find<QToolButton>("btnSelectKeywordList"), Qt::LeftButton); },
-               [&](QDialog* dialog) {
-                   auto* aliases = In<QListWidget>(dialog, "lstDirAlias");
-                   ClickRow(aliases, 0);
-                   EXPECT_EQ(Shown(dialog, "edtDirList"), QStringLiteral("/srv/a\n/srv/b"));
-                   ShowPage(dialog, 1);
-                   auto* groups = In<QListWidget>(dialog, "lstQueryGroup");
-                   auto* queries = In<QListWidget>(dialog, "lstQuery");
-                   ClickRow(groups, 1);
-                   TickRow(queries, 1);
-                   ClickRow(groups, 0);
-                   EXPECT_EQ(Ticks(queries), (std::vector<bool>{false, false}));
-                   TickRow(queries, 1);
-                   TickRow(queries, 0);
-                   // The first group's queries come first, each group in its own order.
-                   EXPECT_EQ(Shown(dialog, "edtSelectedQueries"),
-                             QStringLiteral("lighthouse keeper docmarker2"));
-                   ClickRow(groups, 1);
-                   EXPECT_EQ(Ticks(queries), (std::vector<bool>{false, true}));
-                   TickRow(queries, 1);  // untick
-                   EXPECT_EQ(Shown(dialog, "edtSelectedQueries"), QStringLiteral("lighthouse keeper"));
+    SearchWindowSession s("",
+                          "[DirAliasList]\nCount=2\nAlias1=one\nAlias2=two\n"
+                          "[DirAlias1]\nDirCount=3\nDirectory1=/srv/a\nDirectory2=  \nDirectory3=/srv/b\n" +
+                              std::string(kQueries));
+    EXPECT_TRUE(WithDialog(
+        [&] { QTest::mouseClick(s.Find<QToolButton>("btnSelectKeywordList"), Qt::LeftButton); },
+        [&](QDialog& dialog) {
+            auto* aliases = FindIn<QListWidget>(dialog, "lstDirAlias");
+            ClickRow(aliases, 0);
+            EXPECT_EQ(Shown(dialog, "edtDirList"), QStringLiteral("/srv/a\n/srv/b"));
+            ClickTab(dialog, "tab2");
+            auto* groups = FindIn<QListWidget>(dialog, "lstQueryGroup");
+            auto* queries = FindIn<QListWidget>(dialog, "lstQuery");
+            ClickRow(groups, 1);
+            TickRow(queries, 1);
+            ClickRow(groups, 0);
+            EXPECT_EQ(Ticks(queries), (std::vector<bool>{false, false}));
+            TickRow(queries, 1);
+            TickRow(queries, 0);
+            // The first group's queries come first, each group in its own order.
+            EXPECT_EQ(Shown(dialog, "edtSelectedQueries"), QStringLiteral("lighthouse keeper docmarker2"));
+            ClickRow(groups, 1);
+            EXPECT_EQ(Ticks(queries), (std::vector<bool>{false, true}));
+            TickRow(queries, 1);  // untick
+            EXPECT_EQ(Shown(dialog, "edtSelectedQueries"), QStringLiteral("lighthouse keeper"));
 
-                   QTest::mouseClick(In<QPushButton>(dialog, "btnReset"), Qt::LeftButton);
-                   EXPECT_TRUE(aliases->selectedItems().isEmpty());
-                   EXPECT_EQ(aliases->currentRow(), 0);
-                   EXPECT_EQ(Shown(dialog, "edtDirList"), QString());
-                   EXPECT_EQ(Shown(dialog, "edtSelectedQueries"), QString());
-                   EXPECT_EQ(Ticks(queries), (std::vector<bool>{false, false}));
-                   ClickRow(groups, 0);
-                   EXPECT_EQ(Ticks(queries), (std::vector<bool>{false, false}));
-                   EXPECT_GE(dialog->minimumWidth(), 300);
-                   EXPECT_GE(dialog->minimumHeight(), 300);
-               });
+            Click(dialog, "btnReset");
+            EXPECT_TRUE(aliases->selectedItems().isEmpty());
+            EXPECT_EQ(aliases->currentRow(), 0);
+            EXPECT_EQ(Shown(dialog, "edtDirList"), QString());
+            EXPECT_EQ(Shown(dialog, "edtSelectedQueries"), QString());
+            EXPECT_EQ(Ticks(queries), (std::vector<bool>{false, false}));
+            ClickRow(groups, 0);
+            EXPECT_EQ(Ticks(queries), (std::vector<bool>{false, false}));
+            EXPECT_GE(dialog.minimumWidth(), 300);
+            EXPECT_GE(dialog.minimumHeight(), 300);
+            Click(dialog, "btnCancel");
+        }));
 }
 
 TEST(TfrmSelectAlias, ReopensOnTheLastPageAndCancelOrAnEmptyOkKeepTheQuery) {
-    Session s("[DirAliasList]\nCount=1\nAlias1=one\n[DirAlias1]\nDirCount=1\nDirectory1=/srv/a\n" +
-              std::string(kQueries));
+    SearchWindowSession s(
+        "", "[DirAliasList]\nCount=1\nAlias1=one\n[DirAlias1]\nDirCount=1\nDirectory1=/srv/a\n" +
+                std::string(kQueries));
     auto* place = s.Find<QComboBox>("cboIndexDir");
     auto* keyword = s.Find<QComboBox>("cboKeyword");
     keyword->setFocus();
@@ -236,14 +164,14 @@ TEST(TfrmSelectAlias, ReopensOnTheLastPageAndCancelOrAnEmptyOkKeepTheQuery) {
 
     // Cancel after choosing: nothing changes, but the page is remembered.
     EXPECT_TRUE(WithDialog([] { PressCtrl(Qt::Key_L); },
-                           [&](QDialog* dialog) {
-                               EXPECT_EQ(In<QTabWidget>(dialog, "pgeAlias")->currentIndex(), 0);
-                               ClickRow(In<QListWidget>(dialog, "lstDirAlias"), 0);
-                               ShowPage(dialog, 1);
-                               ClickRow(In<QListWidget>(dialog, "lstQueryGroup"), 0);
-                               TickRow(In<QListWidget>(dialog, "lstQuery"), 0);
-                               QTest::mouseClick(In<QCheckBox>(dialog, "chkOR"), Qt::LeftButton);
-                               QTest::mouseClick(In<QPushButton>(dialog, "btnCancel"), Qt::LeftButton);
+                           [&](QDialog& dialog) {
+                               EXPECT_EQ(FindIn<QTabWidget>(dialog, "pgeAlias")->currentIndex(), 0);
+                               ClickRow(FindIn<QListWidget>(dialog, "lstDirAlias"), 0);
+                               ClickTab(dialog, "tab2");
+                               ClickRow(FindIn<QListWidget>(dialog, "lstQueryGroup"), 0);
+                               TickRow(FindIn<QListWidget>(dialog, "lstQuery"), 0);
+                               Click(dialog, "chkOR");
+                               Click(dialog, "btnCancel");
                            }));
     EXPECT_EQ(keyword->currentText(), QStringLiteral("before"));
     EXPECT_EQ(place->currentText(), QStringLiteral("/var/lib/namazu/index"));
@@ -255,34 +183,34 @@ TEST(TfrmSelectAlias, ReopensOnTheLastPageAndCancelOrAnEmptyOkKeepTheQuery) {
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("/typed/but/not/parsed"));
     EXPECT_TRUE(WithDialog(
         [] { PressCtrl(Qt::Key_L); },
-        [&](QDialog* dialog) {
-            EXPECT_EQ(In<QTabWidget>(dialog, "pgeAlias")->currentIndex(), 1);
-            EXPECT_FALSE(In<QCheckBox>(dialog, "chkOR")->isChecked());
-            ClickRow(In<QListWidget>(dialog, "lstQueryGroup"), 0);
-            EXPECT_EQ(Ticks(In<QListWidget>(dialog, "lstQuery")), (std::vector<bool>{false, false}));
+        [&](QDialog& dialog) {
+            EXPECT_EQ(FindIn<QTabWidget>(dialog, "pgeAlias")->currentIndex(), 1);
+            EXPECT_FALSE(FindIn<QCheckBox>(dialog, "chkOR")->isChecked());
+            ClickRow(FindIn<QListWidget>(dialog, "lstQueryGroup"), 0);
+            EXPECT_EQ(Ticks(FindIn<QListWidget>(dialog, "lstQuery")), (std::vector<bool>{false, false}));
             EXPECT_EQ(Shown(dialog, "edtSelectedQueries"), QString());
-            ShowPage(dialog, 0);
-            QTest::keyClick(dialog, Qt::Key_Escape);
+            ClickTab(dialog, "tab1");
+            QTest::keyClick(&dialog, Qt::Key_Escape);
         }));
     EXPECT_EQ(place->currentText(), QStringLiteral("/typed/but/not/parsed"));
     EXPECT_TRUE(WithDialog([] { PressCtrl(Qt::Key_L); },
-                           [&](QDialog* dialog) {
-                               EXPECT_EQ(In<QTabWidget>(dialog, "pgeAlias")->currentIndex(),
+                           [&](QDialog& dialog) {
+                               EXPECT_EQ(FindIn<QTabWidget>(dialog, "pgeAlias")->currentIndex(),
                                          0);  // Escape remembered it too
-                               QTest::mouseClick(In<QPushButton>(dialog, "btnOK"), Qt::LeftButton);
+                               Click(dialog, "btnOK");
                            }));
     EXPECT_EQ(place->currentText(), QStringLiteral("/var/lib/namazu/index"));
     EXPECT_EQ(keyword->currentText(), QStringLiteral("before"));
 }
 
 TEST(TfrmSelectAlias, MissingFileGivesEmptyLists) {
-    Session s("");
+    SearchWindowSession s;
     EXPECT_TRUE(WithDialog([] { PressCtrl(Qt::Key_L); },
-                           [&](QDialog* dialog) {
-                               EXPECT_EQ(In<QListWidget>(dialog, "lstDirAlias")->count(), 0);
-                               EXPECT_EQ(In<QListWidget>(dialog, "lstQueryGroup")->count(), 0);
-                               QTest::mouseClick(In<QPushButton>(dialog, "btnReset"), Qt::LeftButton);
-                               QTest::mouseClick(In<QPushButton>(dialog, "btnOK"), Qt::LeftButton);
+                           [&](QDialog& dialog) {
+                               EXPECT_EQ(FindIn<QListWidget>(dialog, "lstDirAlias")->count(), 0);
+                               EXPECT_EQ(FindIn<QListWidget>(dialog, "lstQueryGroup")->count(), 0);
+                               Click(dialog, "btnReset");
+                               Click(dialog, "btnOK");
                            }));
     EXPECT_TRUE(s.prompter.Messages().empty());
 }

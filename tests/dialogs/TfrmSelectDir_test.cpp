@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -11,84 +10,25 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTest>
 #include <QTextEdit>
-#include <QTimer>
 #include <QToolButton>
-#include <functional>
 
 #include "NamazuFixture.h"
-#include "TestSupport.h"
-#include "app/TfrmMain.h"
-#include "config/Settings.h"
+#include "SearchWindowSession.h"
 #include "indexer/FolderTree.h"
-#include "process/AppContext.h"
 
 namespace {
 
-struct Session {
-    explicit Session(const std::string& ini = "") {
-        ctx.platform = dir.Profile();
-        ctx.prompter = &prompter;
-        if (!ini.empty()) dir.WriteFile("quarrow.ini", ini);
-        ctx.settings = InitSettings(ctx.platform);
-        ctx.settings.Window.ShowExplanation = "0";
-        window = std::make_unique<TfrmMain>(ctx);
-        window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    }
-    template <typename T>
-    T* Find(const char* name) {
-        T* found = window->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
-    // Types into the search place as a user does: click, select all, type.
-    void TypePlace(const QString& text) {
-        QLineEdit* edit = Find<QComboBox>("cboIndexDir")->lineEdit();
-        QTest::mouseClick(edit, Qt::LeftButton);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(QApplication::focusWidget(), text);
-    }
-
-    TempProgramDir dir;
-    FakePrompter prompter;
-    AppContext ctx;
-    std::unique_ptr<TfrmMain> window;
-};
-
-template <typename T>
-T* In(QWidget* dialog, const char* name) {
-    T* found = dialog->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
-
-// Opens the dialog with `open` and lets `drive` work it while it is modal.
-bool WithDialog(const std::function<void()>& open, const std::function<void(QDialog*)>& drive) {
-    bool seen = false;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        seen = true;
-        // A desktop gives the new dialog the focus; the offscreen platform leaves it with the
-        // window that opened it, so the test does what the window manager would.
-        dialog->activateWindow();
-        EXPECT_TRUE(QTest::qWaitFor([dialog] { return QApplication::activeWindow() == dialog; }));
-        drive(dialog);
-        if (dialog->isVisible()) dialog->reject();  // never leave a test hanging in exec()
-    });
-    QWidget* opener = QApplication::activeWindow();
-    open();
-    if (opener) {
-        opener->activateWindow();
-        EXPECT_TRUE(QTest::qWaitFor([opener] { return QApplication::activeWindow() == opener; }));
-    }
-    return seen;
+// Types into the search place as a user does: click, select all, type.
+void TypePlace(SearchWindowSession& s, const QString& text) {
+    QLineEdit* edit = s.Find<QComboBox>("cboIndexDir")->lineEdit();
+    QTest::mouseClick(edit, Qt::LeftButton);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), text);
 }
 
 void PressCtrlO() {
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::ControlModifier);
+    PressCtrl(Qt::Key_O);
 }
 
 QModelIndex ChildNamed(const QAbstractItemModel* model, const QModelIndex& parent, const QString& name) {
@@ -131,8 +71,8 @@ void PressSpace() {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
 }
 
-QString Memo(QDialog* dialog) {
-    return In<QPlainTextEdit>(dialog, "edtTargetDirectories")->toPlainText();
+QString Memo(QDialog& dialog) {
+    return FindIn<QPlainTextEdit>(dialog, "edtTargetDirectories")->toPlainText();
 }
 
 }  // namespace
@@ -151,16 +91,16 @@ TEST(TfrmSelectDir, TwoTickedIndexFoldersAreSearchedTogether) {
     ASSERT_EQ(::symlink(first.IndexFolder().c_str(), firstPath.toUtf8().constData()), 0);
     ASSERT_EQ(::symlink(second.IndexFolder().c_str(), secondPath.toUtf8().constData()), 0);
 
-    Session s;
-    s.TypePlace(QStringLiteral("/typed/index   "));
-    ASSERT_TRUE(WithDialog(PressCtrlO, [&](QDialog* dialog) {
-        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("ディレクトリを選択"));
+    SearchWindowSession s;
+    TypePlace(s, QStringLiteral("/typed/index   "));
+    ASSERT_TRUE(WithDialog(PressCtrlO, [&](QDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("ディレクトリを選択"));
         // The search window parsed its box first; no folder of the tree is ticked.
         EXPECT_EQ(Memo(dialog), QStringLiteral("/typed/index"));
-        EXPECT_EQ(In<QPlainTextEdit>(dialog, "edtTargetDirectories")->textCursor().position(), 0);
-        auto* tree = In<FolderTree>(dialog, "tvFolder");
+        EXPECT_EQ(FindIn<QPlainTextEdit>(dialog, "edtTargetDirectories")->textCursor().position(), 0);
+        auto* tree = FindIn<FolderTree>(dialog, "tvFolder");
         EXPECT_EQ(tree->SelectedPath(), QStringLiteral("/"));
-        QTest::mouseClick(In<QPushButton>(dialog, "btnClear"), Qt::LeftButton);
+        Click(dialog, "btnClear");
         EXPECT_EQ(Memo(dialog), QString());
 
         GoTo(tree, firstPath);
@@ -174,7 +114,7 @@ TEST(TfrmSelectDir, TwoTickedIndexFoldersAreSearchedTogether) {
         if (::testing::Test::HasFatalFailure()) return;
         PressSpace();
         EXPECT_EQ(Memo(dialog), firstPath + u'\n' + secondPath);
-        QTest::mouseClick(In<QPushButton>(dialog, "btnOK"), Qt::LeftButton);
+        Click(dialog, "btnOK");
     }));
 
     const QString place = firstPath + QStringLiteral(" \"") + secondPath + u'"';
@@ -194,9 +134,9 @@ TEST(TfrmSelectDir, TwoTickedIndexFoldersAreSearchedTogether) {
 
     // Open and OK without a change: the same directories, the quoted one not quoted twice.
     const std::vector<std::string> directories = s.ctx.settings.Directories;
-    ASSERT_TRUE(WithDialog(PressCtrlO, [&](QDialog* dialog) {
+    ASSERT_TRUE(WithDialog(PressCtrlO, [&](QDialog& dialog) {
         EXPECT_EQ(Memo(dialog), firstPath + QStringLiteral("\n\"") + secondPath + u'"');
-        QTest::mouseClick(In<QPushButton>(dialog, "btnOK"), Qt::LeftButton);
+        Click(dialog, "btnOK");
     }));
     EXPECT_EQ(s.ctx.settings.Directories, directories);
     EXPECT_EQ(s.Find<QComboBox>("cboIndexDir")->currentText(), place);
@@ -209,51 +149,52 @@ TEST(TfrmSelectDir, UntickingRemovesALineTypedInAnotherCase) {
     QString typed = folder;
     typed.replace(QStringLiteral("/Index"), QStringLiteral("/INDEX"));
 
-    Session s;
+    SearchWindowSession s;
     ASSERT_TRUE(
         WithDialog([&] { QTest::mouseClick(s.Find<QToolButton>("btnBrowseIndexPath"), Qt::LeftButton); },
-                   [&](QDialog* dialog) {
-                       auto* memo = In<QPlainTextEdit>(dialog, "edtTargetDirectories");
+                   [&](QDialog& dialog) {
+                       auto* memo = FindIn<QPlainTextEdit>(dialog, "edtTargetDirectories");
                        QTest::mouseClick(memo->viewport(), Qt::LeftButton);
                        QTest::keyClick(QApplication::focusWidget(), Qt::Key_End, Qt::ControlModifier);
                        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
                        QTest::keyClicks(QApplication::focusWidget(), typed);
-                       auto* tree = In<FolderTree>(dialog, "tvFolder");
+                       auto* tree = FindIn<FolderTree>(dialog, "tvFolder");
                        GoTo(tree, folder);
                        if (::testing::Test::HasFatalFailure()) return;
                        PressSpace();  // already listed, in another case: no new line
                        EXPECT_EQ(Memo(dialog), QStringLiteral("/var/lib/namazu/index\n") + typed);
                        PressSpace();
                        EXPECT_EQ(Memo(dialog), QStringLiteral("/var/lib/namazu/index"));
-                       QTest::mouseClick(In<QPushButton>(dialog, "btnOK"), Qt::LeftButton);
+                       Click(dialog, "btnOK");
                    }));
     EXPECT_EQ(s.ctx.settings.Directories, std::vector<std::string>{"/var/lib/namazu/index"});
 }
 
 TEST(TfrmSelectDir, CancelChangesNothingAndOkStoresTheRelativeChoice) {
-    Session s("[Search]\nRelativePath=0\nDirectoryCount=2\nDirectory1=/idx\nDirectory2=/idx/sub\n");
-    ASSERT_TRUE(WithDialog(PressCtrlO, [&](QDialog* dialog) {
+    SearchWindowSession s(
+        "[Search]\nRelativePath=0\nDirectoryCount=2\nDirectory1=/idx\nDirectory2=/idx/sub\n");
+    ASSERT_TRUE(WithDialog(PressCtrlO, [&](QDialog& dialog) {
         EXPECT_EQ(Memo(dialog), QStringLiteral("/idx\n/idx/sub"));
-        auto* relative = In<QCheckBox>(dialog, "chkRelativePath");
+        auto* relative = FindIn<QCheckBox>(dialog, "chkRelativePath");
         EXPECT_FALSE(relative->isChecked());
-        QTest::mouseClick(relative, Qt::LeftButton);
-        QTest::mouseClick(In<QPushButton>(dialog, "btnClear"), Qt::LeftButton);
-        QTest::mouseClick(In<QPushButton>(dialog, "btnCancel"), Qt::LeftButton);
+        Click(dialog, "chkRelativePath");
+        Click(dialog, "btnClear");
+        Click(dialog, "btnCancel");
     }));
     EXPECT_EQ(s.ctx.settings.Search.RelativePath, "0");
     EXPECT_EQ(s.ctx.settings.IndexDirectoryText, "/idx /idx/sub");
     EXPECT_TRUE(s.Find<QMenu>("mnuRecentDirectory")->actions().isEmpty());
 
-    ASSERT_TRUE(WithDialog(PressCtrlO, [&](QDialog* dialog) {
-        QTest::mouseClick(In<QCheckBox>(dialog, "chkRelativePath"), Qt::LeftButton);
-        auto* memo = In<QPlainTextEdit>(dialog, "edtTargetDirectories");
+    ASSERT_TRUE(WithDialog(PressCtrlO, [&](QDialog& dialog) {
+        Click(dialog, "chkRelativePath");
+        auto* memo = FindIn<QPlainTextEdit>(dialog, "edtTargetDirectories");
         QTest::mouseClick(memo->viewport(), Qt::LeftButton);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_End, Qt::ControlModifier);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("   "));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("/idx/My other"));
-        QTest::mouseClick(In<QPushButton>(dialog, "btnOK"), Qt::LeftButton);
+        Click(dialog, "btnOK");
     }));
     EXPECT_EQ(s.ctx.settings.Search.RelativePath, "1");
     EXPECT_EQ(s.Find<QComboBox>("cboIndexDir")->currentText(),
