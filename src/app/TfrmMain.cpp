@@ -3,6 +3,7 @@
 #include "app/DocumentDisplay.h"
 #include "app/HtmlDocPage.h"
 #include "app/MruMenu.h"
+#include "app/QueryWords.h"
 #include "app/ResultView.h"
 #include "app/TextDocPage.h"
 #include "config/WindowPlacement.h"
@@ -989,6 +990,9 @@ void TfrmMain::btnSearchClick() {
     if (CheckQuery()) return;
     const QString query = ToUi(TrimBlanksAndControls(ToProgram(cboKeyword->currentText())));
     AddQueryToHistory(query);
+    const std::vector<QueryWord> words = ExtractQueryWords(query);
+    m_textPage->SetQueryWords(words);
+    m_htmlPage->SetQueryWords(words);
     RunSearch(query);
     btnSearch->setEnabled(true);
 }
