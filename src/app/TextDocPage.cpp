@@ -410,19 +410,16 @@ void TextDocPage::GoToWord(const TextSpan& span, bool toTop) {
     m_currentWord = span;
     QTextCursor cursor(edtTextContents->document());
     cursor.setPosition(static_cast<int>(span.start));
-    edtTextContents->setTextCursor(cursor);
     const QRect shown = edtTextContents->viewport()->rect();
     const QRect at = edtTextContents->cursorRect(cursor);
-    if (!shown.contains(at.topLeft()) || !shown.contains(at.bottomLeft())) {
-        if (toTop) {
-            // From the bottom, making the caret visible scrolls its line to the top.
-            QScrollBar* bar = edtTextContents->verticalScrollBar();
-            bar->setValue(bar->maximum());
-            edtTextContents->ensureCursorVisible();
-        } else {
-            edtTextContents->centerCursor();
-        }
+    const bool inView = shown.contains(at.topLeft()) && shown.contains(at.bottomLeft());
+    if (!inView && toTop) {
+        // From the bottom, making the caret visible scrolls its line to the top.
+        QScrollBar* bar = edtTextContents->verticalScrollBar();
+        bar->setValue(bar->maximum());
     }
+    edtTextContents->setTextCursor(cursor);
+    if (!inView && !toTop) edtTextContents->centerCursor();
     UpdateWordHighlights();
 }
 
