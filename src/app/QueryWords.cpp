@@ -205,19 +205,30 @@ qsizetype QueryWordFinder::WordStartBefore(QStringView text, qsizetype pos) cons
     return pos;
 }
 
+std::optional<TextSpan> QueryWordFinder::MatchIn(QStringView text, qsizetype pos, qsizetype windowEnd) const {
+    // The matcher checks its whole subject before it starts: it is given a window, with the
+    // character before `pos` for the word-edge tests, not a whole long document.
+    const qsizetype base = std::max<qsizetype>(0, pos - 1);
+    const QRegularExpressionMatch m = m_regex.match(text.mid(base, windowEnd - base), pos - base);
+    if (!m.hasMatch()) return std::nullopt;
+    return TextSpan{base + m.capturedStart(), m.capturedLength()};
+}
+
 std::optional<TextSpan> QueryWordFinder::Next(QStringView text, qsizetype from) const {
     if (IsEmpty() || from > text.size()) return std::nullopt;
     // From the start of the word `from` falls in, so that a word is never found from its middle.
     qsizetype pos = WordStartBefore(text, from);
     while (pos <= text.size()) {
-        const QRegularExpressionMatch m = m_regex.match(text, pos);
-        if (!m.hasMatch()) return std::nullopt;
-        if (m.capturedLength() == 0) {
-            pos = m.capturedStart() + 1;
+        const qsizetype chunkEnd = std::min(text.size(), pos + kChunk);
+        const std::optional<TextSpan> found = MatchIn(text, pos, std::min(text.size(), chunkEnd + kTail));
+        if (!found || found->start >= chunkEnd) {
+            if (chunkEnd == text.size()) return std::nullopt;
+            const qsizetype next = WordStartBefore(text, chunkEnd);
+            pos = next > pos ? next : chunkEnd;
             continue;
         }
-        if (m.capturedStart() >= from) return TextSpan{m.capturedStart(), m.capturedLength()};
-        pos = m.capturedEnd();
+        if (found->start >= from && found->length > 0) return found;
+        pos = std::max(found->end(), found->start + 1);
     }
     return std::nullopt;
 }
@@ -226,16 +237,13 @@ std::vector<TextSpan> QueryWordFinder::InRange(QStringView text, qsizetype from,
     std::vector<TextSpan> spans;
     if (IsEmpty()) return spans;
     to = std::min(to, text.size());
+    const qsizetype windowEnd = std::min(text.size(), to + kTail);
     qsizetype pos = WordStartBefore(text, from);
     while (pos < to) {
-        const QRegularExpressionMatch m = m_regex.match(text, pos);
-        if (!m.hasMatch() || m.capturedStart() >= to) break;
-        if (m.capturedLength() == 0) {
-            pos = m.capturedStart() + 1;
-            continue;
-        }
-        if (m.capturedEnd() > from) spans.push_back({m.capturedStart(), m.capturedLength()});
-        pos = m.capturedEnd();
+        const std::optional<TextSpan> found = MatchIn(text, pos, windowEnd);
+        if (!found || found->start >= to) break;
+        if (found->length > 0 && found->end() > from) spans.push_back(*found);
+        pos = std::max(found->end(), found->start + 1);
     }
     return spans;
 }

@@ -59,7 +59,12 @@ public:
     std::vector<TextSpan> InRange(QStringView text, qsizetype from, qsizetype to) const;
 
 private:
+    // Text looked at by one match, and how far past it a match may run.
+    static constexpr qsizetype kChunk = 64 * 1024;
+    static constexpr qsizetype kTail = 4096;
+
     qsizetype WordStartBefore(QStringView text, qsizetype pos) const;
+    std::optional<TextSpan> MatchIn(QStringView text, qsizetype pos, qsizetype windowEnd) const;
 
     QString m_pattern;
     QRegularExpression m_regex;

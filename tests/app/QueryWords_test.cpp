@@ -128,6 +128,13 @@ TEST(QueryWords, StepsForwardAndBackFromAPlace) {
     const QString far = QStringLiteral("lens") + QString(100000, u' ');
     EXPECT_EQ(finder.Previous(far, far.size()), (TextSpan{0, 4}));
     EXPECT_TRUE(QueryWordFinder(ExtractQueryWords(u"and or")).IsEmpty());
+
+    // A long text is searched a piece at a time: a word across the seam of two pieces is found
+    // whole, and so is one far beyond them.
+    QString longText = QString(64 * 1024 - 3, u' ') + QStringLiteral("lighthouse") + QString(300000, u'.') +
+                       QStringLiteral(" lens");
+    EXPECT_EQ(finder.Next(longText, 0), (TextSpan{64 * 1024 - 3, 10}));
+    EXPECT_EQ(finder.Next(longText, 64 * 1024), (TextSpan{longText.size() - 4, 4}));
 }
 
 TEST(QueryWords, PatternReadsTheSameInJavaScriptTerms) {
