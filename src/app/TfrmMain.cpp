@@ -1,6 +1,7 @@
 #include "app/TfrmMain.h"
 
 #include "app/DocumentDisplay.h"
+#include "app/DocumentMenuItems.h"
 #include "app/HtmlDocPage.h"
 #include "app/MruMenu.h"
 #include "app/QueryWords.h"
@@ -238,11 +239,20 @@ void TfrmMain::CreateControls() {
     for (QAbstractScrollArea* view :
          {static_cast<QAbstractScrollArea*>(edtResult), static_cast<QAbstractScrollArea*>(edtTextContents)}) {
         view->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(view, &QWidget::customContextMenuRequested, this,
-                [this, view](const QPoint& at) { pmnu->popup(view->viewport()->mapToGlobal(at)); });
+        connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& at) {
+            PreparePopup(view, at);
+            pmnu->popup(view->viewport()->mapToGlobal(at));
+        });
     }
     connect(pmnu, &QMenu::aboutToShow, this, &TfrmMain::pmnuPopup);
     connect(mnuCopy, &QAction::triggered, this, &TfrmMain::mnuCopyClick);
+    m_documentItems = new DocumentMenuItems(pmnu, m_ctx.platform, this);
+    // An item of its own: it shows only over the text viewer, while the view menu's stays.
+    m_popupCodeItem = pmnu->addAction(m_textPage->mnuDocumentCode->title());
+    m_popupCodeItem->setMenu(m_textPage->mnuDocumentCode);
+    connect(m_documentItems, &DocumentMenuItems::openRequested, this, &TfrmMain::OpenPopupDocument);
+    connect(m_documentItems, &DocumentMenuItems::statusMessage, this,
+            [this](const QString& text) { stb->showMessage(text); });
 
     connect(btnSearch, &QPushButton::clicked, this, &TfrmMain::btnSearchClick);
     connect(cboSortType, &QComboBox::activated, this, &TfrmMain::cboSortTypeClick);
@@ -336,6 +346,8 @@ void TfrmMain::CreateMenus() {
     mnuConvert->addSeparator();
     mnuDecodeHeader = AddAction(mnuConvert, "mnuDecodeHeader", QStringLiteral("ヘッダのデコードを行う(&H)"));
     mnuDecodeHeader->setCheckable(true);
+    mnuConvert->addSeparator();
+    mnuConvert->addMenu(m_textPage->mnuDocumentCode);
 
     mnuView->addSeparator();
     mnuColored = AddAction(mnuView, "mnuColored", QStringLiteral("色をつけない(&L)"));
@@ -1119,6 +1131,34 @@ void TfrmMain::pmnuPopup() {
     const bool selection = (page == tabResult && edtResult->textCursor().hasSelection()) ||
                            (page == tabTextDoc && edtTextContents->textCursor().hasSelection());
     mnuCopy->setEnabled(selection);
+}
+
+// The popup's document: the hit under the mouse in the result list, the open document in the
+// text viewer.
+void TfrmMain::PreparePopup(QAbstractScrollArea* view, const QPoint& at) {
+    m_popupView = view;
+    m_popupHit = -1;
+    std::string path;
+    if (view == edtResult) {
+        m_popupHit = edtResult->HitIndexAt(edtResult->OffsetAtPoint(at));
+        if (m_popupHit >= 0) {
+            const HitRecord& hit = edtResult->Hits()[static_cast<std::size_t>(m_popupHit)];
+            if (!hit.Uri.empty()) path = HitDocumentPath(hit.Uri, m_ctx.platform, m_ctx.drives);
+        }
+    } else {
+        path = m_textPage->CurrentDocumentPath();
+    }
+    m_documentItems->SetDocument(path, view == edtResult);
+    m_popupCodeItem->setVisible(view == edtTextContents);
+}
+
+void TfrmMain::OpenPopupDocument(bool internal) {
+    if (m_popupView == edtResult) {
+        if (m_popupHit < 0) return;
+        edtResult->OpenHitAt(edtResult->Hits()[static_cast<std::size_t>(m_popupHit)].TitleStart, internal);
+        return;
+    }
+    if (!OpenWithShell(m_documentItems->DocumentPath())) stb->showMessage(QString::fromUtf8(kShellOpenFailed));
 }
 
 void TfrmMain::mnuCopyClick() {

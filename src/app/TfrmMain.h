@@ -21,6 +21,8 @@ class QTabWidget;
 class QTextEdit;
 class ResultView;
 class MruMenu;
+class DocumentMenuItems;
+class QAbstractScrollArea;
 class TextDocPage;
 class HtmlDocPage;
 class IniFile;
@@ -70,6 +72,8 @@ private:
     bool StepHit(int step);
     void pgeChange();
     void pmnuPopup();
+    void PreparePopup(QAbstractScrollArea* view, const QPoint& at);
+    void OpenPopupDocument(bool internal);
     void mnuCopyClick();
     void mnuHelpStartClick();
     void mnuHelpQuarrowClick();
@@ -160,6 +164,11 @@ private:
     QStatusBar* stb = nullptr;
     QMenu* pmnu = nullptr;
     QAction* mnuCopy = nullptr;
+    // The popup's items for the document under it, and the hit it was opened over (-1: none).
+    DocumentMenuItems* m_documentItems = nullptr;
+    QAbstractScrollArea* m_popupView = nullptr;
+    QAction* m_popupCodeItem = nullptr;
+    int m_popupHit = -1;
 
     // Menus.
     QMenu* mnuSearch = nullptr;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -25,10 +26,16 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTextEdit>
+#include <QTest>
+#include <QTextCursor>
 #include <QTimer>
+#include <QUrl>
+#include <QWindow>
 
 #include "NamazuFixture.h"
 #include "TestSupport.h"
+#include "app/DocumentDisplay.h"
+#include "app/ResultView.h"
 #include "config/FileIo.h"
 #include "config/Settings.h"
 #include "process/AppContext.h"
@@ -519,6 +526,29 @@ void TypeInto(QWidget* box, const QString& text) {
     QTest::keyClicks(Focused(), text);
 }
 
+// As the user does it: the search place and the query typed into their boxes, then Enter.
+void TypeSearch(Fixture& f, const QString& place, const QString& query) {
+    for (const auto& [box, text] : {std::pair{"cboIndexDir", place}, std::pair{"cboKeyword", query}}) {
+        f.Find<QComboBox>(box)->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), text);
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+}
+
+// Right-clicks a point of a view through the window, as the desktop delivers the click.
+void RightClick(QWidget* window, QAbstractScrollArea* view, const QPoint& at) {
+    QTest::mouseClick(window->windowHandle(), Qt::RightButton, {}, view->viewport()->mapTo(window, at));
+}
+
+// Clicks an item of the open popup menu.
+void ClickItem(QMenu* menu, QAction* item) {
+    ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 2000));
+    ASSERT_TRUE(item->isVisible() && item->isEnabled()) << item->objectName().toStdString();
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+    QTest::qWaitFor([&] { return !menu->isVisible(); }, 2000);
+}
+
 }  // namespace
 
 TEST(TfrmMainAsAUser, ACountTypedOrChosenInTheBoxIsWhatTheNextSearchAsksFor) {
@@ -636,4 +666,58 @@ TEST(TfrmMainAsAUser, AHugeHistoryCountBesideTheProgramStillStartsAndCloses) {
     const Settings again = LoadSettings(f.ctx.settings.SettingsPath, f.ctx.platform);
     EXPECT_EQ(again.QueryHistory, std::vector<std::string>{"灯台"});
     EXPECT_EQ(again.Directories, std::vector<std::string>{"/place/A"});
+}
+
+TEST(TfrmMain, AHitsPopupMenuReachesItsFile) {
+    if (!NamazuFixture::ProgramsAvailable()) GTEST_SKIP() << "namazu or mknmz missing";
+    const NamazuFixture index(TestDataPath("docs"));
+    ASSERT_TRUE(index.Built()) << index.BuildLog();
+    Fixture f;
+    f.window->resize(700, 500);
+    f.window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
+    TypeSearch(f, QString::fromStdString(index.IndexFolder()), QStringLiteral("lighthouse"));
+    auto* result = f.Find<ResultView>("edtResult");
+    ASSERT_GT(result->HitCount(), 0) << result->toPlainText().toStdString();
+    // A text file, which opens in the text viewer.
+    const auto txt = std::find_if(result->Hits().begin(), result->Hits().end(),
+                                  [](const HitRecord& h) { return h.Uri.ends_with(".txt"); });
+    ASSERT_NE(txt, result->Hits().end());
+    const HitRecord& hit = *txt;
+    const QString path = QString::fromStdString(HitDocumentPath(hit.Uri, f.ctx.platform, f.ctx.drives));
+    QTextCursor at(result->document());
+    at.setPosition(result->ViewPositionOf(hit.TitleStart + 1));
+    const QPoint overTitle = result->cursorRect(at).center();
+
+    QMenu* popup = f.Find<QMenu>("pmnu");
+    EXPECT_EQ(popup->actions().front(), f.Find<QAction>("mnuCopy"));  // the copy item keeps its place
+    RightClick(f.window.get(), result, overTitle);
+    ClickItem(popup, f.Find<QAction>("mnuCopyPath"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), path);
+    RightClick(f.window.get(), result, overTitle);
+    ClickItem(popup, f.Find<QAction>("mnuCopyUri"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded));
+    EXPECT_FALSE(f.Find<QAction>("mnuCodeAuto")->isVisible() && popup->actions().back()->isVisible());
+
+    // Over the head of the result there is no document.
+    RightClick(f.window.get(), result, QPoint(5, 5));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return popup->isVisible(); }, 2000));
+    EXPECT_FALSE(f.Find<QAction>("mnuCopyPath")->isEnabled());
+    popup->close();
+
+    // Open: the document display, here the text viewer.
+    RightClick(f.window.get(), result, overTitle);
+    ClickItem(popup, f.Find<QAction>("mnuOpenDocument"));
+    EXPECT_EQ(f.Find<QTabWidget>("pge")->currentWidget()->objectName(), QStringLiteral("tabTextDoc"));
+    auto* viewer = f.Find<QPlainTextEdit>("edtTextContents");
+    EXPECT_TRUE(viewer->toPlainText().contains(QStringLiteral("lighthouse"), Qt::CaseInsensitive));
+
+    // In the viewer the items serve the open document; there is nothing more to open in it.
+    RightClick(f.window.get(), viewer, QPoint(10, 10));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return popup->isVisible(); }, 2000));
+    EXPECT_FALSE(f.Find<QAction>("mnuOpenDocument")->isVisible());
+    EXPECT_TRUE(popup->actions().back()->isVisible());  // the code the document is read in
+    ClickItem(popup, f.Find<QAction>("mnuCopyPath"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), path);
+    EXPECT_TRUE(f.prompter.Messages().empty());
 }
