@@ -6,6 +6,7 @@
 #include "app/MruMenu.h"
 #include "app/QueryWords.h"
 #include "app/ResultView.h"
+#include "app/SearchNotices.h"
 #include "app/TextDocPage.h"
 #include "config/WindowPlacement.h"
 #include "dialogs/TfrmAbout.h"
@@ -23,6 +24,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
+#include <QFile>
 #include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -189,6 +191,12 @@ void TfrmMain::CreateControls() {
     resultLayout->setContentsMargins(0, 0, 0, 0);
     edtResult = Named(new ResultView(m_ctx, tabResult), "edtResult");
     edtResult->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    lblSearchNotice = Named(new QLabel(tabResult), "lblSearchNotice");
+    lblSearchNotice->setWordWrap(true);
+    lblSearchNotice->setTextFormat(Qt::RichText);
+    lblSearchNotice->setStyleSheet(QStringLiteral("background: #fff8d0; padding: 3px;"));
+    lblSearchNotice->hide();
+    resultLayout->addWidget(lblSearchNotice);
     resultLayout->addWidget(edtResult);
     pge->addTab(tabResult, QStringLiteral("検索結果(&1)"));
 
@@ -255,6 +263,7 @@ void TfrmMain::CreateControls() {
             [this](const QString& text) { stb->showMessage(text); });
 
     connect(btnSearch, &QPushButton::clicked, this, &TfrmMain::btnSearchClick);
+    connect(lblSearchNotice, &QLabel::linkActivated, this, [this] { mnuSetNamazurc->trigger(); });
     connect(cboSortType, &QComboBox::activated, this, &TfrmMain::cboSortTypeClick);
     connect(chkShowContents, &QCheckBox::clicked, this, &TfrmMain::chkShowContentsClick);
     connect(edtResult, &ResultView::escapePressed, this, [this] { cboKeyword->setFocus(); });
@@ -1016,6 +1025,7 @@ void TfrmMain::SetResultText(const QString& text) {
 
 void TfrmMain::RunSearch(const QString& query) {
     btnSearch->setEnabled(false);
+    lblSearchNotice->hide();
     const bool external = ResultsInExternalBrowser();
     if (!external) {
         pge->setCurrentWidget(tabResult);
@@ -1067,15 +1077,35 @@ void TfrmMain::RunSearch(const QString& query) {
         edtResult->setFocus();
         pgeChange();  // the page may have been the current one already
         edtResult->LoadResultList(m_resultFilePath, !mnuColored->isChecked());
+        ShowSearchNotice(query);
         ::unlink(m_resultFilePath.c_str());
     } else {
         m_htmlPage->ShowInBrowser(m_resultFilePath);
+        ShowSearchNotice(query);
     }
     const std::string place = ToProgram(cboIndexDir->currentText());
     if (!MRUManager->List().Contains(place)) {
         MRUManager->Add(place);
         AddPlaceItem(ToUi(place));
     }
+}
+
+// A word namazu ignored for hitting too many documents: said above the list and on the status
+// bar, or the user reads "No document matching your query." as "not found".
+void TfrmMain::ShowSearchNotice(const QString& query) {
+    QFile file(QFile::decodeName(QByteArray::fromStdString(m_resultFilePath)));
+    if (!file.open(QIODevice::ReadOnly)) return;
+    // The References line is near the top.
+    const QByteArray head = file.read(64 * 1024);
+    std::vector<std::string> words = WordsIgnoredForTooManyHits(std::string_view(head.constData(), head.size()));
+    if (words.empty()) return;
+    for (std::string& word : words) word = HitTitleText(word).toStdString();
+    const QString notice = QString::fromStdString(TooManyHitsNotice(words, query.toStdString()));
+    const QString place = QStringLiteral("検索 → namazurc の設定");
+    lblSearchNotice->setText(notice.toHtmlEscaped().replace(
+        place, QStringLiteral("<a href=\"namazurc\">") + place + QStringLiteral("</a>")));
+    lblSearchNotice->setVisible(!ResultsAsHtml(m_ctx.settings));
+    stb->showMessage(notice);
 }
 
 void TfrmMain::OpenHit(int index) {

@@ -68,6 +68,7 @@ private:
     SearchMenuState ReadSearchMenus() const;
     bool ResultsInExternalBrowser() const;
     void SetResultText(const QString& text);
+    void ShowSearchNotice(const QString& query);
     void OpenHit(int index);
     bool StepHit(int step);
     void pgeChange();
@@ -151,6 +152,7 @@ private:
     QTabWidget* pge = nullptr;
     QWidget* tabResult = nullptr;
     ResultView* edtResult = nullptr;
+    QLabel* lblSearchNotice = nullptr;
     QWidget* tabTextDoc = nullptr;
     QWidget* pnlSubject = nullptr;
     QPushButton* btnPrevious = nullptr;

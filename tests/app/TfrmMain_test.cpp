@@ -16,6 +16,8 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QStatusBar>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -719,5 +721,37 @@ TEST(TfrmMain, AHitsPopupMenuReachesItsFile) {
     EXPECT_TRUE(popup->actions().back()->isVisible());  // the code the document is read in
     ClickItem(popup, f.Find<QAction>("mnuCopyPath"));
     EXPECT_EQ(QGuiApplication::clipboard()->text(), path);
+    EXPECT_TRUE(f.prompter.Messages().empty());
+}
+
+TEST(TfrmMain, AWordIgnoredForTooManyHitsIsExplained) {
+    if (!NamazuFixture::ProgramsAvailable()) GTEST_SKIP() << "namazu or mknmz missing";
+    Fixture f;
+    const std::string docs = f.dir.Path("docs");
+    NamazuFixture::GenerateCorpus(docs, 30);
+    const NamazuFixture index(docs);
+    ASSERT_TRUE(index.Built()) << index.BuildLog();
+    // namazu's own limit, lowered in the user's namazurc so that 30 documents pass it.
+    f.dir.WriteFile("namazurc", "MaxHit 20\n");
+    f.ctx.settings.Search.UseNamazurc = "1";
+    f.ctx.settings.Search.NamazurcPath = f.dir.Path("namazurc");
+    f.window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
+
+    TypeSearch(f, QString::fromStdString(index.IndexFolder()), QStringLiteral("corpusword"));
+    auto* notice = f.Find<QLabel>("lblSearchNotice");
+    EXPECT_TRUE(f.Find<QTextEdit>("edtResult")->toPlainText().contains(QStringLiteral("No document matching")));
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_TRUE(notice->text().contains(QStringLiteral("「corpusword」 は一致する文書が多すぎるため")))
+        << notice->text().toStdString();
+    EXPECT_TRUE(f.Find<QStatusBar>("stb")->currentMessage().contains(QStringLiteral("MaxHit")));
+
+    // In an OR the other word still finds its document; the ignored one is still named.
+    TypeSearch(f, QString::fromStdString(index.IndexFolder()), QStringLiteral("corpusword or docmarker3"));
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_TRUE(notice->text().startsWith(QStringLiteral("「corpusword」"))) << notice->text().toStdString();
+
+    TypeSearch(f, QString::fromStdString(index.IndexFolder()), QStringLiteral("docmarker3"));
+    EXPECT_FALSE(notice->isVisible());
     EXPECT_TRUE(f.prompter.Messages().empty());
 }
