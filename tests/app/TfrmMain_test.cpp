@@ -548,7 +548,7 @@ void ClickItem(QMenu* menu, QAction* item) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 2000));
     ASSERT_TRUE(item->isVisible() && item->isEnabled()) << item->objectName().toStdString();
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
-    QTest::qWaitFor([&] { return !menu->isVisible(); }, 2000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !menu->isVisible(); }, 2000));
 }
 
 }  // namespace
