@@ -35,6 +35,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -60,6 +61,8 @@ namespace {
 const QString kAppTitle = QStringLiteral("Quarrow for Namazu");
 const QString kErrorCaption = QStringLiteral("エラー");
 const QString kSearching = QStringLiteral("検索中.....");
+// namazu keeps nothing worth finishing: a stopped search that ignores SIGTERM is killed soon.
+constexpr std::chrono::seconds kSearchStopGrace(2);
 const QString kDefaultUiFont = QStringLiteral("ＭＳ Ｐゴシック");
 constexpr int kTargetHeight = 33;
 
@@ -73,7 +76,8 @@ QFont ViewFont(const QString& name, const std::string& size, const std::string& 
 
 }  // namespace
 
-TfrmMain::TfrmMain(AppContext& ctx, QWidget* parent) : QMainWindow(parent), m_ctx(ctx) {
+TfrmMain::TfrmMain(AppContext& ctx, QWidget* parent)
+    : QMainWindow(parent), m_ctx(ctx), m_searchControl(std::make_unique<RunControl>(kSearchStopGrace)) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kAppTitle);
     QFont font(kDefaultUiFont);
@@ -262,7 +266,16 @@ void TfrmMain::CreateControls() {
     connect(m_documentItems, &DocumentMenuItems::statusMessage, this,
             [this](const QString& text) { stb->showMessage(text); });
 
-    connect(btnSearch, &QPushButton::clicked, this, &TfrmMain::btnSearchClick);
+    // While namazu runs the button reads "中止" and stops it; Escape does the same.
+    connect(btnSearch, &QPushButton::clicked, this, [this] {
+        if (m_searching) {
+            StopSearch();
+        } else {
+            btnSearchClick();
+        }
+    });
+    m_stopSearchKey = new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &TfrmMain::StopSearch);
+    m_stopSearchKey->setEnabled(false);
     connect(lblSearchNotice, &QLabel::linkActivated, this, [this] { mnuSetNamazurc->trigger(); });
     connect(cboSortType, &QComboBox::activated, this, &TfrmMain::cboSortTypeClick);
     connect(chkShowContents, &QCheckBox::clicked, this, &TfrmMain::chkShowContentsClick);
@@ -572,9 +585,10 @@ void TfrmMain::showEvent(QShowEvent* event) {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
-    // A search still running gets to finish; the window closes right after it.
+    // A search still running is stopped; the window closes right after it has ended.
     if (m_searching) {
         m_closeWhenSearched = true;
+        StopSearch();
         event->ignore();
         return;
     }
@@ -999,7 +1013,7 @@ void TfrmMain::AddQueryToHistory(const QString& query) {
 }
 
 void TfrmMain::btnSearchClick() {
-    if (!btnSearch->isEnabled()) return;
+    if (!btnSearch->isEnabled() || m_searching) return;
     ParseIndexDirectories(TrimBlanksAndControls(ToProgram(cboIndexDir->currentText())), m_ctx.settings,
                           m_ctx.platform.codePage);
     UpdateCaption();
@@ -1057,14 +1071,19 @@ void TfrmMain::RunSearch(const QString& query) {
         }
     }
 
-    setEnabled(false);
-    m_searching = true;
+    SetSearching(true);
+    m_searchControl->Reset();
     RunCommand(command.runCommandLine, command.workDir, RunMode::Hidden, nullptr, *m_ctx.prompter,
-               m_ctx.platform.codePage, NamazuEnvironment());
-    m_searching = false;
-    setEnabled(true);
+               m_ctx.platform.codePage, NamazuEnvironment(), m_searchControl.get());
+    SetSearching(false);
     if (m_closeWhenSearched) QTimer::singleShot(0, this, &QWidget::close);
     SetResultText(QString());
+    if (m_searchControl->StopRequested()) {
+        // What namazu wrote before it ended is no result.
+        ::unlink(m_resultFilePath.c_str());
+        stb->showMessage(QStringLiteral("検索を中止しました。"));
+        return;
+    }
 
     if (!FileExists(m_resultFilePath)) {
         m_ctx.prompter->Tell(
@@ -1106,6 +1125,24 @@ void TfrmMain::ShowSearchNotice(const QString& query) {
         place, QStringLiteral("<a href=\"namazurc\">") + place + QStringLiteral("</a>")));
     lblSearchNotice->setVisible(!ResultsAsHtml(m_ctx.settings));
     stb->showMessage(notice);
+}
+
+// While namazu runs, the query box stays usable and the search button stops it; whatever could
+// start a second run or change the search meanwhile is disabled.
+void TfrmMain::SetSearching(bool on) {
+    m_searching = on;
+    btnSearch->setText(on ? QStringLiteral("中止") : QStringLiteral("検索(&G)"));
+    btnSearch->setEnabled(true);
+    m_stopSearchKey->setEnabled(on);
+    for (QWidget* part : {static_cast<QWidget*>(menuBar()), pnlTarget, pnlHeaderRow2,
+                          static_cast<QWidget*>(btnSelectKeywordList), static_cast<QWidget*>(pge)}) {
+        part->setEnabled(!on);
+    }
+    if (on && !cboKeyword->hasFocus()) cboKeyword->setFocus();
+}
+
+void TfrmMain::StopSearch() {
+    if (m_searching) m_searchControl->Stop();
 }
 
 void TfrmMain::OpenHit(int index) {

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <memory>
 #include <optional>
 
 #include "app/DocumentDisplay.h"
@@ -16,6 +17,8 @@ class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
+class QShortcut;
+class RunControl;
 class QStatusBar;
 class QTabWidget;
 class QTextEdit;
@@ -69,6 +72,8 @@ private:
     bool ResultsInExternalBrowser() const;
     void SetResultText(const QString& text);
     void ShowSearchNotice(const QString& query);
+    void SetSearching(bool on);
+    void StopSearch();
     void OpenHit(int index);
     bool StepHit(int step);
     void pgeChange();
@@ -124,6 +129,8 @@ private:
     bool m_savePlacement = false;
     bool m_searching = false;          // namazu is running
     bool m_closeWhenSearched = false;  // the window was asked to close meanwhile
+    std::unique_ptr<RunControl> m_searchControl;
+    QShortcut* m_stopSearchKey = nullptr;
     MruMenu* MRUManager = nullptr;
     TextDocPage* m_textPage = nullptr;
     HtmlDocPage* m_htmlPage = nullptr;

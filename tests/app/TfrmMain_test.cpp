@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 
 #include <QAbstractScrollArea>
 #include <QAction>
@@ -17,12 +18,14 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -754,4 +757,90 @@ TEST(TfrmMain, AWordIgnoredForTooManyHitsIsExplained) {
     TypeSearch(f, QString::fromStdString(index.IndexFolder()), QStringLiteral("docmarker3"));
     EXPECT_FALSE(notice->isVisible());
     EXPECT_TRUE(f.prompter.Messages().empty());
+}
+
+namespace {
+
+// A namazu that has begun to write its result and then takes long: `onTerm` is the shell's
+// answer to SIGTERM ("" to ignore it, so only SIGKILL ends it).
+void SlowNamazu(Fixture& f, const char* onTerm = nullptr) {
+    std::string script = "#!/bin/sh\n";
+    if (onTerm) script += std::string("trap '") + onTerm + "' TERM\n";
+    script +=
+        "for a in \"$@\"; do case \"$a\" in --output=*) printf 'Results:\\n\\nReferences:' > \"${a#--output=}\";; "
+        "esac; done\nexec sleep 30\n";
+    f.dir.WriteFile("slow-namazu", script);
+    ::chmod(f.dir.Path("slow-namazu").c_str(), 0755);
+    f.ctx.settings.Command.namazuPath = f.dir.Path("slow-namazu");
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+TEST(TfrmMainAsAUser, TheSearchButtonStopsARunningSearch) {
+    Fixture f;
+    SlowNamazu(f);
+    ShowAndWait(f);
+    auto* button = f.Find<QPushButton>("btnSearch");
+    auto* keyword = f.Find<QComboBox>("cboKeyword");
+    QSignalSpy makeIndex(f.Find<QAction>("mnuMakeIndex"), &QAction::triggered);
+    bool seen = false;
+    // While namazu runs: the button reads 中止, the query box takes the next query, the menus'
+    // keys start nothing; then the button is clicked.
+    QTimer::singleShot(500, f.window.get(), [&] {
+        seen = button->text() == QStringLiteral("中止") && button->isEnabled() &&
+               (Focused() == keyword || Focused() == keyword->lineEdit());
+        Press(Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(Focused(), QStringLiteral("next query"));
+        Press(Qt::Key_Return);  // Enter in the box does not start a second search
+        Press(Qt::Key_K, Qt::ControlModifier);
+        QTest::mouseClick(button, Qt::LeftButton);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    TypeInto(keyword, QStringLiteral("lighthouse"));
+    Press(Qt::Key_Return);
+    EXPECT_LT(SecondsSince(start), 5.0);
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(makeIndex.count(), 0);
+    EXPECT_EQ(f.Find<QStatusBar>("stb")->currentMessage(), QStringLiteral("検索を中止しました。"));
+    EXPECT_FALSE(FileExists(f.window->ResultFilePath()));  // the partial result is gone
+    EXPECT_TRUE(f.Find<QTextEdit>("edtResult")->toPlainText().isEmpty());
+    EXPECT_TRUE(f.prompter.Messages().empty());
+    EXPECT_EQ(button->text(), QStringLiteral("検索(&G)"));
+    EXPECT_EQ(keyword->currentText(), QStringLiteral("next query"));
+    EXPECT_TRUE(f.window->menuBar()->isEnabled());
+}
+
+TEST(TfrmMainAsAUser, EscapeStopsASearchThatIgnoresTheFirstSignal) {
+    Fixture f;
+    SlowNamazu(f, "");
+    ShowAndWait(f);
+    QTimer::singleShot(500, f.window.get(), [] { Press(Qt::Key_Escape); });
+    const auto start = std::chrono::steady_clock::now();
+    TypeInto(f.Find<QComboBox>("cboKeyword"), QStringLiteral("lighthouse"));
+    Press(Qt::Key_Return);
+    // SIGTERM is ignored; SIGKILL follows after the grace period.
+    EXPECT_GT(SecondsSince(start), 2.0);
+    EXPECT_LT(SecondsSince(start), 8.0);
+    EXPECT_EQ(f.Find<QStatusBar>("stb")->currentMessage(), QStringLiteral("検索を中止しました。"));
+    EXPECT_FALSE(FileExists(f.window->ResultFilePath()));
+    EXPECT_TRUE(f.prompter.Messages().empty());
+}
+
+TEST(TfrmMainAsAUser, ClosingDuringALongSearchStopsItAndSaves) {
+    Fixture f;
+    SlowNamazu(f);
+    ShowAndWait(f);
+    QTimer::singleShot(500, f.window.get(), [&] { f.window->close(); });
+    const auto start = std::chrono::steady_clock::now();
+    TypeInto(f.Find<QComboBox>("cboKeyword"), QStringLiteral("lighthouse"));
+    Press(Qt::Key_Return);
+    EXPECT_LT(SecondsSince(start), 5.0);
+    QCoreApplication::processEvents();  // the deferred close
+    EXPECT_FALSE(f.window->isVisible());
+    EXPECT_NE(f.dir.ReadFile("quarrow.ini").find("History1=lighthouse"), std::string::npos);
+    EXPECT_FALSE(FileExists(f.window->ResultFilePath()));
 }
