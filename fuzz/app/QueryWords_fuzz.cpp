@@ -18,7 +18,7 @@ void Check(bool condition) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    WordsIgnoredForTooManyHits(bytes);
+    WordsIgnoredByNamazu(bytes);
     // The query is the first line, the text the rest.
     const std::size_t cut = bytes.find('\n');
     const QString query = QString::fromUtf8(bytes.substr(0, cut).data(), static_cast<qsizetype>(std::min(cut, size)));

@@ -6,12 +6,23 @@
 
 // What the search window tells the user about a search beyond its result list. UTF-8 texts.
 
-// The words namazu left out of the search because each hit more documents than its MaxHit
-// allows: from "[ WORD (Too many documents hit. Ignored) ]" in the References line of a
-// result, plain or HTML. A word namazu did not name (it leaves it out when the query is that
-// one word) is an empty text. Empty when no word was left out. Bytes as namazu wrote them.
-std::vector<std::string> WordsIgnoredForTooManyHits(std::string_view result);
+// Why namazu left a word of the query out of the search.
+enum class IgnoredReason {
+    TooManyDocuments,  // "(Too many documents hit. Ignored)": more than namazurc's MaxHit
+    TooManyWords,      // "(Too many words matched. Ignored)": a wildcard or regex over MaxMatch
+};
 
-// The notice for them: which words were ignored and how to narrow the query or raise MaxHit.
-// `words` in UTF-8; an empty word is named by `query`.
-std::string TooManyHitsNotice(const std::vector<std::string>& words, std::string_view query);
+struct IgnoredWord {
+    std::string word;  // as namazu wrote it; empty where namazu did not name it
+    IgnoredReason reason = IgnoredReason::TooManyDocuments;
+    friend bool operator==(const IgnoredWord&, const IgnoredWord&) = default;
+};
+
+// The words namazu's References line (plain or HTML result) marks as ignored, in its order,
+// each once. namazu leaves the word out of the mark when the query is that one word. Empty when
+// nothing was ignored.
+std::vector<IgnoredWord> WordsIgnoredByNamazu(std::string_view result);
+
+// The notice for them: which words were ignored, why, and how to narrow the query or raise the
+// limit in namazurc. Words in UTF-8; an empty word is named by `query`.
+std::string IgnoredWordsNotice(const std::vector<IgnoredWord>& words, std::string_view query);

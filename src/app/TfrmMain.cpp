@@ -1109,17 +1109,18 @@ void TfrmMain::RunSearch(const QString& query) {
     }
 }
 
-// A word namazu ignored for hitting too many documents: said above the list and on the status
+// A word namazu ignored for hitting too many documents (or a pattern for matching too many
+// words): said above the list and on the status
 // bar, or the user reads "No document matching your query." as "not found".
 void TfrmMain::ShowSearchNotice(const QString& query) {
     QFile file(QFile::decodeName(QByteArray::fromStdString(m_resultFilePath)));
     if (!file.open(QIODevice::ReadOnly)) return;
     // The References line is near the top.
     const QByteArray head = file.read(64 * 1024);
-    std::vector<std::string> words = WordsIgnoredForTooManyHits(std::string_view(head.constData(), head.size()));
+    std::vector<IgnoredWord> words = WordsIgnoredByNamazu(std::string_view(head.constData(), head.size()));
     if (words.empty()) return;
-    for (std::string& word : words) word = HitTitleText(word).toStdString();
-    const QString notice = QString::fromStdString(TooManyHitsNotice(words, query.toStdString()));
+    for (IgnoredWord& word : words) word.word = HitTitleText(word.word).toStdString();
+    const QString notice = QString::fromStdString(IgnoredWordsNotice(words, query.toStdString()));
     const QString place = QStringLiteral("検索 → namazurc の設定");
     lblSearchNotice->setText(notice.toHtmlEscaped().replace(
         place, QStringLiteral("<a href=\"namazurc\">") + place + QStringLiteral("</a>")));

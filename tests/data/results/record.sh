@@ -69,3 +69,4 @@ ja perl /usr/bin/mknmz --output-dir="$root/index-maxhit" "$root/corpus-maxhit" >
 ja namazu --output="$here/plain-ja-too-many.txt" maxhitword "$root/index-maxhit"
 ja namazu --output="$here/plain-ja-too-many-or.txt" "maxhitword or docmarker7" "$root/index-maxhit"
 ja namazu --html --output="$here/html-ja-too-many.html" maxhitword "$root/index-maxhit"
+ja namazu --output="$here/plain-ja-too-many-words.txt" "docmarker*" "$root/index-maxhit"
