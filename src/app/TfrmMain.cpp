@@ -3,6 +3,7 @@
 #include "app/DocumentDisplay.h"
 #include "app/DocumentMenuItems.h"
 #include "app/HtmlDocPage.h"
+#include "app/IndexStatus.h"
 #include "app/MruMenu.h"
 #include "app/QueryWords.h"
 #include "app/ResultView.h"
@@ -23,6 +24,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
 #include <QEvent>
 #include <QFile>
 #include <QFocusEvent>
@@ -40,6 +42,7 @@
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QTimer>
+#include <QToolTip>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -288,6 +291,8 @@ void TfrmMain::CreateControls() {
     cboListCount->installEventFilter(this);
     cboKeyword->installEventFilter(this);
     cboKeyword->lineEdit()->installEventFilter(this);
+    cboIndexDir->installEventFilter(this);
+    cboIndexDir->lineEdit()->installEventFilter(this);
 }
 
 QAction* TfrmMain::AddAction(QMenu* menu, const char* name, const QString& caption, QActionGroup* group) {
@@ -954,6 +959,11 @@ bool TfrmMain::event(QEvent* event) {
 }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    // The search place's tooltip tells how old each of its indexes is, read when it shows.
+    if ((watched == cboIndexDir || watched == cboIndexDir->lineEdit()) && event->type() == QEvent::ToolTip) {
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), IndexStatusText(), cboIndexDir);
+        return true;
+    }
     // Enter in the query box starts the search: the search button is the default button
     // while the box has the focus.
     if (watched == cboListCount && event->type() == QEvent::FocusOut &&
@@ -1144,6 +1154,23 @@ void TfrmMain::SetSearching(bool on) {
 
 void TfrmMain::StopSearch() {
     if (m_searching) m_searchControl->Stop();
+}
+
+QString TfrmMain::IndexStatusText() const {
+    QStringList lines;
+    const QDateTime now = QDateTime::currentDateTime();
+    for (const std::string& entry :
+         SplitIndexDirectories(TrimBlanksAndControls(ToProgram(cboIndexDir->currentText())), m_ctx.platform.codePage)) {
+        if (entry.empty()) continue;
+        const std::string folder = IndexFolderPath(entry, m_ctx.platform, m_ctx.drives);
+        if (folder.empty()) {
+            lines.append(ToUi(entry) + QStringLiteral(": namazurc の IndexDir の下のインデックス"));
+            continue;
+        }
+        lines.append(QString::fromStdString(IndexStatusLine(ProgramToUtf8(m_ctx.platform.codePage, folder),
+                                                            ReadIndexStatus(folder), now)));
+    }
+    return lines.join(u'\n');
 }
 
 void TfrmMain::OpenHit(int index) {

@@ -73,6 +73,7 @@ private:
     void SetResultText(const QString& text);
     void ShowSearchNotice(const QString& query);
     void SetSearching(bool on);
+    QString IndexStatusText() const;
     void StopSearch();
     void OpenHit(int index);
     bool StepHit(int step);

@@ -34,6 +34,8 @@
 #include <QTest>
 #include <QTextCursor>
 #include <QTimer>
+#include <QToolTip>
+#include <QDateTime>
 #include <QUrl>
 #include <QWindow>
 
@@ -843,4 +845,28 @@ TEST(TfrmMainAsAUser, ClosingDuringALongSearchStopsItAndSaves) {
     EXPECT_FALSE(f.window->isVisible());
     EXPECT_NE(f.dir.ReadFile("quarrow.ini").find("History1=lighthouse"), std::string::npos);
     EXPECT_FALSE(FileExists(f.window->ResultFilePath()));
+}
+
+TEST(TfrmMainAsAUser, TheSearchPlaceTellsHowOldItsIndexesAre) {
+    if (!NamazuFixture::ProgramsAvailable()) GTEST_SKIP() << "namazu or mknmz missing";
+    Fixture f("[Window]\nShowIndexDir=1\n");
+    const std::string docs = f.dir.Path("docs");
+    NamazuFixture::GenerateCorpus(docs, 7);
+    const NamazuFixture index(docs);
+    ASSERT_TRUE(index.Built()) << index.BuildLog();
+    ::symlink(index.IndexFolder().c_str(), f.dir.Path("idx").c_str());
+    ShowAndWait(f);
+    auto* place = f.Find<QComboBox>("cboIndexDir");
+    TypeInto(place, QStringLiteral("./idx \"") + QString::fromStdString(f.dir.Path("none")) + u'"');
+    // The mouse rests on the search place.
+    QTest::mouseMove(place->lineEdit(), QPoint(10, 5));
+    QTest::mouseMove(place->lineEdit(), QPoint(12, 6));
+    ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 5000));
+    const QStringList lines = QToolTip::text().split(u'\n');
+    ASSERT_EQ(lines.size(), 2) << QToolTip::text().toStdString();
+    const QString today = QDateTime::currentDateTime().toString(QStringLiteral("yyyy/MM/dd"));
+    EXPECT_TRUE(lines[0].startsWith(QString::fromStdString(f.dir.Path("./idx")) + QStringLiteral(": ") + today))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("(たった今)、文書 7 件"))) << lines[0].toStdString();
+    EXPECT_EQ(lines[1], QString::fromStdString(f.dir.Path("none")) + QStringLiteral(": インデックスが見つかりません"));
 }
