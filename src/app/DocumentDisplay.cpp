@@ -298,7 +298,9 @@ TextDisplayOptions TextOptionsFor(const Settings& settings, const DefinedDocumen
 
 TextDocumentView PrepareTextDocument(std::string_view bytes, const TextDisplayOptions& options) {
     TextDocumentView view;
-    if (HasHighByte(bytes) && IsValidUtf8(bytes)) {
+    if (options.code != TextCode::Auto) {
+        view.text = QString::fromStdString(DocumentInCodeToUtf8(bytes, options.code, options.decodeHeader));
+    } else if (HasHighByte(bytes) && IsValidUtf8(bytes)) {
         view.text = QString::fromStdString(DocumentToUtf8(bytes, options.decodeHeader, options.convertCode));
     } else {
         // As DocumentToUtf8 does it: header lines decoded, lines joined by CR LF, converted as

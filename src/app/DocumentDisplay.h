@@ -9,6 +9,7 @@
 
 #include "config/PlatformProfile.h"
 #include "config/Settings.h"
+#include "text/DisplayText.h"
 
 // What opening a hit does: which view shows it, how a text document is prepared for the viewer,
 // and what the embedded browser does with a link. No widgets here.
@@ -79,6 +80,7 @@ struct TextDisplayOptions {
     bool convertCode = true;   // Japanese code conversion before display
     bool decodeHeader = true;  // MIME words of the leading lines decoded
     bool mailBody = false;     // the view starts at the mail body
+    TextCode code = TextCode::Auto;  // the reader's choice for this one document
 };
 TextDisplayOptions TextOptionsFor(const Settings& settings, const DefinedDocument& defined);
 

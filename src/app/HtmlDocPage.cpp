@@ -2,6 +2,9 @@
 
 #include <QFile>
 #include <QHBoxLayout>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QShortcut>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
@@ -12,6 +15,7 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
+#include "app/FindBar.h"
 #include "config/FileIo.h"
 #include "process/AppContext.h"
 #include "process/Paths.h"
@@ -51,6 +55,87 @@ QUrl TargetUrl(const std::string& target, PathStyle style) {
 void PreferJapanese() {
     const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
     if (!flags.contains("--lang")) qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags + " --lang=ja");
+}
+
+// Marks every match of the pattern (flags "giu") in the page's text with <mark>, after taking
+// away the marks of an earlier call; returns their number, -1 when the pattern is refused.
+const char* const kMarkWordsScript = R"JS(
+(function (pattern) {
+  for (const mark of window.__quarrowWords || []) {
+    const parent = mark.parentNode;
+    if (!parent) continue;
+    parent.replaceChild(document.createTextNode(mark.textContent), mark);
+    parent.normalize();
+  }
+  window.__quarrowWords = [];
+  window.__quarrowCurrent = -1;
+  if (!pattern || !document.body) return 0;
+  let re;
+  try { re = new RegExp(pattern, 'giu'); } catch (e) { return -1; }
+  if (!document.getElementById('quarrow-word-style')) {
+    const style = document.createElement('style');
+    style.id = 'quarrow-word-style';
+    style.textContent = 'mark.quarrow-word{background:#fff078;color:inherit}' +
+                        'mark.quarrow-word.quarrow-current{background:#ffa03c}';
+    (document.head || document.documentElement).appendChild(style);
+  }
+  const walker = document.createTreeWalker(document.body, NodeFilter.SHOW_TEXT, {
+    acceptNode(node) {
+      const name = node.parentNode.nodeName;
+      return name === 'SCRIPT' || name === 'STYLE' || name === 'TEXTAREA' || name === 'NOSCRIPT'
+          ? NodeFilter.FILTER_REJECT : NodeFilter.FILTER_ACCEPT;
+    }
+  });
+  const nodes = [];
+  while (walker.nextNode()) nodes.push(walker.currentNode);
+  const marks = [];
+  for (const node of nodes) {
+    const text = node.nodeValue;
+    re.lastIndex = 0;
+    let match, last = 0, pieces = null;
+    while ((match = re.exec(text)) !== null) {
+      if (match[0].length === 0) { re.lastIndex++; continue; }
+      pieces = pieces || document.createDocumentFragment();
+      pieces.appendChild(document.createTextNode(text.slice(last, match.index)));
+      const mark = document.createElement('mark');
+      mark.className = 'quarrow-word';
+      mark.textContent = match[0];
+      pieces.appendChild(mark);
+      marks.push(mark);
+      last = match.index + match[0].length;
+    }
+    if (!pieces) continue;
+    pieces.appendChild(document.createTextNode(text.slice(last)));
+    node.parentNode.replaceChild(pieces, node);
+  }
+  window.__quarrowWords = marks;
+  return marks.length;
+})
+)JS";
+
+// Makes the next or previous mark the current one and scrolls it into view if it is not in
+// view; returns its index, -1 when there is none that way.
+const char* const kStepWordScript = R"JS(
+(function (step) {
+  const marks = window.__quarrowWords || [];
+  const current = window.__quarrowCurrent === undefined ? -1 : window.__quarrowCurrent;
+  const next = current + step;
+  if (next < 0 || next >= marks.length) return -1;
+  if (current >= 0 && marks[current]) marks[current].classList.remove('quarrow-current');
+  window.__quarrowCurrent = next;
+  const mark = marks[next];
+  mark.classList.add('quarrow-current');
+  const box = mark.getBoundingClientRect();
+  if (box.top < 0 || box.bottom > window.innerHeight || box.left < 0 || box.right > window.innerWidth)
+    mark.scrollIntoView({block: 'center', inline: 'nearest'});
+  return next;
+})
+)JS";
+
+// A JavaScript string literal of `text`.
+QString JsString(const QString& text) {
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(array.mid(1, array.size() - 2));
 }
 
 // A page of the search window hands every main-frame navigation to the HTML page first.
@@ -96,8 +181,29 @@ HtmlDocPage::HtmlDocPage(AppContext& ctx, QWidget* parent)
     row->addWidget(lblTitle, 1);
 
     m_placeholder = new QWidget(this);
+    pnlFind = new FindBar(this);
     m_column->addWidget(pnlTitle);
     m_column->addWidget(m_placeholder, 1);
+    m_column->addWidget(pnlFind);
+
+    // Keys of their own, none of the page's: they work in the browser and in the find bar.
+    const auto shortcut = [this](const QKeySequence& keys, auto handler) {
+        auto* item = new QShortcut(keys, this, handler);
+        item->setContext(Qt::WidgetWithChildrenShortcut);
+    };
+    shortcut(QKeySequence(Qt::Key_F3), [this] { StepWord(1); });
+    shortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { StepWord(-1); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_F), [this] {
+        if (!m_browser) return;
+        pnlFind->Open();
+        if (!pnlFind->Text().isEmpty()) FindTextEdited(pnlFind->Text());
+    });
+    connect(pnlFind, &FindBar::textEdited, this, &HtmlDocPage::FindTextEdited);
+    connect(pnlFind, &FindBar::stepRequested, this, &HtmlDocPage::StepWord);
+    connect(pnlFind, &FindBar::closed, this, [this] {
+        MarkWords(m_markWords ? m_queryFinder.Pattern() : QString());
+        if (m_browser) m_browser->setFocus();
+    });
 
     connect(btnResult, &QPushButton::clicked, this, &HtmlDocPage::btnResultClick);
     connect(btnPreviousW, &QPushButton::clicked, this, &HtmlDocPage::btnPreviousClick);
@@ -178,6 +284,7 @@ void HtmlDocPage::ShowInBrowser(const std::string& target) {
                        LocalPathToUriPath(target, m_ctx.platform.pathStyle, m_ctx.platform.codePage));
         return;
     }
+    m_markWords = false;
     Navigate(TargetUrl(target, m_ctx.platform.pathStyle));
     Activate();
 }
@@ -192,11 +299,13 @@ void HtmlDocPage::ShowHtmlDocument(const std::string& path, const QString& title
     }
     Activate();
     m_focusOnLoad = true;
+    m_markWords = true;
     Navigate(TargetUrl(path, m_ctx.platform.pathStyle));
 }
 
 void HtmlDocPage::ShowInEmbeddedBrowser(const std::string& path) {
     m_focusOnLoad = true;
+    m_markWords = true;
     Navigate(TargetUrl(path, m_ctx.platform.pathStyle));
     Activate();
 }
@@ -219,6 +328,53 @@ void HtmlDocPage::WebBrowser1DocumentComplete(bool ok) {
     if (m_focusOnLoad) m_browser->setFocus();
     m_focusOnLoad = false;
     emit documentComplete(m_browser->url(), ok);
+    if (!ok) return;
+    const QString findText = pnlFind->Text();
+    if (!findText.isEmpty()) {
+        FindTextEdited(findText);
+    } else if (m_markWords && !m_queryFinder.IsEmpty()) {
+        MarkWords(m_queryFinder.Pattern());
+    }
+}
+
+void HtmlDocPage::SetQueryWords(const std::vector<QueryWord>& words) {
+    m_queryFinder = QueryWordFinder(words);
+}
+
+void HtmlDocPage::MarkWords(const QString& pattern) {
+    if (!m_browser) return;
+    // The marks belong to the page they were made in; a page loaded meanwhile has none.
+    const QUrl url = m_browser->url();
+    m_browser->page()->runJavaScript(
+        QString::fromUtf8(kMarkWordsScript) + u'(' + JsString(pattern) + u')', [this, url](const QVariant& count) {
+            if (!m_browser || m_browser->url() != url) return;
+            const int marked = count.isValid() ? count.toInt() : -1;
+            if (marked > 0) StepWord(1);
+            if (!pnlFind->Text().isEmpty()) pnlFind->SetFound(marked > 0);
+            emit wordsMarked(marked);
+        });
+}
+
+void HtmlDocPage::FindTextEdited(const QString& text) {
+    if (text.isEmpty()) {
+        pnlFind->SetFound(true);
+        MarkWords(m_markWords ? m_queryFinder.Pattern() : QString());
+        return;
+    }
+    MarkWords(QueryWordFinder({{QueryWordKind::Substring, text}}).Pattern());
+}
+
+void HtmlDocPage::StepWord(int step) {
+    if (!m_browser) {
+        m_ctx.prompter->Beep();
+        return;
+    }
+    m_browser->page()->runJavaScript(QString::fromUtf8(kStepWordScript) + u'(' + QString::number(step) + u')',
+                                     [this](const QVariant& index) {
+                                         const int at = index.isValid() ? index.toInt() : -1;
+                                         if (at < 0) m_ctx.prompter->Beep();
+                                         emit wordStepped(at);
+                                     });
 }
 
 bool HtmlDocPage::WebBrowser1BeforeNavigate2(const QUrl& url) {

@@ -6,8 +6,10 @@
 #include <string>
 
 #include "app/DocumentDisplay.h"
+#include "app/QueryWords.h"
 #include "process/Launchers.h"
 
+class FindBar;
 class QLabel;
 class QPushButton;
 class QVBoxLayout;
@@ -51,6 +53,11 @@ public:
     void btnNextClick();
     void btnPreviousClick();
 
+    // The words of the last search: a document shown here marks them and starts at the first.
+    void SetQueryWords(const std::vector<QueryWord>& words);
+    // F3 (+1) and Shift+F3 (-1): the next or previous marked word; a beep when there is none.
+    void StepWord(int step);
+
     void SetHitStepper(HitStepper stepper) { m_stepHit = std::move(stepper); }
     void SetShellOpener(ShellOpener opener) { m_openWithShell = std::move(opener); }
     // Where the window's current ResultFilePath is read from.
@@ -67,11 +74,16 @@ public:
     QPushButton* btnResult = nullptr;
     QPushButton* btnPreviousW = nullptr;
     QPushButton* btnNextW = nullptr;
+    FindBar* pnlFind = nullptr;
 
 signals:
     void statusMessage(const QString& text);
     // A page finished loading in the embedded browser.
     void documentComplete(const QUrl& url, bool ok);
+    // The words were marked in the page shown (-1: the browser refused the pattern).
+    void wordsMarked(int count);
+    // A step of F3 or Shift+F3 ended on the word `index` of the page (-1: there was none).
+    void wordStepped(int index);
 
 private:
     QWebEngineView* Browser();
@@ -81,6 +93,8 @@ private:
     void WebBrowser1DocumentComplete(bool ok);
     void StepHit(int step);
     void ShowExternally(BrowserLauncher launcher, const std::string& target, const std::string& navigatorUrl);
+    void MarkWords(const QString& pattern);
+    void FindTextEdited(const QString& text);
 
     AppContext& m_ctx;
     QLabel* lblTitle = nullptr;
@@ -96,4 +110,7 @@ private:
     HitStepper m_stepHit;
     ShellOpener m_openWithShell;
     ResultFileSource m_resultFile;
+    QueryWordFinder m_queryFinder;
+    // The page shown is a document (not a result page or help): the words are marked in it.
+    bool m_markWords = false;
 };

@@ -159,6 +159,17 @@ void ResultView::OpenHitAt(int32_t offset, bool internal) {
     if (failed) emit statusMessage(QStringLiteral("関連付けされたアプリケーションの起動に失敗しました。"));
 }
 
+int ResultView::HitIndexAt(int32_t offset) const {
+    for (std::size_t i = 0; i < m_hits.size(); ++i) {
+        const HitRecord& h = m_hits[i];
+        if ((offset >= h.TitleStart && offset <= h.TitleEnd) ||
+            (!h.Uri.empty() && offset >= h.UriStart && offset <= h.UriEnd)) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
 bool ResultView::edtResultKeyPress(QKeyEvent* event) {
     const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
     switch (event->key()) {

@@ -48,6 +48,8 @@ public:
     // Offset in X <-> position in the view's document.
     int ViewPositionOf(int32_t offset) const { return m_map.ViewPosition(offset); }
     int32_t OffsetAtViewPosition(int pos) const { return m_map.OffsetAt(pos); }
+    // Index of the hit whose title or file name holds the offset; -1 for none.
+    int HitIndexAt(int32_t offset) const;
     // Offset of the character under a point of the viewport.
     int32_t OffsetAtPoint(const QPoint& point) const;
     bool HandCursorShown() const { return m_handShown; }

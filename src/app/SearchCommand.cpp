@@ -106,6 +106,18 @@ std::string WorkingDirectory(const PlatformProfile& platform) {
     return folder;
 }
 
+}  // namespace
+
+std::string IndexFolderPath(const std::string& entry, const PlatformProfile& platform,
+                            const std::vector<std::string>& drives) {
+    if (entry.empty() || entry.front() == '+') return {};
+    return ExpandDriveConstant(ExpandProgramRelativePath(StripQuotes(entry), platform.programFolder,
+                                                         platform.pathStyle, platform.codePage),
+                               drives, platform.pathStyle, platform.codePage);
+}
+
+namespace {
+
 // One index entry as namazu gets it, or nothing for an empty entry.
 std::string IndexArgument(const std::string& entry, const std::string& first, bool relative,
                           const PlatformProfile& platform, const std::vector<std::string>& drives) {
@@ -117,11 +129,7 @@ std::string IndexArgument(const std::string& entry, const std::string& first, bo
     }
     if (entry.front() == '+') return entry;
     // An entry the user already quoted is quoted once, not twice: doubled quotes would split it.
-    const std::string path =
-        ExpandDriveConstant(ExpandProgramRelativePath(StripQuotes(entry), platform.programFolder,
-                                                      platform.pathStyle, platform.codePage),
-                            drives, platform.pathStyle, platform.codePage);
-    return QuoteArgument(path);
+    return QuoteArgument(IndexFolderPath(entry, platform, drives));
 }
 
 std::string ComposeLine(const SearchMenuState& menus, const std::string& query, const Settings& settings,

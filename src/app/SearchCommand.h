@@ -73,3 +73,9 @@ bool IsBlankQuery(std::string_view query, CodePage codePage);
 
 // Words of the settings compared without regard to ASCII case.
 bool SettingIs(std::string_view value, std::string_view word);
+
+// The folder of a search-place entry as namazu opens it: quotes taken off, relative to the
+// program's folder, drive constant expanded. Empty for an empty entry and for a "+name" entry,
+// which namazurc's IndexDir resolves.
+std::string IndexFolderPath(const std::string& entry, const PlatformProfile& platform,
+                            const std::vector<std::string>& drives);

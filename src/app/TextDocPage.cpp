@@ -1,12 +1,15 @@
 #include "app/TextDocPage.h"
 
 #include <QAbstractSlider>
+#include <QActionGroup>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -15,6 +18,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/FindBar.h"
 #include "config/FileIo.h"
 #include "process/AppContext.h"
 #include "process/Launchers.h"
@@ -46,6 +50,13 @@ qsizetype NthLineBreak(const QString& text, qsizetype from, int count) {
 bool IsEnter(int key) {
     return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
+
+// Words are marked around the visible lines only, so that a long document costs no more than
+// a short one; this much text on either side keeps the marks ready for a small scroll.
+constexpr qsizetype kMarkMargin = 4000;
+
+const QColor kWordColour(255, 240, 120);
+const QColor kCurrentWordColour(255, 160, 60);
 
 }  // namespace
 
@@ -79,11 +90,60 @@ TextDocPage::TextDocPage(AppContext& ctx, QWidget* parent)
     edtTextContents->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     edtTextContents->installEventFilter(this);
 
+    pnlFind = new FindBar(this);
+
     column->addWidget(pnlSubject);
     column->addWidget(edtTextContents, 1);
+    column->addWidget(pnlFind);
 
     connect(btnNext, &QPushButton::clicked, this, &TextDocPage::btnNextClick);
     connect(btnPrevious, &QPushButton::clicked, this, &TextDocPage::btnPreviousClick);
+
+    // Keys of their own, none of the viewer's: they work in the viewer and in the find bar.
+    const auto shortcut = [this](const QKeySequence& keys, auto handler) {
+        auto* item = new QShortcut(keys, this, handler);
+        item->setContext(Qt::WidgetWithChildrenShortcut);
+    };
+    shortcut(QKeySequence(Qt::Key_F3), [this] { StepWord(1); });
+    shortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { StepWord(-1); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::Key_F), [this] {
+        pnlFind->Open();
+        FindTextEdited(pnlFind->Text());
+    });
+    connect(pnlFind, &FindBar::textEdited, this, &TextDocPage::FindTextEdited);
+    connect(pnlFind, &FindBar::stepRequested, this, [this](int step) { StepWord(step); });
+    connect(pnlFind, &FindBar::closed, this, &TextDocPage::FindBarClosed);
+    connect(edtTextContents->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &TextDocPage::UpdateWordHighlights);
+    edtTextContents->viewport()->installEventFilter(this);
+    CreateCodeMenu();
+}
+
+void TextDocPage::CreateCodeMenu() {
+    mnuDocumentCode = Named(new QMenu(QStringLiteral("文字コード(&K)"), this), "mnuDocumentCode");
+    auto* group = new QActionGroup(this);
+    const std::tuple<TextCode, const char*, QString> items[] = {
+        {TextCode::Auto, "mnuCodeAuto", QStringLiteral("自動(&A)")},
+        {TextCode::Utf8, "mnuCodeUtf8", QStringLiteral("&UTF-8")},
+        {TextCode::EucJp, "mnuCodeEucJp", QStringLiteral("&EUC-JP")},
+        {TextCode::ShiftJis, "mnuCodeShiftJis", QStringLiteral("&Shift_JIS")},
+        {TextCode::Iso2022Jp, "mnuCodeIso2022Jp", QStringLiteral("&ISO-2022-JP")},
+        {TextCode::Latin1, "mnuCodeLatin1", QStringLiteral("IS&O-8859-1 / Windows-1252")},
+    };
+    for (const auto& [code, name, caption] : items) {
+        QAction* item = Named(mnuDocumentCode->addAction(caption), name);
+        item->setCheckable(true);
+        item->setData(static_cast<int>(code));
+        item->setChecked(code == TextCode::Auto);
+        group->addAction(item);
+        connect(item, &QAction::triggered, this, [this, code = code] { ShowInCode(code); });
+    }
+    connect(mnuDocumentCode, &QMenu::aboutToShow, this, [this] {
+        for (QAction* item : mnuDocumentCode->actions()) {
+            item->setEnabled(!m_currentDocumentPath.empty());
+            item->setChecked(item->data().toInt() == static_cast<int>(m_code));
+        }
+    });
 }
 
 TextDocPage::~TextDocPage() = default;
@@ -106,26 +166,46 @@ void TextDocPage::Activate() {
 void TextDocPage::ShowTextDocument(const std::string& path, const QString& title,
                                    const TextDisplayOptions& options) {
     m_currentDocumentPath = path;
-    lblSubject->setText(title);
+    m_title = title;
+    m_options = options;
+    m_code = options.code;
+    Display();
+}
+
+void TextDocPage::ShowInCode(TextCode code) {
+    if (m_currentDocumentPath.empty()) return;
+    m_code = code;
+    Display();
+}
+
+void TextDocPage::Display() {
+    lblSubject->setText(m_title);
     lblSubject->repaint();
 
     ++m_loadGeneration;
     m_pending.clear();
     m_pendingPos = 0;
+    m_text.clear();
+    m_currentWord.reset();
+    m_pendingJump.reset();
     UpdatesSuspended suspended(edtTextContents);
+    edtTextContents->setExtraSelections({});
     edtTextContents->clear();
     Activate();
     edtTextContents->setFocus();
 
     // The document is read once; a "#" part of the location names no file.
-    const std::string file = StripFragment(path, m_ctx.platform.pathStyle);
+    const std::string file = StripFragment(m_currentDocumentPath, m_ctx.platform.pathStyle);
     const std::optional<std::string> bytes = ReadWholeFile(file);
     if (!bytes) {
         m_ctx.prompter->Tell(QString::fromStdString(UnreadableFileMessage(file, m_ctx.platform.codePage)),
                              QStringLiteral("エラー"), MessageIcon::Error);
         return;
     }
+    TextDisplayOptions options = m_options;
+    options.code = m_code;
     TextDocumentView view = PrepareTextDocument(*bytes, options);
+    m_text = view.text;
     // A large document shows its beginning at once; the rest follows in slices.
     const int firstLines = kFirstSliceLines + std::max(0, view.bodyLine.value_or(0));
     const qsizetype cut = NthLineBreak(view.text, 0, firstLines);
@@ -140,6 +220,21 @@ void TextDocPage::ShowTextDocument(const std::string& path, const QString& title
         });
     }
     if (view.bodyLine) ShowLineAtTop(*view.bodyLine);
+
+    // The view starts at the first word of the query (in a mail, the first in its body).
+    qsizetype from = 0;
+    if (view.bodyLine && *view.bodyLine > 0) {
+        const qsizetype lineBreak = NthLineBreak(m_text, 0, *view.bodyLine);
+        from = lineBreak < 0 ? m_text.size() : lineBreak + 1;
+    }
+    if (const std::optional<TextSpan> first = ActiveFinder().Next(m_text, from)) {
+        if (first->end() <= LoadedLength()) {
+            GoToWord(*first, true);
+        } else {
+            m_pendingJump = first;
+        }
+    }
+    UpdateWordHighlights();
     if (LoadingComplete()) emit documentLoaded();
 }
 
@@ -149,6 +244,11 @@ void TextDocPage::AppendPendingLines() {
     QTextCursor cursor(edtTextContents->document());
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(QStringView(m_pending).mid(m_pendingPos, end - m_pendingPos).toString());
+    if (m_pendingJump && m_pendingJump->end() <= LoadedLength()) {
+        GoToWord(*m_pendingJump, true);
+        m_pendingJump.reset();
+    }
+    UpdateWordHighlights();
     if (cut < 0) {
         m_pending.clear();
         m_pendingPos = 0;
@@ -188,7 +288,14 @@ void TextDocPage::btnPreviousClick() {
 }
 
 bool TextDocPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == edtTextContents->viewport()) {
+        if (event->type() == QEvent::Resize) UpdateWordHighlights();
+        // The reader has started to move about: a late first word no longer moves the view.
+        if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::Wheel) m_pendingJump.reset();
+        return QWidget::eventFilter(watched, event);
+    }
     if (watched == edtTextContents && event->type() == QEvent::KeyPress) {
+        m_pendingJump.reset();
         const auto* key = static_cast<QKeyEvent*>(event);
         // One Qt key event is both the key going down and the character it types.
         const bool swallowedDown = edtTextContentsKeyDown(key);
@@ -285,4 +392,96 @@ void TextDocPage::CaretToFirstVisibleLine() {
     cursor.movePosition(QTextCursor::StartOfLine);
     edtTextContents->setTextCursor(cursor);
     edtTextContents->ensureCursorVisible();
+}
+
+void TextDocPage::SetQueryWords(const std::vector<QueryWord>& words) {
+    m_queryFinder = QueryWordFinder(words);
+}
+
+const QueryWordFinder& TextDocPage::ActiveFinder() const {
+    return !pnlFind->isHidden() && !m_findFinder.IsEmpty() ? m_findFinder : m_queryFinder;
+}
+
+qsizetype TextDocPage::LoadedLength() const {
+    return edtTextContents->document()->characterCount() - 1;
+}
+
+void TextDocPage::GoToWord(const TextSpan& span, bool toTop) {
+    m_currentWord = span;
+    QTextCursor cursor(edtTextContents->document());
+    cursor.setPosition(static_cast<int>(span.start));
+    const QRect shown = edtTextContents->viewport()->rect();
+    const QRect at = edtTextContents->cursorRect(cursor);
+    const bool inView = shown.contains(at.topLeft()) && shown.contains(at.bottomLeft());
+    if (!inView && toTop) {
+        // From the bottom, making the caret visible scrolls its line to the top.
+        QScrollBar* bar = edtTextContents->verticalScrollBar();
+        bar->setValue(bar->maximum());
+    }
+    edtTextContents->setTextCursor(cursor);
+    if (!inView && !toTop) edtTextContents->centerCursor();
+    UpdateWordHighlights();
+}
+
+bool TextDocPage::StepWord(int step) {
+    const QueryWordFinder& finder = ActiveFinder();
+    const qsizetype caret = edtTextContents->textCursor().position();
+    std::optional<TextSpan> found;
+    if (step > 0) {
+        // From the word the view stands on, the next one; from anywhere else, the first after it.
+        found = finder.Next(m_text, m_currentWord && m_currentWord->start == caret ? caret + 1 : caret);
+    } else {
+        found = finder.Previous(m_text, caret);
+    }
+    if (!found || found->end() > LoadedLength()) {
+        if (!pnlFind->isHidden()) pnlFind->SetFound(false);
+        m_ctx.prompter->Beep();
+        return false;
+    }
+    pnlFind->SetFound(true);
+    GoToWord(*found, false);
+    return true;
+}
+
+void TextDocPage::FindTextEdited(const QString& text) {
+    m_findFinder = text.isEmpty() ? QueryWordFinder()
+                                  : QueryWordFinder({{QueryWordKind::Substring, text}});
+    // As the text grows, the occurrence found so far is looked at again first.
+    const qsizetype from = m_currentWord ? m_currentWord->start : edtTextContents->textCursor().position();
+    const std::optional<TextSpan> found = ActiveFinder().Next(m_text, from);
+    pnlFind->SetFound(text.isEmpty() || (found && found->end() <= LoadedLength()));
+    if (found && found->end() <= LoadedLength()) {
+        GoToWord(*found, false);
+    } else {
+        UpdateWordHighlights();
+    }
+}
+
+void TextDocPage::FindBarClosed() {
+    m_findFinder = QueryWordFinder();
+    m_currentWord.reset();
+    edtTextContents->setFocus();
+    UpdateWordHighlights();
+}
+
+void TextDocPage::UpdateWordHighlights() {
+    QList<QTextEdit::ExtraSelection> marks;
+    const QueryWordFinder& finder = ActiveFinder();
+    if (!finder.IsEmpty() && !m_text.isEmpty()) {
+        const QRect shown = edtTextContents->viewport()->rect();
+        const qsizetype first = edtTextContents->cursorForPosition(shown.topLeft()).position();
+        const qsizetype last = edtTextContents->cursorForPosition(shown.bottomRight()).position();
+        const qsizetype loaded = LoadedLength();
+        for (const TextSpan& span :
+             finder.InRange(m_text, std::max<qsizetype>(0, first - kMarkMargin), std::min(loaded, last + kMarkMargin))) {
+            if (span.end() > loaded) break;
+            QTextEdit::ExtraSelection mark;
+            mark.cursor = QTextCursor(edtTextContents->document());
+            mark.cursor.setPosition(static_cast<int>(span.start));
+            mark.cursor.setPosition(static_cast<int>(span.end()), QTextCursor::KeepAnchor);
+            mark.format.setBackground(m_currentWord == span ? kCurrentWordColour : kWordColour);
+            marks.append(mark);
+        }
+    }
+    edtTextContents->setExtraSelections(marks);
 }

@@ -2,12 +2,17 @@
 
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/DocumentDisplay.h"
+#include "app/QueryWords.h"
 
+class FindBar;
 class QKeyEvent;
 class QLabel;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 struct AppContext;
@@ -40,6 +45,18 @@ public:
     void btnNextClick();
     void btnPreviousClick();
 
+    // The words of the last search: each document shown marks them and starts at the first.
+    void SetQueryWords(const std::vector<QueryWord>& words);
+    // F3 (+1) and Shift+F3 (-1): the next or previous occurrence from the caret, of the find
+    // bar's text while it has one. False (and a beep) when there is none.
+    bool StepWord(int step);
+    // The occurrence the view stands on.
+    std::optional<TextSpan> CurrentWord() const { return m_currentWord; }
+
+    // Shows the open document again read as `code`, until the next document is shown.
+    void ShowInCode(TextCode code);
+    TextCode DocumentCode() const { return m_code; }
+
     void SetHitStepper(HitStepper stepper) { m_stepHit = std::move(stepper); }
     void SetShellOpener(ShellOpener opener) { m_openWithShell = std::move(opener); }
 
@@ -47,6 +64,9 @@ public:
     QPushButton* btnPrevious = nullptr;
     QPushButton* btnNext = nullptr;
     QPlainTextEdit* edtTextContents = nullptr;
+    FindBar* pnlFind = nullptr;
+    // "文字コード(&K)": the code the open document is read in.
+    QMenu* mnuDocumentCode = nullptr;
 
 signals:
     void statusMessage(const QString& text);
@@ -71,14 +91,33 @@ private:
     void ShowLineAtTop(int line);
     void AppendPendingLines();
     void Activate();
+    void Display();
+    void CreateCodeMenu();
+    const QueryWordFinder& ActiveFinder() const;
+    qsizetype LoadedLength() const;
+    void GoToWord(const TextSpan& span, bool toTop);
+    void UpdateWordHighlights();
+    void FindTextEdited(const QString& text);
+    void FindBarClosed();
 
     AppContext& m_ctx;
     QLabel* lblSubject = nullptr;
     std::string m_currentDocumentPath;
+    QString m_title;
+    TextDisplayOptions m_options;
+    TextCode m_code = TextCode::Auto;
     HitStepper m_stepHit;
     ShellOpener m_openWithShell;
     // The rest of a large document, added a slice at a time while the window stays responsive.
     QString m_pending;
     qsizetype m_pendingPos = 0;
     int m_loadGeneration = 0;
+    // The whole text of the document, also the part still pending; positions in it are
+    // positions in the viewer.
+    QString m_text;
+    QueryWordFinder m_queryFinder;
+    QueryWordFinder m_findFinder;
+    std::optional<TextSpan> m_currentWord;
+    // The first word lies in a part still pending: the view goes there when it arrives.
+    std::optional<TextSpan> m_pendingJump;
 };

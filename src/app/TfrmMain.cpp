@@ -1,9 +1,13 @@
 #include "app/TfrmMain.h"
 
 #include "app/DocumentDisplay.h"
+#include "app/DocumentMenuItems.h"
 #include "app/HtmlDocPage.h"
+#include "app/IndexStatus.h"
 #include "app/MruMenu.h"
+#include "app/QueryWords.h"
 #include "app/ResultView.h"
+#include "app/SearchNotices.h"
 #include "app/TextDocPage.h"
 #include "config/WindowPlacement.h"
 #include "dialogs/TfrmAbout.h"
@@ -21,7 +25,9 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
 #include <QEvent>
+#include <QFile>
 #include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -32,10 +38,12 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QTimer>
+#include <QToolTip>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -57,6 +65,8 @@ namespace {
 const QString kAppTitle = QStringLiteral("Quarrow for Namazu");
 const QString kErrorCaption = QStringLiteral("エラー");
 const QString kSearching = QStringLiteral("検索中.....");
+// namazu keeps nothing worth finishing: a stopped search that ignores SIGTERM is killed soon.
+constexpr std::chrono::seconds kSearchStopGrace(2);
 const QString kDefaultUiFont = QStringLiteral("ＭＳ Ｐゴシック");
 constexpr int kTargetHeight = 33;
 
@@ -70,7 +80,8 @@ QFont ViewFont(const QString& name, const std::string& size, const std::string& 
 
 }  // namespace
 
-TfrmMain::TfrmMain(AppContext& ctx, QWidget* parent) : QMainWindow(parent), m_ctx(ctx) {
+TfrmMain::TfrmMain(AppContext& ctx, QWidget* parent)
+    : QMainWindow(parent), m_ctx(ctx), m_searchControl(std::make_unique<RunControl>(kSearchStopGrace)) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kAppTitle);
     QFont font(kDefaultUiFont);
@@ -188,6 +199,12 @@ void TfrmMain::CreateControls() {
     resultLayout->setContentsMargins(0, 0, 0, 0);
     edtResult = Named(new ResultView(m_ctx, tabResult), "edtResult");
     edtResult->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    lblSearchNotice = Named(new QLabel(tabResult), "lblSearchNotice");
+    lblSearchNotice->setWordWrap(true);
+    lblSearchNotice->setTextFormat(Qt::RichText);
+    lblSearchNotice->setStyleSheet(QStringLiteral("background: #fff8d0; padding: 3px;"));
+    lblSearchNotice->hide();
+    resultLayout->addWidget(lblSearchNotice);
     resultLayout->addWidget(edtResult);
     pge->addTab(tabResult, QStringLiteral("検索結果(&1)"));
 
@@ -238,13 +255,32 @@ void TfrmMain::CreateControls() {
     for (QAbstractScrollArea* view :
          {static_cast<QAbstractScrollArea*>(edtResult), static_cast<QAbstractScrollArea*>(edtTextContents)}) {
         view->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(view, &QWidget::customContextMenuRequested, this,
-                [this, view](const QPoint& at) { pmnu->popup(view->viewport()->mapToGlobal(at)); });
+        connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& at) {
+            PreparePopup(view, at);
+            pmnu->popup(view->viewport()->mapToGlobal(at));
+        });
     }
     connect(pmnu, &QMenu::aboutToShow, this, &TfrmMain::pmnuPopup);
     connect(mnuCopy, &QAction::triggered, this, &TfrmMain::mnuCopyClick);
+    m_documentItems = new DocumentMenuItems(pmnu, m_ctx.platform, this);
+    // An item of its own: it shows only over the text viewer, while the view menu's stays.
+    m_popupCodeItem = pmnu->addAction(m_textPage->mnuDocumentCode->title());
+    m_popupCodeItem->setMenu(m_textPage->mnuDocumentCode);
+    connect(m_documentItems, &DocumentMenuItems::openRequested, this, &TfrmMain::OpenPopupDocument);
+    connect(m_documentItems, &DocumentMenuItems::statusMessage, this,
+            [this](const QString& text) { stb->showMessage(text); });
 
-    connect(btnSearch, &QPushButton::clicked, this, &TfrmMain::btnSearchClick);
+    // While namazu runs the button reads "中止" and stops it; Escape does the same.
+    connect(btnSearch, &QPushButton::clicked, this, [this] {
+        if (m_searching) {
+            StopSearch();
+        } else {
+            btnSearchClick();
+        }
+    });
+    m_stopSearchKey = new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &TfrmMain::StopSearch);
+    m_stopSearchKey->setEnabled(false);
+    connect(lblSearchNotice, &QLabel::linkActivated, this, [this] { mnuSetNamazurc->trigger(); });
     connect(cboSortType, &QComboBox::activated, this, &TfrmMain::cboSortTypeClick);
     connect(chkShowContents, &QCheckBox::clicked, this, &TfrmMain::chkShowContentsClick);
     connect(edtResult, &ResultView::escapePressed, this, [this] { cboKeyword->setFocus(); });
@@ -256,6 +292,8 @@ void TfrmMain::CreateControls() {
     cboListCount->installEventFilter(this);
     cboKeyword->installEventFilter(this);
     cboKeyword->lineEdit()->installEventFilter(this);
+    cboIndexDir->installEventFilter(this);
+    cboIndexDir->lineEdit()->installEventFilter(this);
 }
 
 QAction* TfrmMain::AddAction(QMenu* menu, const char* name, const QString& caption, QActionGroup* group) {
@@ -336,6 +374,8 @@ void TfrmMain::CreateMenus() {
     mnuConvert->addSeparator();
     mnuDecodeHeader = AddAction(mnuConvert, "mnuDecodeHeader", QStringLiteral("ヘッダのデコードを行う(&H)"));
     mnuDecodeHeader->setCheckable(true);
+    mnuConvert->addSeparator();
+    mnuConvert->addMenu(m_textPage->mnuDocumentCode);
 
     mnuView->addSeparator();
     mnuColored = AddAction(mnuView, "mnuColored", QStringLiteral("色をつけない(&L)"));
@@ -555,9 +595,10 @@ void TfrmMain::showEvent(QShowEvent* event) {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
-    // A search still running gets to finish; the window closes right after it.
+    // A search still running is stopped; the window closes right after it has ended.
     if (m_searching) {
         m_closeWhenSearched = true;
+        StopSearch();
         event->ignore();
         return;
     }
@@ -923,6 +964,11 @@ bool TfrmMain::event(QEvent* event) {
 }
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    // The search place's tooltip tells how old each of its indexes is, read when it shows.
+    if ((watched == cboIndexDir || watched == cboIndexDir->lineEdit()) && event->type() == QEvent::ToolTip) {
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), IndexStatusText(), cboIndexDir);
+        return true;
+    }
     // Enter in the query box starts the search: the search button is the default button
     // while the box has the focus.
     if (watched == cboListCount && event->type() == QEvent::FocusOut &&
@@ -982,7 +1028,7 @@ void TfrmMain::AddQueryToHistory(const QString& query) {
 }
 
 void TfrmMain::btnSearchClick() {
-    if (!btnSearch->isEnabled()) return;
+    if (!btnSearch->isEnabled() || m_searching) return;
     ParseIndexDirectories(TrimBlanksAndControls(ToProgram(cboIndexDir->currentText())), m_ctx.settings,
                           m_ctx.platform.codePage);
     UpdateCaption();
@@ -994,6 +1040,9 @@ void TfrmMain::btnSearchClick() {
     if (CheckQuery()) return;
     const QString query = ToUi(TrimBlanksAndControls(ToProgram(cboKeyword->currentText())));
     AddQueryToHistory(query);
+    const std::vector<QueryWord> words = ExtractQueryWords(query);
+    m_textPage->SetQueryWords(words);
+    m_htmlPage->SetQueryWords(words);
     RunSearch(query);
     btnSearch->setEnabled(true);
 }
@@ -1005,6 +1054,7 @@ void TfrmMain::SetResultText(const QString& text) {
 
 void TfrmMain::RunSearch(const QString& query) {
     btnSearch->setEnabled(false);
+    lblSearchNotice->hide();
     const bool external = ResultsInExternalBrowser();
     if (!external) {
         pge->setCurrentWidget(tabResult);
@@ -1036,14 +1086,19 @@ void TfrmMain::RunSearch(const QString& query) {
         }
     }
 
-    setEnabled(false);
-    m_searching = true;
+    SetSearching(true);
+    m_searchControl->Reset();
     RunCommand(command.runCommandLine, command.workDir, RunMode::Hidden, nullptr, *m_ctx.prompter,
-               m_ctx.platform.codePage, NamazuEnvironment());
-    m_searching = false;
-    setEnabled(true);
+               m_ctx.platform.codePage, NamazuEnvironment(), m_searchControl.get());
+    SetSearching(false);
     if (m_closeWhenSearched) QTimer::singleShot(0, this, &QWidget::close);
     SetResultText(QString());
+    if (m_searchControl->StopRequested()) {
+        // What namazu wrote before it ended is no result.
+        ::unlink(m_resultFilePath.c_str());
+        stb->showMessage(QStringLiteral("検索を中止しました。"));
+        return;
+    }
 
     if (!FileExists(m_resultFilePath)) {
         m_ctx.prompter->Tell(
@@ -1056,15 +1111,71 @@ void TfrmMain::RunSearch(const QString& query) {
         edtResult->setFocus();
         pgeChange();  // the page may have been the current one already
         edtResult->LoadResultList(m_resultFilePath, !mnuColored->isChecked());
+        ShowSearchNotice(query);
         ::unlink(m_resultFilePath.c_str());
     } else {
         m_htmlPage->ShowInBrowser(m_resultFilePath);
+        ShowSearchNotice(query);
     }
     const std::string place = ToProgram(cboIndexDir->currentText());
     if (!MRUManager->List().Contains(place)) {
         MRUManager->Add(place);
         AddPlaceItem(ToUi(place));
     }
+}
+
+// A word namazu ignored for hitting too many documents (or a pattern for matching too many
+// words): said above the list and on the status
+// bar, or the user reads "No document matching your query." as "not found".
+void TfrmMain::ShowSearchNotice(const QString& query) {
+    QFile file(QFile::decodeName(QByteArray::fromStdString(m_resultFilePath)));
+    if (!file.open(QIODevice::ReadOnly)) return;
+    // The References line is near the top.
+    const QByteArray head = file.read(64 * 1024);
+    std::vector<IgnoredWord> words = WordsIgnoredByNamazu(std::string_view(head.constData(), head.size()));
+    if (words.empty()) return;
+    for (IgnoredWord& word : words) word.word = HitTitleText(word.word).toStdString();
+    const QString notice = QString::fromStdString(IgnoredWordsNotice(words, query.toStdString()));
+    const QString place = QStringLiteral("検索 → namazurc の設定");
+    lblSearchNotice->setText(notice.toHtmlEscaped().replace(
+        place, QStringLiteral("<a href=\"namazurc\">") + place + QStringLiteral("</a>")));
+    lblSearchNotice->setVisible(!ResultsAsHtml(m_ctx.settings));
+    stb->showMessage(notice);
+}
+
+// While namazu runs, the query box stays usable and the search button stops it; whatever could
+// start a second run or change the search meanwhile is disabled.
+void TfrmMain::SetSearching(bool on) {
+    m_searching = on;
+    btnSearch->setText(on ? QStringLiteral("中止") : QStringLiteral("検索(&G)"));
+    btnSearch->setEnabled(true);
+    m_stopSearchKey->setEnabled(on);
+    for (QWidget* part : {static_cast<QWidget*>(menuBar()), pnlTarget, pnlHeaderRow2,
+                          static_cast<QWidget*>(btnSelectKeywordList), static_cast<QWidget*>(pge)}) {
+        part->setEnabled(!on);
+    }
+    if (on && !cboKeyword->hasFocus()) cboKeyword->setFocus();
+}
+
+void TfrmMain::StopSearch() {
+    if (m_searching) m_searchControl->Stop();
+}
+
+QString TfrmMain::IndexStatusText() const {
+    QStringList lines;
+    const QDateTime now = QDateTime::currentDateTime();
+    for (const std::string& entry :
+         SplitIndexDirectories(TrimBlanksAndControls(ToProgram(cboIndexDir->currentText())), m_ctx.platform.codePage)) {
+        if (entry.empty()) continue;
+        const std::string folder = IndexFolderPath(entry, m_ctx.platform, m_ctx.drives);
+        if (folder.empty()) {
+            lines.append(ToUi(entry) + QStringLiteral(": namazurc の IndexDir の下のインデックス"));
+            continue;
+        }
+        lines.append(QString::fromStdString(IndexStatusLine(ProgramToUtf8(m_ctx.platform.codePage, folder),
+                                                            ReadIndexStatus(folder), now)));
+    }
+    return lines.join(u'\n');
 }
 
 void TfrmMain::OpenHit(int index) {
@@ -1120,6 +1231,34 @@ void TfrmMain::pmnuPopup() {
     const bool selection = (page == tabResult && edtResult->textCursor().hasSelection()) ||
                            (page == tabTextDoc && edtTextContents->textCursor().hasSelection());
     mnuCopy->setEnabled(selection);
+}
+
+// The popup's document: the hit under the mouse in the result list, the open document in the
+// text viewer.
+void TfrmMain::PreparePopup(QAbstractScrollArea* view, const QPoint& at) {
+    m_popupView = view;
+    m_popupHit = -1;
+    std::string path;
+    if (view == edtResult) {
+        m_popupHit = edtResult->HitIndexAt(edtResult->OffsetAtPoint(at));
+        if (m_popupHit >= 0) {
+            const HitRecord& hit = edtResult->Hits()[static_cast<std::size_t>(m_popupHit)];
+            if (!hit.Uri.empty()) path = HitDocumentPath(hit.Uri, m_ctx.platform, m_ctx.drives);
+        }
+    } else {
+        path = m_textPage->CurrentDocumentPath();
+    }
+    m_documentItems->SetDocument(path, view == edtResult);
+    m_popupCodeItem->setVisible(view == edtTextContents);
+}
+
+void TfrmMain::OpenPopupDocument(bool internal) {
+    if (m_popupView == edtResult) {
+        if (m_popupHit < 0) return;
+        edtResult->OpenHitAt(edtResult->Hits()[static_cast<std::size_t>(m_popupHit)].TitleStart, internal);
+        return;
+    }
+    if (!OpenWithShell(m_documentItems->DocumentPath())) stb->showMessage(QString::fromUtf8(kShellOpenFailed));
 }
 
 void TfrmMain::mnuCopyClick() {

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <memory>
 #include <optional>
 
 #include "app/DocumentDisplay.h"
@@ -16,11 +17,15 @@ class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
+class QShortcut;
+class RunControl;
 class QStatusBar;
 class QTabWidget;
 class QTextEdit;
 class ResultView;
 class MruMenu;
+class DocumentMenuItems;
+class QAbstractScrollArea;
 class TextDocPage;
 class HtmlDocPage;
 class IniFile;
@@ -66,10 +71,16 @@ private:
     SearchMenuState ReadSearchMenus() const;
     bool ResultsInExternalBrowser() const;
     void SetResultText(const QString& text);
+    void ShowSearchNotice(const QString& query);
+    void SetSearching(bool on);
+    QString IndexStatusText() const;
+    void StopSearch();
     void OpenHit(int index);
     bool StepHit(int step);
     void pgeChange();
     void pmnuPopup();
+    void PreparePopup(QAbstractScrollArea* view, const QPoint& at);
+    void OpenPopupDocument(bool internal);
     void mnuCopyClick();
     void mnuHelpStartClick();
     void mnuHelpQuarrowClick();
@@ -119,6 +130,8 @@ private:
     bool m_savePlacement = false;
     bool m_searching = false;          // namazu is running
     bool m_closeWhenSearched = false;  // the window was asked to close meanwhile
+    std::unique_ptr<RunControl> m_searchControl;
+    QShortcut* m_stopSearchKey = nullptr;
     MruMenu* MRUManager = nullptr;
     TextDocPage* m_textPage = nullptr;
     HtmlDocPage* m_htmlPage = nullptr;
@@ -147,6 +160,7 @@ private:
     QTabWidget* pge = nullptr;
     QWidget* tabResult = nullptr;
     ResultView* edtResult = nullptr;
+    QLabel* lblSearchNotice = nullptr;
     QWidget* tabTextDoc = nullptr;
     QWidget* pnlSubject = nullptr;
     QPushButton* btnPrevious = nullptr;
@@ -160,6 +174,11 @@ private:
     QStatusBar* stb = nullptr;
     QMenu* pmnu = nullptr;
     QAction* mnuCopy = nullptr;
+    // The popup's items for the document under it, and the hit it was opened over (-1: none).
+    DocumentMenuItems* m_documentItems = nullptr;
+    QAbstractScrollArea* m_popupView = nullptr;
+    QAction* m_popupCodeItem = nullptr;
+    int m_popupHit = -1;
 
     // Menus.
     QMenu* mnuSearch = nullptr;

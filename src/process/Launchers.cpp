@@ -114,6 +114,15 @@ bool OpenWithShell(const std::string& target) {
     return StartDetached(QStringLiteral("xdg-open"), {Native(target)});
 }
 
+bool OpenContainingFolder(const std::string& path, PathStyle style, CodePage codePage) {
+    const std::string folder = FolderPart(path, style, codePage);
+    return !folder.empty() && OpenWithShell(folder);
+}
+
+std::string LocalFileUri(const std::string& path) {
+    return QUrl::fromLocalFile(Native(path)).toString(QUrl::FullyEncoded).toStdString();
+}
+
 BrowserLauncher ShowInBrowserLauncher(const Settings& settings) {
     const auto& web = settings.WebBrowser;
     if (!SameWord(web.DisplayTo, "external")) return BrowserLauncher::Embedded;

@@ -21,6 +21,13 @@ bool OpenInInternetExplorer(const std::string& url);
 // that does not exist counts as a failure, as the shell's "open" reports it.
 bool OpenWithShell(const std::string& target);
 
+// The folder that holds a local file, opened with the desktop's file manager (through
+// OpenWithShell). False when the path names no folder or the folder cannot be opened.
+bool OpenContainingFolder(const std::string& path, PathStyle style, CodePage codePage);
+
+// A local path as a file URI, every byte that needs it escaped: "file:///tmp/a%20b.txt".
+std::string LocalFileUri(const std::string& path);
+
 // Where a page goes, by the [WebBrowser] settings.
 enum class BrowserLauncher { Embedded, Navigator, InternetExplorer, Shell };
 

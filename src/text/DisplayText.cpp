@@ -109,3 +109,25 @@ std::string DocumentToUtf8(std::string_view bytes, bool decodeHeader, bool conve
     if (convertCode) joined = ConvertJapaneseCode(joined, jcSjis);
     return WithLfBreaks(ConvertEncoding(joined, "CP932", "UTF-8"));
 }
+
+std::string DocumentInCodeToUtf8(std::string_view bytes, TextCode code, bool decodeHeader) {
+    if (code == TextCode::Auto) return DocumentToUtf8(bytes, decodeHeader, true);
+    Lines text = SplitLines(bytes);
+    if (decodeHeader) DecodeHeaderLines(text);
+    const std::string joined = JoinLines(text, "\n");
+    switch (code) {
+        case TextCode::Utf8:
+            return SanitizedUtf8(joined);
+        case TextCode::EucJp:
+            return ConvertEncoding(EucToSjis(joined), "CP932", "UTF-8");
+        case TextCode::ShiftJis:
+            return ConvertEncoding(joined, "CP932", "UTF-8");
+        case TextCode::Iso2022Jp:
+            return ConvertEncoding(JisToSjis(joined), "CP932", "UTF-8");
+        case TextCode::Latin1:
+            return ConvertEncoding(joined, "CP1252", "UTF-8");
+        case TextCode::Auto:
+            break;
+    }
+    return DocumentToUtf8(bytes, decodeHeader, true);
+}

@@ -10,3 +10,13 @@
 // jcSjis) when `convertCode` is set and is then read as CP932. Bytes that cannot be decoded
 // become U+FFFD; nothing else is lost.
 std::string DocumentToUtf8(std::string_view bytes, bool decodeHeader, bool convertCode = true);
+
+// The code a document is shown in when the reader chose one instead of the detection rules.
+enum class TextCode { Auto, Utf8, EucJp, ShiftJis, Iso2022Jp, Latin1 };
+
+// A document's bytes as UTF-8, lines separated by "\n", read as `code` (Latin1 reads as
+// Windows-1252, its superset); Auto is DocumentToUtf8 with conversion on. Japanese codes read
+// as the detection rules read them (NEC and IBM extension characters included). With
+// `decodeHeader` the leading lines go through DecodeMimeHeader first. Undecodable bytes become
+// U+FFFD.
+std::string DocumentInCodeToUtf8(std::string_view bytes, TextCode code, bool decodeHeader);

@@ -12,7 +12,12 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
+#include <QApplication>
+#include <QLineEdit>
+
 #include "NamazuFixture.h"
+#include "app/FindBar.h"
+#include "app/QueryWords.h"
 #include "TestSupport.h"
 #include "config/FileIo.h"
 #include "process/AppContext.h"
@@ -64,6 +69,22 @@ protected:
         QTimer::singleShot(kLoadTimeout, &loop, &QEventLoop::quit);
         loop.exec();
         return text;
+    }
+
+    // The words marked in the page, the current one followed by "*".
+    QString MarkedWords() {
+        QString marked;
+        QEventLoop loop;
+        page->WebBrowser1()->page()->runJavaScript(
+            QStringLiteral("Array.from(document.querySelectorAll('mark.quarrow-word')).map(m => m.textContent + "
+                           "(m.classList.contains('quarrow-current') ? '*' : '')).join('|')"),
+            [&](const QVariant& result) {
+                marked = result.toString();
+                loop.quit();
+            });
+        QTimer::singleShot(kLoadTimeout, &loop, &QEventLoop::quit);
+        loop.exec();
+        return marked;
     }
 
     void RunScript(const QString& script) {
@@ -262,6 +283,58 @@ TEST_F(HtmlDocPageTest, PagesWithoutACharsetAreReadable) {
         const QString shown = PageText();
         EXPECT_TRUE(shown.contains(expected)) << path << ": " << shown.left(200).toStdString();
     }
+}
+
+TEST_F(HtmlDocPageTest, ADocumentMarksTheQueryWordsAndF3StepsThroughThem) {
+    tabs.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&tabs));
+    page->SetQueryWords(ExtractQueryWords(u"灯台 or LIGHTHOUSE 港町"));
+    QSignalSpy marked(page, &HtmlDocPage::wordsMarked);
+    QSignalSpy stepped(page, &HtmlDocPage::wordStepped);
+    page->ShowHtmlDocument(TestDataPath("docs/page-utf8.html"), QStringLiteral("1. 港町の案内"));
+    ASSERT_TRUE(marked.wait(kLoadTimeout));
+    EXPECT_EQ(marked.at(0).at(0).toInt(), 4);
+    ASSERT_TRUE(stepped.count() > 0 || stepped.wait(kLoadTimeout));
+    EXPECT_EQ(MarkedWords(), QStringLiteral("港町*|港町|灯台|lighthouse"));
+
+    // The keys work from the page, which has the focus after loading.
+    ASSERT_TRUE(page->WebBrowser1()->isAncestorOf(QApplication::focusWidget()) ||
+                QApplication::focusWidget() == page->WebBrowser1());
+    for (int i = 0; i < 3; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return stepped.count() == 4; }, kLoadTimeout));
+    EXPECT_EQ(MarkedWords(), QStringLiteral("港町|港町|灯台|lighthouse*"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);  // no more
+    ASSERT_TRUE(QTest::qWaitFor([&] { return stepped.count() == 5; }, kLoadTimeout));
+    EXPECT_EQ(stepped.last().at(0).toInt(), -1);
+    EXPECT_EQ(prompter.Count("Beep"), 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3, Qt::ShiftModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return stepped.count() == 6; }, kLoadTimeout));
+    EXPECT_EQ(MarkedWords(), QStringLiteral("港町|港町|灯台*|lighthouse"));
+
+    // A Shift_JIS page reads the same.
+    page->ShowHtmlDocument(TestDataPath("docs/page-sjis.html"), QStringLiteral("2. 灯台博物館"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return marked.count() == 2; }, kLoadTimeout));
+    EXPECT_EQ(marked.at(1).at(0).toInt(), 2);
+    EXPECT_EQ(MarkedWords().section(u'|', 0, 1), QStringLiteral("灯台*|灯台"));
+
+    // The find bar marks its own text instead, until it is closed.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
+    ASSERT_EQ(QApplication::focusWidget(), page->pnlFind->edtFind);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("SJISHTML"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return MarkedWords() == QStringLiteral("sjishtml*"); }, kLoadTimeout));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return MarkedWords().startsWith(QStringLiteral("灯台*|灯台")); }, kLoadTimeout));
+}
+
+TEST_F(HtmlDocPageTest, ResultAndHelpPagesAreNotMarked) {
+    page->SetQueryWords(ExtractQueryWords(u"検索式"));
+    QSignalSpy loads(page, &HtmlDocPage::documentComplete);
+    QSignalSpy marked(page, &HtmlDocPage::wordsMarked);
+    page->ShowInBrowser(std::string(TEST_BINARY_DIR) + "/help/start.html");
+    ASSERT_TRUE(WaitForLoad(loads, 1));
+    QTest::qWait(200);
+    EXPECT_EQ(marked.count(), 0);
+    EXPECT_EQ(MarkedWords(), QString());
 }
 
 }  // namespace

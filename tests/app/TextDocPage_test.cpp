@@ -12,7 +12,15 @@
 #include <QTextBlock>
 
 #include "TestSupport.h"
+#include "app/FindBar.h"
+#include "app/QueryWords.h"
 #include "process/AppContext.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 
 namespace {
 
@@ -231,6 +239,162 @@ TEST_F(TextDocPageTest, LargeDocumentFillsInWithoutMixingWithTheNextOne) {
     QTest::qWait(200);
     EXPECT_TRUE(page->LoadingComplete());
     EXPECT_EQ(page->edtTextContents->document()->blockCount(), 4);
+}
+
+// Types text into the focused widget as an input method hands it over, Japanese included.
+void Type(const QString& text) {
+    for (QChar c : text) QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+QStringList Words(std::initializer_list<const char*> words) {
+    QStringList list;
+    for (const char* word : words) list.append(QString::fromUtf8(word));
+    return list;
+}
+
+// The words marked in the viewer, with the one the view stands on in brackets.
+QStringList MarkedWords(const TextDocPage* page) {
+    QStringList words;
+    for (const QTextEdit::ExtraSelection& mark : page->edtTextContents->extraSelections()) {
+        const bool current = page->CurrentWord() && page->CurrentWord()->start == mark.cursor.selectionStart();
+        words.append(current ? u'[' + mark.cursor.selectedText() + u']' : mark.cursor.selectedText());
+    }
+    return words;
+}
+
+TEST_F(TextDocPageTest, MarksTheQueryWordsInEveryCodeAndStandsOnTheFirst) {
+    page->SetQueryWords(ExtractQueryWords(u"灯台 and LIGHTHOUSE"));
+    for (const char* name :
+         {"japanese-eucjp.txt", "japanese-sjis.txt", "japanese-jis.txt", "japanese-utf8.txt"}) {
+        Show(TestDataPath(std::string("viewer/") + name));
+        const QString text = page->edtTextContents->toPlainText();
+        EXPECT_EQ(MarkedWords(page), Words({"[灯台]", "lighthouse"})) << name;
+        std::vector<qsizetype> starts;
+        for (const auto& mark : page->edtTextContents->extraSelections()) starts.push_back(mark.cursor.selectionStart());
+        EXPECT_EQ(starts, (std::vector<qsizetype>{text.indexOf(u"灯台"), text.indexOf(u"lighthouse")})) << name;
+        EXPECT_EQ(page->edtTextContents->textCursor().position(), 0) << name;
+    }
+    // Without query words nothing is marked.
+    page->SetQueryWords({});
+    Show(TestDataPath("viewer/japanese-utf8.txt"));
+    EXPECT_TRUE(page->edtTextContents->extraSelections().isEmpty());
+}
+
+TEST_F(TextDocPageTest, TheViewStartsAtTheFirstWordAndF3StepsThroughThem) {
+    tabs.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&tabs));
+    std::string text;
+    for (int i = 0; i < 300; ++i) text += (i == 120 || i == 200 || i == 260 ? "the Keeper's lamp\n" : "line\n");
+    dir.WriteFile("keeper.txt", text);
+    page->SetQueryWords(ExtractQueryWords(u"keeper"));
+    Show(dir.Path("keeper.txt"));
+    EXPECT_EQ(TopLine(), 120);
+    EXPECT_EQ(CaretLine(), 120);
+    EXPECT_EQ(MarkedWords(page).front(), QStringLiteral("[Keeper]"));
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
+    EXPECT_EQ(CaretLine(), 200);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
+    EXPECT_EQ(CaretLine(), 260);
+    EXPECT_EQ(prompter.Count("Beep"), 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);  // no more
+    EXPECT_EQ(prompter.Count("Beep"), 1);
+    EXPECT_EQ(CaretLine(), 260);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(CaretLine(), 200);
+    EXPECT_GE(TopLine(), 200 - 20);
+    EXPECT_LE(TopLine(), 200);
+
+    // The viewer's own keys are untouched: j scrolls, and F3 goes on from where the caret is.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+    const int top = CaretLine();
+    EXPECT_LT(top, 200);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
+    EXPECT_EQ(CaretLine(), 200);
+    EXPECT_EQ(page->edtTextContents->toPlainText(), QString::fromStdString(text));
+}
+
+TEST_F(TextDocPageTest, AMailStartsAtItsBodyAndMarksTheWordsInIt) {
+    page->SetQueryWords(ExtractQueryWords(u"会議"));
+    page->ShowTextDocument(TestDataPath("viewer/mail-iso2022jp.alm"), QStringLiteral("1. 会議の議事録"),
+                           {true, true, true});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(TopLine(), 8);  // the body stays the top line: its first word is in view
+    ASSERT_TRUE(page->CurrentWord());
+    EXPECT_EQ(CaretLine(), 10);
+    EXPECT_EQ(page->edtTextContents->document()->findBlock(static_cast<int>(page->CurrentWord()->start)).text(),
+              QStringLiteral("先日の会議の議事録をお送りします。"));
+}
+
+TEST_F(TextDocPageTest, AFirstWordFarIntoALargeDocumentIsReachedWhenItArrives) {
+    std::string text;
+    for (int i = 0; i < 30000; ++i) text += i == 25000 ? "here is the needle\n" : "line " + std::to_string(i) + "\n";
+    dir.WriteFile("big.txt", text);
+    page->SetQueryWords(ExtractQueryWords(u"needle"));
+    QSignalSpy loaded(page, &TextDocPage::documentLoaded);
+    Show(dir.Path("big.txt"));
+    EXPECT_EQ(TopLine(), 0);
+    ASSERT_TRUE(loaded.wait(10000));
+    EXPECT_EQ(CaretLine(), 25000);
+    EXPECT_EQ(TopLine(), 25000);
+    EXPECT_EQ(MarkedWords(page), Words({"[needle]"}));
+}
+
+TEST_F(TextDocPageTest, FindBarLooksForItsOwnTextUntilClosed) {
+    tabs.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&tabs));
+    page->SetQueryWords(ExtractQueryWords(u"灯台"));
+    Show(TestDataPath("viewer/japanese-utf8.txt"));
+    EXPECT_EQ(MarkedWords(page), Words({"[灯台]"}));
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(page->pnlFind->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), page->pnlFind->edtFind);
+    Type(QStringLiteral("の"));
+    EXPECT_EQ(MarkedWords(page), Words({"[の]", "の", "の", "の"}));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(MarkedWords(page), Words({"の", "[の]", "の", "の"}));
+    for (int i = 0; i < 3; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
+    EXPECT_EQ(MarkedWords(page), Words({"の", "の", "の", "[の]"}));
+    EXPECT_EQ(prompter.Count("Beep"), 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ShiftModifier);
+    EXPECT_EQ(MarkedWords(page), Words({"の", "の", "[の]", "の"}));
+
+    Type(QStringLiteral("xyz"));
+    EXPECT_TRUE(MarkedWords(page).isEmpty());
+    EXPECT_EQ(page->pnlFind->findChild<QLabel*>(QStringLiteral("lblFindState"))->text(),
+              QStringLiteral("見つかりません"));
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(page->pnlFind->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), page->edtTextContents);
+    EXPECT_EQ(MarkedWords(page), Words({"灯台"}));
+    EXPECT_EQ(page->edtTextContents->toPlainText().left(2), QStringLiteral("灯台"));  // nothing typed
+}
+
+TEST_F(TextDocPageTest, TheOpenDocumentCanBeReadInAChosenCode) {
+    dir.WriteFile("LEAME.txt", "Gu\xED" "a de b\xFA" "squeda r\xE1" "pida\n");
+    Show(dir.Path("LEAME.txt"));
+    EXPECT_FALSE(page->edtTextContents->toPlainText().contains(QStringLiteral("búsqueda")));
+    QAction* latin1 = page->mnuDocumentCode->findChild<QAction*>(QStringLiteral("mnuCodeLatin1"));
+    ASSERT_NE(latin1, nullptr);
+    latin1->trigger();
+    EXPECT_EQ(page->edtTextContents->toPlainText(), QStringLiteral("Guía de búsqueda rápida\n"));
+    EXPECT_EQ(page->DocumentCode(), TextCode::Latin1);
+    EXPECT_EQ(page->SubjectText(), QStringLiteral("1. title"));
+
+    // For that document only: the next one is read by the usual rules again.
+    Show(TestDataPath("viewer/japanese-eucjp.txt"));
+    EXPECT_EQ(page->DocumentCode(), TextCode::Auto);
+    EXPECT_EQ(page->edtTextContents->document()->firstBlock().text(),
+              QStringLiteral("灯台の灯りは今夜も港を照らしている。"));
+    page->mnuDocumentCode->findChild<QAction*>(QStringLiteral("mnuCodeShiftJis"))->trigger();
+    EXPECT_NE(page->edtTextContents->document()->firstBlock().text(),
+              QStringLiteral("灯台の灯りは今夜も港を照らしている。"));
+    page->mnuDocumentCode->findChild<QAction*>(QStringLiteral("mnuCodeEucJp"))->trigger();
+    EXPECT_EQ(page->edtTextContents->document()->firstBlock().text(),
+              QStringLiteral("灯台の灯りは今夜も港を照らしている。"));
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -15,20 +17,32 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QStatusBar>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextEdit>
+#include <QTest>
+#include <QTextCursor>
 #include <QTimer>
+#include <QToolTip>
+#include <QDateTime>
+#include <QUrl>
+#include <QWindow>
 
 #include "NamazuFixture.h"
 #include "TestSupport.h"
+#include "app/DocumentDisplay.h"
+#include "app/ResultView.h"
 #include "config/FileIo.h"
 #include "config/Settings.h"
 #include "process/AppContext.h"
@@ -519,6 +533,29 @@ void TypeInto(QWidget* box, const QString& text) {
     QTest::keyClicks(Focused(), text);
 }
 
+// As the user does it: the search place and the query typed into their boxes, then Enter.
+void TypeSearch(Fixture& f, const QString& place, const QString& query) {
+    for (const auto& [box, text] : {std::pair{"cboIndexDir", place}, std::pair{"cboKeyword", query}}) {
+        f.Find<QComboBox>(box)->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), text);
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+}
+
+// Right-clicks a point of a view through the window, as the desktop delivers the click.
+void RightClick(QWidget* window, QAbstractScrollArea* view, const QPoint& at) {
+    QTest::mouseClick(window->windowHandle(), Qt::RightButton, {}, view->viewport()->mapTo(window, at));
+}
+
+// Clicks an item of the open popup menu.
+void ClickItem(QMenu* menu, QAction* item) {
+    ASSERT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 2000));
+    ASSERT_TRUE(item->isVisible() && item->isEnabled()) << item->objectName().toStdString();
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !menu->isVisible(); }, 2000));
+}
+
 }  // namespace
 
 TEST(TfrmMainAsAUser, ACountTypedOrChosenInTheBoxIsWhatTheNextSearchAsksFor) {
@@ -636,4 +673,200 @@ TEST(TfrmMainAsAUser, AHugeHistoryCountBesideTheProgramStillStartsAndCloses) {
     const Settings again = LoadSettings(f.ctx.settings.SettingsPath, f.ctx.platform);
     EXPECT_EQ(again.QueryHistory, std::vector<std::string>{"灯台"});
     EXPECT_EQ(again.Directories, std::vector<std::string>{"/place/A"});
+}
+
+TEST(TfrmMain, AHitsPopupMenuReachesItsFile) {
+    if (!NamazuFixture::ProgramsAvailable()) GTEST_SKIP() << "namazu or mknmz missing";
+    const NamazuFixture index(TestDataPath("docs"));
+    ASSERT_TRUE(index.Built()) << index.BuildLog();
+    Fixture f;
+    f.window->resize(700, 500);
+    f.window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
+    TypeSearch(f, QString::fromStdString(index.IndexFolder()), QStringLiteral("lighthouse"));
+    auto* result = f.Find<ResultView>("edtResult");
+    ASSERT_GT(result->HitCount(), 0) << result->toPlainText().toStdString();
+    // A text file, which opens in the text viewer.
+    const auto txt = std::find_if(result->Hits().begin(), result->Hits().end(),
+                                  [](const HitRecord& h) { return h.Uri.ends_with(".txt"); });
+    ASSERT_NE(txt, result->Hits().end());
+    const HitRecord& hit = *txt;
+    const QString path = QString::fromStdString(HitDocumentPath(hit.Uri, f.ctx.platform, f.ctx.drives));
+    QTextCursor at(result->document());
+    at.setPosition(result->ViewPositionOf(hit.TitleStart + 1));
+    const QPoint overTitle = result->cursorRect(at).center();
+
+    QMenu* popup = f.Find<QMenu>("pmnu");
+    EXPECT_EQ(popup->actions().front(), f.Find<QAction>("mnuCopy"));  // the copy item keeps its place
+    RightClick(f.window.get(), result, overTitle);
+    ClickItem(popup, f.Find<QAction>("mnuCopyPath"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), path);
+    RightClick(f.window.get(), result, overTitle);
+    ClickItem(popup, f.Find<QAction>("mnuCopyUri"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded));
+    EXPECT_FALSE(f.Find<QAction>("mnuCodeAuto")->isVisible() && popup->actions().back()->isVisible());
+
+    // Over the head of the result there is no document.
+    RightClick(f.window.get(), result, QPoint(5, 5));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return popup->isVisible(); }, 2000));
+    EXPECT_FALSE(f.Find<QAction>("mnuCopyPath")->isEnabled());
+    popup->close();
+
+    // Open: the document display, here the text viewer.
+    RightClick(f.window.get(), result, overTitle);
+    ClickItem(popup, f.Find<QAction>("mnuOpenDocument"));
+    EXPECT_EQ(f.Find<QTabWidget>("pge")->currentWidget()->objectName(), QStringLiteral("tabTextDoc"));
+    auto* viewer = f.Find<QPlainTextEdit>("edtTextContents");
+    EXPECT_TRUE(viewer->toPlainText().contains(QStringLiteral("lighthouse"), Qt::CaseInsensitive));
+
+    // In the viewer the items serve the open document; there is nothing more to open in it.
+    RightClick(f.window.get(), viewer, QPoint(10, 10));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return popup->isVisible(); }, 2000));
+    EXPECT_FALSE(f.Find<QAction>("mnuOpenDocument")->isVisible());
+    EXPECT_TRUE(popup->actions().back()->isVisible());  // the code the document is read in
+    ClickItem(popup, f.Find<QAction>("mnuCopyPath"));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), path);
+    EXPECT_TRUE(f.prompter.Messages().empty());
+}
+
+TEST(TfrmMain, AWordIgnoredForTooManyHitsIsExplained) {
+    if (!NamazuFixture::ProgramsAvailable()) GTEST_SKIP() << "namazu or mknmz missing";
+    Fixture f;
+    const std::string docs = f.dir.Path("docs");
+    NamazuFixture::GenerateCorpus(docs, 30);
+    const NamazuFixture index(docs);
+    ASSERT_TRUE(index.Built()) << index.BuildLog();
+    // namazu's own limit, lowered in the user's namazurc so that 30 documents pass it.
+    f.dir.WriteFile("namazurc", "MaxHit 20\n");
+    f.ctx.settings.Search.UseNamazurc = "1";
+    f.ctx.settings.Search.NamazurcPath = f.dir.Path("namazurc");
+    f.window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
+
+    TypeSearch(f, QString::fromStdString(index.IndexFolder()), QStringLiteral("corpusword"));
+    auto* notice = f.Find<QLabel>("lblSearchNotice");
+    EXPECT_TRUE(f.Find<QTextEdit>("edtResult")->toPlainText().contains(QStringLiteral("No document matching")));
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_TRUE(notice->text().contains(QStringLiteral("「corpusword」 は一致する文書が多すぎるため")))
+        << notice->text().toStdString();
+    EXPECT_TRUE(f.Find<QStatusBar>("stb")->currentMessage().contains(QStringLiteral("MaxHit")));
+
+    // In an OR the other word still finds its document; the ignored one is still named.
+    TypeSearch(f, QString::fromStdString(index.IndexFolder()), QStringLiteral("corpusword or docmarker3"));
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_TRUE(notice->text().startsWith(QStringLiteral("「corpusword」"))) << notice->text().toStdString();
+
+    TypeSearch(f, QString::fromStdString(index.IndexFolder()), QStringLiteral("docmarker3"));
+    EXPECT_FALSE(notice->isVisible());
+    EXPECT_TRUE(f.prompter.Messages().empty());
+}
+
+namespace {
+
+// A namazu that has begun to write its result and then takes long: `onTerm` is the shell's
+// answer to SIGTERM ("" to ignore it, so only SIGKILL ends it).
+void SlowNamazu(Fixture& f, const char* onTerm = nullptr) {
+    std::string script = "#!/bin/sh\n";
+    if (onTerm) script += std::string("trap '") + onTerm + "' TERM\n";
+    script +=
+        "for a in \"$@\"; do case \"$a\" in --output=*) printf 'Results:\\n\\nReferences:' > \"${a#--output=}\";; "
+        "esac; done\nexec sleep 30\n";
+    f.dir.WriteFile("slow-namazu", script);
+    ::chmod(f.dir.Path("slow-namazu").c_str(), 0755);
+    f.ctx.settings.Command.namazuPath = f.dir.Path("slow-namazu");
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+}  // namespace
+
+TEST(TfrmMainAsAUser, TheSearchButtonStopsARunningSearch) {
+    Fixture f;
+    SlowNamazu(f);
+    ShowAndWait(f);
+    auto* button = f.Find<QPushButton>("btnSearch");
+    auto* keyword = f.Find<QComboBox>("cboKeyword");
+    QSignalSpy makeIndex(f.Find<QAction>("mnuMakeIndex"), &QAction::triggered);
+    bool seen = false;
+    // While namazu runs: the button reads 中止, the query box takes the next query, the menus'
+    // keys start nothing; then the button is clicked.
+    QTimer::singleShot(500, f.window.get(), [&] {
+        seen = button->text() == QStringLiteral("中止") && button->isEnabled() &&
+               (Focused() == keyword || Focused() == keyword->lineEdit());
+        Press(Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(Focused(), QStringLiteral("next query"));
+        Press(Qt::Key_Return);  // Enter in the box does not start a second search
+        Press(Qt::Key_K, Qt::ControlModifier);
+        QTest::mouseClick(button, Qt::LeftButton);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    TypeInto(keyword, QStringLiteral("lighthouse"));
+    Press(Qt::Key_Return);
+    EXPECT_LT(SecondsSince(start), 5.0);
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(makeIndex.count(), 0);
+    EXPECT_EQ(f.Find<QStatusBar>("stb")->currentMessage(), QStringLiteral("検索を中止しました。"));
+    EXPECT_FALSE(FileExists(f.window->ResultFilePath()));  // the partial result is gone
+    EXPECT_TRUE(f.Find<QTextEdit>("edtResult")->toPlainText().isEmpty());
+    EXPECT_TRUE(f.prompter.Messages().empty());
+    EXPECT_EQ(button->text(), QStringLiteral("検索(&G)"));
+    EXPECT_EQ(keyword->currentText(), QStringLiteral("next query"));
+    EXPECT_TRUE(f.window->menuBar()->isEnabled());
+}
+
+TEST(TfrmMainAsAUser, EscapeStopsASearchThatIgnoresTheFirstSignal) {
+    Fixture f;
+    SlowNamazu(f, "");
+    ShowAndWait(f);
+    QTimer::singleShot(500, f.window.get(), [] { Press(Qt::Key_Escape); });
+    const auto start = std::chrono::steady_clock::now();
+    TypeInto(f.Find<QComboBox>("cboKeyword"), QStringLiteral("lighthouse"));
+    Press(Qt::Key_Return);
+    // SIGTERM is ignored; SIGKILL follows after the grace period.
+    EXPECT_GT(SecondsSince(start), 2.0);
+    EXPECT_LT(SecondsSince(start), 8.0);
+    EXPECT_EQ(f.Find<QStatusBar>("stb")->currentMessage(), QStringLiteral("検索を中止しました。"));
+    EXPECT_FALSE(FileExists(f.window->ResultFilePath()));
+    EXPECT_TRUE(f.prompter.Messages().empty());
+}
+
+TEST(TfrmMainAsAUser, ClosingDuringALongSearchStopsItAndSaves) {
+    Fixture f;
+    SlowNamazu(f);
+    ShowAndWait(f);
+    QTimer::singleShot(500, f.window.get(), [&] { f.window->close(); });
+    const auto start = std::chrono::steady_clock::now();
+    TypeInto(f.Find<QComboBox>("cboKeyword"), QStringLiteral("lighthouse"));
+    Press(Qt::Key_Return);
+    EXPECT_LT(SecondsSince(start), 5.0);
+    QCoreApplication::processEvents();  // the deferred close
+    EXPECT_FALSE(f.window->isVisible());
+    EXPECT_NE(f.dir.ReadFile("quarrow.ini").find("History1=lighthouse"), std::string::npos);
+    EXPECT_FALSE(FileExists(f.window->ResultFilePath()));
+}
+
+TEST(TfrmMainAsAUser, TheSearchPlaceTellsHowOldItsIndexesAre) {
+    if (!NamazuFixture::ProgramsAvailable()) GTEST_SKIP() << "namazu or mknmz missing";
+    Fixture f("[Window]\nShowIndexDir=1\n");
+    const std::string docs = f.dir.Path("docs");
+    NamazuFixture::GenerateCorpus(docs, 7);
+    const NamazuFixture index(docs);
+    ASSERT_TRUE(index.Built()) << index.BuildLog();
+    ::symlink(index.IndexFolder().c_str(), f.dir.Path("idx").c_str());
+    ShowAndWait(f);
+    auto* place = f.Find<QComboBox>("cboIndexDir");
+    TypeInto(place, QStringLiteral("./idx \"") + QString::fromStdString(f.dir.Path("none")) + u'"');
+    // The mouse rests on the search place.
+    QTest::mouseMove(place->lineEdit(), QPoint(10, 5));
+    QTest::mouseMove(place->lineEdit(), QPoint(12, 6));
+    ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 5000));
+    const QStringList lines = QToolTip::text().split(u'\n');
+    ASSERT_EQ(lines.size(), 2) << QToolTip::text().toStdString();
+    const QString today = QDateTime::currentDateTime().toString(QStringLiteral("yyyy/MM/dd"));
+    EXPECT_TRUE(lines[0].startsWith(QString::fromStdString(f.dir.Path("./idx")) + QStringLiteral(": ") + today))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].endsWith(QStringLiteral("(たった今)、文書 7 件"))) << lines[0].toStdString();
+    EXPECT_EQ(lines[1], QString::fromStdString(f.dir.Path("none")) + QStringLiteral(": インデックスが見つかりません"));
 }

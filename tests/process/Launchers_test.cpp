@@ -173,6 +173,23 @@ TEST_F(FakePrograms, ShellOpensExistingFilesAndUrls) {
     EXPECT_EQ(ArgumentsOf("xdg-open"), "https://example.com/a?b=c\n");
 }
 
+TEST_F(FakePrograms, ContainingFolderOpensInTheFileManager) {
+    AddProgram("xdg-open");
+    const std::string document = Folder() + "メモ 2024.txt";
+    std::ofstream(document) << "memo\n";
+    EXPECT_TRUE(OpenContainingFolder(document, PathStyle::Posix, CodePage::Utf8));
+    std::string folder = Folder();
+    folder.pop_back();
+    EXPECT_EQ(ArgumentsOf("xdg-open"), folder + "\n");
+    EXPECT_FALSE(OpenContainingFolder("no-folder.txt", PathStyle::Posix, CodePage::Utf8));
+    EXPECT_FALSE(OpenContainingFolder(Folder() + "gone/a.txt", PathStyle::Posix, CodePage::Utf8));
+}
+
+TEST(LocalFileUri, EscapesWhatAUriCannotHold) {
+    EXPECT_EQ(LocalFileUri("/tmp/メモ 2024.txt"), "file:///tmp/%E3%83%A1%E3%83%A2%202024.txt");
+    EXPECT_EQ(LocalFileUri("/a/b#1?x%.txt"), "file:///a/b%231%3Fx%25.txt");
+}
+
 TEST_F(FakePrograms, MissingTargetsAndProgramsFailWithoutWaiting) {
     AddProgram("xdg-open");
     EXPECT_FALSE(OpenWithShell(Folder() + "no such file.doc"));

@@ -93,3 +93,33 @@ TEST(DocumentToUtf8, MarksUndecodableBytesAndLosesNothingElse) {
 }
 
 }  // namespace
+
+TEST(DocumentInCodeToUtf8, ShowsADocumentInTheChosenCode) {
+    // A Spanish note in Latin-1: the detection rules take it for EUC-JP and swallow the letter
+    // after each accented one.
+    const std::string spanish = "Gu\xED" "a de b\xFA" "squeda: \xA1r\xE1" "pido!\r\nA\xF1o 2024 \x80 5\n";
+    EXPECT_EQ(DocumentToUtf8(spanish, true).find("búsqueda"), std::string::npos);
+    EXPECT_EQ(DocumentInCodeToUtf8(spanish, TextCode::Latin1, true), "Guía de búsqueda: ¡rápido!\nAño 2024 € 5\n");
+    EXPECT_EQ(DocumentInCodeToUtf8(spanish, TextCode::Auto, true), DocumentToUtf8(spanish, true));
+
+    struct Row {
+        const char* encoding;
+        TextCode code;
+    };
+    const Row rows[] = {{"UTF-8", TextCode::Utf8},
+                        {"EUC-JP", TextCode::EucJp},
+                        {"CP932", TextCode::ShiftJis},
+                        {"ISO-2022-JP", TextCode::Iso2022Jp}};
+    for (const Row& row : rows) {
+        const std::string prose = row.code == TextCode::Iso2022Jp ? kProse : kProseWithHalfKana;
+        EXPECT_EQ(DocumentInCodeToUtf8(Encode(prose, row.encoding), row.code, false), WithLf(prose))
+            << row.encoding;
+    }
+    // Read in the wrong code nothing is lost that could be shown: undecodable bytes become U+FFFD.
+    const std::string euc = Encode("灯台", "EUC-JP");
+    EXPECT_EQ(DocumentInCodeToUtf8(euc, TextCode::Utf8, false), "\uFFFD\uFFFD\uFFFD\uFFFD");
+    EXPECT_EQ(DocumentInCodeToUtf8("\x81\x8D", TextCode::Latin1, false), "\uFFFD\uFFFD");
+    // Encoded header words are decoded before the code is applied.
+    EXPECT_EQ(DocumentInCodeToUtf8("Subject: " + Word("件名") + "\n\nbody\n", TextCode::Iso2022Jp, true),
+              "Subject: 件名\n\nbody\n");
+}

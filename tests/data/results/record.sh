@@ -55,3 +55,18 @@ ja namazu --html --output="$here/html-ja-query-en.html" lighthouse "$root/index"
 ja namazu --html --all --output="$here/html-ja-all-150-hits.html" corpusword "$root/index-corpus"
 c namazu --html --output="$here/html-c-query-en.html" lighthouse "$root/index"
 c namazu --html --output="$here/html-c-query-ja.html" "$q_ja" "$root/index"
+
+# 10,001 one-line documents that all hold "maxhitword": one more than the MaxHit of 10,000 that
+# Debian's namazurc (/etc/namazu/namazurc) keeps, so namazu ignores the word.
+mkdir -p "$root/corpus-maxhit" "$root/index-maxhit"
+perl -e 'for my $i (1 .. 10001) {
+    open(my $f, ">", sprintf("%s/d%05d.txt", $ARGV[0], $i)) or die;
+    print $f "maxhitword docmarker$i\n";
+    close $f;
+  }' "$root/corpus-maxhit"
+touch -d '2024-04-01 12:00:00 UTC' "$root"/corpus-maxhit/*
+ja perl /usr/bin/mknmz --output-dir="$root/index-maxhit" "$root/corpus-maxhit" >> "$root/mknmz.log" 2>&1
+ja namazu --output="$here/plain-ja-too-many.txt" maxhitword "$root/index-maxhit"
+ja namazu --output="$here/plain-ja-too-many-or.txt" "maxhitword or docmarker7" "$root/index-maxhit"
+ja namazu --html --output="$here/html-ja-too-many.html" maxhitword "$root/index-maxhit"
+ja namazu --output="$here/plain-ja-too-many-words.txt" "docmarker*" "$root/index-maxhit"

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What the search window tells the user about a search beyond its result list. UTF-8 texts.
+
+// Why namazu left a word of the query out of the search.
+enum class IgnoredReason {
+    TooManyDocuments,  // "(Too many documents hit. Ignored)": more than namazurc's MaxHit
+    TooManyWords,      // "(Too many words matched. Ignored)": a wildcard or regex over MaxMatch
+};
+
+struct IgnoredWord {
+    std::string word;  // as namazu wrote it; empty where namazu did not name it
+    IgnoredReason reason = IgnoredReason::TooManyDocuments;
+    friend bool operator==(const IgnoredWord&, const IgnoredWord&) = default;
+};
+
+// The words namazu's References line (plain or HTML result) marks as ignored, in its order,
+// each once. namazu leaves the word out of the mark when the query is that one word. Empty when
+// nothing was ignored.
+std::vector<IgnoredWord> WordsIgnoredByNamazu(std::string_view result);
+
+// The notice for them: which words were ignored, why, and how to narrow the query or raise the
+// limit in namazurc. Words in UTF-8; an empty word is named by `query`.
+std::string IgnoredWordsNotice(const std::vector<IgnoredWord>& words, std::string_view query);
