@@ -1,6 +1,7 @@
 // Loading a 10,000-hit namazu result into the result list (read, scan, decode, colour, map)
 // against loading the same file into the same kind of view as plain text; and the cost of one
-// mouse movement over a large and a small result.
+// mouse movement over a large and a small result. Each pair runs in turn for several rounds;
+// medians compared.
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QDir>
@@ -9,10 +10,10 @@
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <fstream>
 
+#include "BenchRounds.h"
 #include "NamazuFixture.h"
 #include "TestSupport.h"
 #include "app/ResultView.h"
@@ -24,10 +25,7 @@
 namespace {
 
 constexpr int kDocuments = 10000;
-
-double Seconds(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
+constexpr int kDefaultRounds = 7;
 
 void Write(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary);
@@ -106,42 +104,43 @@ int main(int argc, char** argv) {
     plain.show();
     SettleEvents();
 
-    double oursSeconds = 1e9;
-    double plainSeconds = 1e9;
     bool loaded = true;
-    for (int round = 0; round < 5; ++round) {
-        auto start = std::chrono::steady_clock::now();
-        const std::string file = ReadWholeFile(result).value_or("");
-        plain.setPlainText(QString::fromUtf8(file.data(), static_cast<qsizetype>(file.size())));
-        SettleEvents();
-        plainSeconds = std::min(plainSeconds, Seconds(start));
-
-        start = std::chrono::steady_clock::now();
-        loaded = ours.LoadResultList(result, true) && loaded;
-        SettleEvents();
-        oursSeconds = std::min(oursSeconds, Seconds(start));
-    }
+    const int rounds = bench::Rounds(kDefaultRounds);
+    const auto times = bench::Interleave(
+        rounds,
+        {[&] {
+             return bench::Time([&] {
+                 loaded = ours.LoadResultList(result, true) && loaded;
+                 SettleEvents();
+             });
+         },
+         [&] {
+             return bench::Time([&] {
+                 const std::string file = ReadWholeFile(result).value_or("");
+                 plain.setPlainText(QString::fromUtf8(file.data(), static_cast<qsizetype>(file.size())));
+                 SettleEvents();
+             });
+         }});
     const bool complete = loaded && ours.HitCount() == kDocuments &&
                           std::all_of(ours.Hits().begin(), ours.Hits().end(),
                                       [](const HitRecord& h) { return !h.Uri.empty(); });
-    std::printf(
-        "resultlist-10k: ratio %.2f  (ours/plain, target <= 2.0) ours %.3f s, plain %.3f s, %zu bytes, %d "
-        "hits%s\n",
-        oursSeconds / plainSeconds, oursSeconds, plainSeconds, bytes.size(), ours.HitCount(),
-        complete ? "" : "  HITS MISSING");
+    bench::PrintRatio("resultlist-10k", bench::Compare(times[0], times[1]), "ours/plain medians", 2.0, rounds,
+                      std::to_string(bytes.size()) + " bytes, " + std::to_string(ours.HitCount()) + " hits" +
+                          (complete ? "" : ", HITS MISSING"));
 
     // Mouse movement: the same path of small steps over the large result and over a two-hit one,
     // as a hand moves the mouse down and across the lines.
-    auto moveCost = [&](int events) {
+    constexpr int kMoves = 20000;
+    auto moveCost = [&] {
         const int height = ours.viewport()->height();
-        const auto start = std::chrono::steady_clock::now();
-        for (int i = 0; i < events; ++i) {
-            const QPointF at(5 + (i * 3) % 400, 5 + (i / 2) % (height - 10));
-            QMouseEvent move(QEvent::MouseMove, at, ours.viewport()->mapToGlobal(at), Qt::NoButton,
-                             Qt::NoButton, Qt::NoModifier);
-            QCoreApplication::sendEvent(ours.viewport(), &move);
-        }
-        return Seconds(start) / events * 1e6;
+        return bench::Time([&] {
+            for (int i = 0; i < kMoves; ++i) {
+                const QPointF at(5 + (i * 3) % 400, 5 + (i / 2) % (height - 10));
+                QMouseEvent move(QEvent::MouseMove, at, ours.viewport()->mapToGlobal(at), Qt::NoButton,
+                                 Qt::NoButton, Qt::NoModifier);
+                QCoreApplication::sendEvent(ours.viewport(), &move);
+            }
+        });
     };
     // The text document lays itself out lazily, in the background and as the view scrolls; the
     // movements are measured on a finished layout.
@@ -149,18 +148,25 @@ int main(int argc, char** argv) {
         ours.document()->documentLayout()->blockBoundingRect(ours.document()->lastBlock());
         SettleEvents();
     };
-    finishLayout();
-    ours.verticalScrollBar()->setValue(ours.verticalScrollBar()->maximum() / 2);
-    const double largeMicros = moveCost(20000);
     dir.WriteFile(
         "small.txt",
         "Results:\n\n1. a (score: 1)\n/a.txt (1 bytes)\n\n\n2. b (score: 1)\n/b.txt (1 bytes)\n\n\nend\n");
-    ours.LoadResultList(dir.Path("small.txt"), true);
-    finishLayout();
-    const double smallMicros = moveCost(20000);
-    std::printf(
-        "resultlist-mousemove: ratio %.2f  (10k hits/2 hits, target <= 2.0) %.2f us per move with 10k hits, "
-        "%.2f us with 2 hits\n",
-        largeMicros / smallMicros, largeMicros, smallMicros);
+    const auto moves = bench::Interleave(
+        rounds, {[&] {
+                     ours.LoadResultList(result, true);
+                     finishLayout();
+                     ours.verticalScrollBar()->setValue(ours.verticalScrollBar()->maximum() / 2);
+                     return moveCost();
+                 },
+                 [&] {
+                     ours.LoadResultList(dir.Path("small.txt"), true);
+                     finishLayout();
+                     return moveCost();
+                 }});
+    const bench::Comparison move = bench::Compare(moves[0], moves[1]);
+    char detail[120];
+    std::snprintf(detail, sizeof detail, "%.2f us per move with 10k hits, %.2f us with 2 hits",
+                  move.ours.median / kMoves * 1e6, move.reference.median / kMoves * 1e6);
+    bench::PrintRatio("resultlist-mousemove", move, "10k hits/2 hits medians", 2.0, rounds, detail);
     return complete && prompter.calls.empty() ? 0 : 1;
 }

@@ -7,11 +7,10 @@
 #include <QDir>
 #include <QProcess>
 #include <QTest>
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <vector>
 
+#include "BenchRounds.h"
 #include "NamazuFixture.h"
 #include "TestSupport.h"
 #include "app/ResultView.h"
@@ -24,23 +23,8 @@
 namespace {
 
 constexpr int kDocuments = 10000;
-constexpr int kRounds = 7;
+constexpr int kDefaultRounds = 7;
 const char* const kQuery = "corpusword";
-
-double Seconds(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-struct Spread {
-    double median = 0;
-    double low = 0;
-    double high = 0;
-};
-
-Spread SpreadOf(std::vector<double> times) {
-    std::sort(times.begin(), times.end());
-    return {times[times.size() / 2], times.front(), times.back()};
-}
 
 // Builds the index once; later runs find it beside the program (mknmz takes a minute or more).
 bool EnsureIndex(const std::string& folder) {
@@ -51,8 +35,8 @@ bool EnsureIndex(const std::string& folder) {
     NamazuFixture::GenerateCorpus(docs, kDocuments);
     QDir().mkpath(QString::fromStdString(index));
     FakePrompter prompter;
-    const bool started = RunCommand(NamazuFixture::MknmzCommandLine(docs, index, {"-q"}), folder, RunMode::Hidden, nullptr,
-                                    prompter, CodePage::Utf8, NamazuEnvironment());
+    const bool started = RunCommand(NamazuFixture::MknmzCommandLine(docs, index, {"-q"}), folder,
+                                    RunMode::Hidden, nullptr, prompter, CodePage::Utf8, NamazuEnvironment());
     return started && FileExists(index + "/NMZ.i");
 }
 
@@ -71,7 +55,7 @@ double BareNamazu(const QStringList& arguments) {
     const auto start = std::chrono::steady_clock::now();
     namazu.start(QStringLiteral("/usr/bin/namazu"), arguments);
     namazu.waitForFinished(-1);
-    return Seconds(start);
+    return bench::Seconds(start);
 }
 
 }  // namespace
@@ -111,34 +95,24 @@ int main(int argc, char** argv) {
     const QStringList arguments = {QStringLiteral("--sort=score"), QStringLiteral("--all"),
                                    QStringLiteral("--output=") + resultFile, QString::fromLatin1(kQuery),
                                    QString::fromStdString(index)};
-    std::vector<double> ours;
-    std::vector<double> bare;
     bool complete = true;
-    auto runOurs = [&] {
-        keyword->setFocus();
-        const auto start = std::chrono::steady_clock::now();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        list->viewport()->repaint();  // on screen, not only in the document
-        QCoreApplication::processEvents();
-        ours.push_back(Seconds(start));
-        complete = complete && list->HitCount() == kDocuments;
-    };
-    for (int round = 0; round < kRounds; ++round) {
-        // The order alternates, so that neither side always finds the caches warmed by the other.
-        if (round % 2 == 0) {
-            runOurs();
-            bare.push_back(BareNamazu(arguments));
-        } else {
-            bare.push_back(BareNamazu(arguments));
-            runOurs();
-        }
-    }
-    const Spread o = SpreadOf(ours);
-    const Spread b = SpreadOf(bare);
-    std::printf(
-        "search-roundtrip: ratio %.2f (ours/bare namazu, target <= 1.2) window median %.3f s [%.3f-%.3f], "
-        "namazu median %.3f s [%.3f-%.3f], %d rounds, %d hits, %zu bytes%s\n",
-        o.median / b.median, o.median, o.low, o.high, b.median, b.low, b.high, kRounds, list->HitCount(),
-        ReadWholeFile(resultFile.toStdString()).value_or("").size(), complete ? "" : "  HITS MISSING");
+    const int rounds = bench::Rounds(kDefaultRounds);
+    const auto times = bench::Interleave(
+        rounds, {[&] {
+                     keyword->setFocus();
+                     const double seconds = bench::Time([&] {
+                         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                         list->viewport()->repaint();  // on screen, not only in the document
+                         QCoreApplication::processEvents();
+                     });
+                     complete = complete && list->HitCount() == kDocuments;
+                     return seconds;
+                 },
+                 [&] { return BareNamazu(arguments); }});
+    const std::string detail = std::to_string(list->HitCount()) + " hits, " +
+                               std::to_string(ReadWholeFile(resultFile.toStdString()).value_or("").size()) +
+                               " bytes" + (complete ? "" : ", HITS MISSING");
+    bench::PrintRatio("search-roundtrip", bench::Compare(times[0], times[1]), "ours/bare namazu medians", 1.2,
+                      rounds, detail);
     return complete && prompter.Messages().empty() ? 0 : 1;
 }

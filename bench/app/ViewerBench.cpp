@@ -4,16 +4,16 @@
 // added in slices after that, and the longest pause between two events is printed too.
 // The same opening with the query's words marked (the view then starts at the first one) is
 // timed in the same rounds, once with words the mail holds and once with a word it lacks (the
-// whole text is searched).
+// whole text is searched). The four run in turn for several rounds; medians compared.
 #include <iconv.h>
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <fstream>
 
+#include "BenchRounds.h"
 #include "app/QueryWords.h"
 #include "app/TextDocPage.h"
 #include "process/AppContext.h"
@@ -22,7 +22,7 @@
 namespace {
 
 constexpr std::size_t kMailSize = 20u << 20;
-constexpr int kRepetitions = 5;
+constexpr int kDefaultRounds = 7;
 
 class SilentPrompter final : public Prompter {
 public:
@@ -34,10 +34,6 @@ public:
     std::optional<FontChoice> ChooseFont(const FontChoice&) override { return std::nullopt; }
     void Beep() override {}
 };
-
-double Seconds(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 // A mail: ISO-2022-JP encoded subject, then Japanese prose in EUC-JP up to 20 MB.
 std::string Mail() {
@@ -83,60 +79,67 @@ int main(int argc, char** argv) {
     page.show();
     const TextDisplayOptions options{true, true, true};
 
-    double ours = 1e9;
-    double complete = 1e9;
-    double marked = 1e9;
-    double absent = 1e9;
-    double reference = 1e9;
     std::size_t converted = 0;
     const std::vector<QueryWord> present = ExtractQueryWords(u"図書館 namazu");
     const std::vector<QueryWord> missing = ExtractQueryWords(u"灯台守");
     auto show = [&] {
-        const auto start = std::chrono::steady_clock::now();
-        page.ShowTextDocument(path, QStringLiteral("1. big mail"), options);
-        QCoreApplication::processEvents();
-        return Seconds(start);
-    };
-    auto finishLoading = [&] {
-        double longestSlice = 0;
-        while (!page.LoadingComplete()) {
-            const auto slice = std::chrono::steady_clock::now();
+        return bench::Time([&] {
+            page.ShowTextDocument(path, QStringLiteral("1. big mail"), options);
             QCoreApplication::processEvents();
-            longestSlice = std::max(longestSlice, Seconds(slice));
-        }
-        return longestSlice;
+        });
+    };
+    // The rest of the lines arrive in slices while the window goes on handling events.
+    std::vector<double> longestSlices;
+    std::vector<double> allLines;
+    auto finishLoading = [&](double shown) {
+        double longestSlice = 0;
+        const double rest = bench::Time([&] {
+            while (!page.LoadingComplete()) {
+                longestSlice = std::max(longestSlice, bench::Time([] { QCoreApplication::processEvents(); }));
+            }
+        });
+        longestSlices.push_back(longestSlice);
+        allLines.push_back(shown + rest);
     };
     bool firstWordShown = true;
-    for (int i = 0; i < kRepetitions; ++i) {
-        page.SetQueryWords({});
-        auto start = std::chrono::steady_clock::now();
-        ours = std::min(ours, show());
-        // The rest of the lines arrive in slices while the window goes on handling events.
-        const double longestSlice = finishLoading();
-        complete = std::min(complete, Seconds(start));
-        if (i == 0) std::printf("viewer: longest pause while filling in %.3f s\n", longestSlice);
-
-        page.SetQueryWords(present);
-        marked = std::min(marked, show());
-        firstWordShown = firstWordShown && page.CurrentWord() &&
-                         page.edtTextContents->textCursor().position() == page.CurrentWord()->start &&
-                         !page.edtTextContents->extraSelections().isEmpty();
-        finishLoading();
-        page.SetQueryWords(missing);
-        absent = std::min(absent, show());
-        finishLoading();
-
-        start = std::chrono::steady_clock::now();
-        converted += IconvToUtf8(mail);
-        reference = std::min(reference, Seconds(start));
-    }
+    const int rounds = bench::Rounds(kDefaultRounds);
+    const auto times =
+        bench::Interleave(rounds, {[&] {
+                                       page.SetQueryWords({});
+                                       const double shown = show();
+                                       finishLoading(shown);
+                                       return shown;
+                                   },
+                                   [&] {
+                                       page.SetQueryWords(present);
+                                       const double shown = show();
+                                       firstWordShown = firstWordShown && page.CurrentWord() &&
+                                                        page.edtTextContents->textCursor().position() ==
+                                                            page.CurrentWord()->start &&
+                                                        !page.edtTextContents->extraSelections().isEmpty();
+                                       finishLoading(shown);
+                                       return shown;
+                                   },
+                                   [&] {
+                                       page.SetQueryWords(missing);
+                                       const double shown = show();
+                                       finishLoading(shown);
+                                       return shown;
+                                   },
+                                   [&] { return bench::Time([&] { converted += IconvToUtf8(mail); }); }});
     const int blocks = page.edtTextContents->document()->blockCount();
-    std::printf("viewer: %.1f MB, %d lines, shown %.3f s, all lines in %.3f s, iconv %.3f s (%zu bytes)\n",
-                mail.size() / 1048576.0, blocks, ours, complete, reference, converted / kRepetitions);
-    std::printf("viewer-20mb-euc: ratio %.2f (ours/reference, target <= 3.0)\n", ours / reference);
-    std::printf("viewer: with the query's words marked %.3f s, with a word the mail lacks %.3f s%s\n", marked,
-                absent, firstWordShown ? "" : "  FIRST WORD NOT SHOWN");
-    std::printf("viewer-20mb-euc-words: ratio %.2f (ours with words marked/reference, target <= 3.0)\n",
-                marked / reference);
-    return 0;
+    std::printf(
+        "viewer: %.1f MB, %d lines, all lines in %.3f s (median), longest pause while filling in %.3f s, "
+        "iconv %zu bytes\n",
+        mail.size() / 1048576.0, blocks, bench::SpreadOf(allLines).median,
+        bench::SpreadOf(longestSlices).high, converted / static_cast<std::size_t>(rounds));
+    bench::PrintRatio("viewer-20mb-euc", bench::Compare(times[0], times[3]), "shown/iconv medians", 3.0,
+                      rounds);
+    bench::PrintRatio("viewer-20mb-euc-words", bench::Compare(times[1], times[3]),
+                      "shown with words marked/iconv medians", 3.0, rounds,
+                      firstWordShown ? "first word shown" : "FIRST WORD NOT SHOWN");
+    const bench::Spread absent = bench::SpreadOf(times[2]);
+    std::printf("viewer: with a word the mail lacks (the whole text searched) shown in %.3f s [%.3f..%.3f]\n",
+                absent.median, absent.low, absent.high);
+    return firstWordShown ? 0 : 1;
 }

@@ -8,10 +8,10 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <algorithm>
 #include <cstdio>
 
 #include "BenchChild.h"
+#include "BenchRounds.h"
 #include "NamazuFixture.h"
 #include "TestSupport.h"
 #include "config/FileIo.h"
@@ -41,12 +41,6 @@ double OwnCpuSeconds() {
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 // Seconds from the press of btnMakeIndex to the end of the run; false in `complete` when the
 // bar did not reach every document or the index is missing.
 double RunInWindow(AppContext& ctx, const std::string& docs, const std::string& index, bool& complete,
@@ -59,7 +53,7 @@ double RunInWindow(AppContext& ctx, const std::string& docs, const std::string& 
     const double cpuBefore = OwnCpuSeconds();
     const auto start = std::chrono::steady_clock::now();
     form.btnMakeIndex->click();  // returns when the run has ended
-    const double seconds = Seconds(start);
+    const double seconds = bench::Seconds(start);
     ownCpu = OwnCpuSeconds() - cpuBefore;
     const QProgressBar* bar = form.pnlRunProgress->pbrProgress;
     complete = complete && bar->maximum() == kDocuments && bar->value() == kDocuments &&
@@ -86,48 +80,26 @@ int main(int argc, char** argv) {
     ctx.prompter = &prompter;
     ctx.settings = InitSettings(ctx.platform);
 
-    const int kRounds = std::max(1, qEnvironmentVariableIntValue("QUARROW_BENCH_ROUNDS")) > 1 ||
-                                qEnvironmentVariableIsSet("QUARROW_BENCH_ROUNDS")
-                            ? std::max(1, qEnvironmentVariableIntValue("QUARROW_BENCH_ROUNDS"))
-                            : kDefaultRounds;
-    std::vector<double> reference;
-    std::vector<double> ours;
+    const int rounds = bench::Rounds(kDefaultRounds);
     std::vector<double> ownCpu;
     bool complete = true;
-    for (int round = 0; round < kRounds; ++round) {
-        auto direct = [&] {
-            const std::string index = FreshFolder(dir, "direct");
-            reference.push_back(
-                RunDirectSeconds({"/usr/bin/perl", "/usr/bin/mknmz", "--output=" + index, docs}, "/usr/bin",
-                                 {"LANG=ja_JP.eucJP"}, true));
-        };
-        auto window = [&] {
-            double cpu = 0;
-            ours.push_back(RunInWindow(ctx, docs, FreshFolder(dir, "window"), complete, cpu));
-            ownCpu.push_back(cpu);
-        };
-        if (round % 2 == 0) {
-            direct();
-            window();
-        } else {
-            window();
-            direct();
-        }
-    }
-    // Each round's pair ran back to back under the same load: their ratio is steadier than
-    // either time on a shared machine.
-    std::vector<double> paired;
-    for (int i = 0; i < kRounds; ++i) paired.push_back(ours[i] / reference[i]);
-    const auto [refMin, refMax] = std::minmax_element(reference.begin(), reference.end());
-    const auto [ourMin, ourMax] = std::minmax_element(ours.begin(), ours.end());
-    const auto [pairMin, pairMax] = std::minmax_element(paired.begin(), paired.end());
-    std::printf(
-        "makeindex-2000: ratio %.3f (ours/reference medians, target <= 1.05) over %d interleaved rounds: "
-        "ours "
-        "%.2f s [%.2f..%.2f], reference %.2f s [%.2f..%.2f]; paired ratios median %.3f [%.3f..%.3f]; the "
-        "window's own CPU %.2f s per run; %d documents, %s\n",
-        Median(ours) / Median(reference), kRounds, Median(ours), *ourMin, *ourMax, Median(reference), *refMin,
-        *refMax, Median(paired), *pairMin, *pairMax, Median(ownCpu), kDocuments,
-        complete ? "bar at every document, index written" : "RUN INCOMPLETE");
+    const auto times = bench::Interleave(
+        rounds, {[&] {
+                     const std::string index = FreshFolder(dir, "direct");
+                     return RunDirectSeconds({"/usr/bin/perl", "/usr/bin/mknmz", "--output=" + index, docs},
+                                             "/usr/bin", {"LANG=ja_JP.eucJP"}, true);
+                 },
+                 [&] {
+                     double cpu = 0;
+                     const double seconds = RunInWindow(ctx, docs, FreshFolder(dir, "window"), complete, cpu);
+                     ownCpu.push_back(cpu);
+                     return seconds;
+                 }});
+    char detail[160];
+    std::snprintf(detail, sizeof detail, "the window's own CPU %.2f s per run; %d documents, %s",
+                  bench::SpreadOf(ownCpu).median, kDocuments,
+                  complete ? "bar at every document, index written" : "RUN INCOMPLETE");
+    bench::PrintRatio("makeindex-2000", bench::Compare(times[1], times[0]), "ours/mknmz to /dev/null medians",
+                      1.05, rounds, detail);
     return complete && prompter.messages == 0 ? 0 : 1;
 }

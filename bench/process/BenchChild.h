@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchRounds.h"
 #include "process/Prompter.h"
 
 extern char** environ;
@@ -58,9 +59,5 @@ inline double RunDirectSeconds(std::vector<std::string> argv, const std::string&
     int status = 0;
     waitpid(pid, &status, 0);
     posix_spawn_file_actions_destroy(&actions);
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-inline double Seconds(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return bench::Seconds(start);
 }

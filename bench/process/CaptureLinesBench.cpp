@@ -1,16 +1,17 @@
-// A child printing a million short lines, captured into the console window's view, against
-// the same child writing to /dev/null.
+// A child printing four million short lines, captured into the console window's view, against
+// the same child writing to /dev/null. The two run in turn for several rounds; medians compared.
 #include <QApplication>
-#include <algorithm>
 #include <cstdio>
 
 #include "BenchChild.h"
+#include "BenchRounds.h"
 #include "process/RunCommand.h"
 #include "process/TfrmWindow.h"
 
 namespace {
 
-constexpr int kLines = 1000000;
+constexpr int kLines = 4000000;
+constexpr int kDefaultRounds = 7;
 const std::string kScript = "print qq(line $_\\n) for 1.." + std::to_string(kLines);
 
 bool AllLinesInOrder(const QtOutputView& view) {
@@ -29,26 +30,27 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     SilentPrompter prompter;
 
-    double reference = 1e9;
-    double ours = 1e9;
     bool complete = true;
-    for (int round = 0; round < 5; ++round) {
-        reference = std::min(reference, RunDirectSeconds({"perl", "-e", kScript}, "/"));
-
-        auto* window = new TfrmWindow();
-        window->show();
-        const auto start = std::chrono::steady_clock::now();
-        RunCommand("perl -e \"" + kScript + "\"", "/", RunMode::Capture, window->edt, prompter,
-                   CodePage::Utf8);
-        ours = std::min(ours, Seconds(start));
-        complete = complete && AllLinesInOrder(*window->edt);
-        window->edt->SetRunFlag(1);
-        delete window;
-    }
-    std::printf(
-        "capture-lines: ratio %.2f (ours/reference, target <= 3.0) ours %.3f s, reference %.3f s, %d lines, "
-        "%s\n",
-        ours / reference, ours, reference, kLines,
-        complete ? "all lines in order" : "LINES MISSING OR OUT OF ORDER");
+    const int rounds = bench::Rounds(kDefaultRounds);
+    const auto times =
+        bench::Interleave(rounds, {[&] {
+                                       auto* window = new TfrmWindow();
+                                       window->show();
+                                       const double seconds = bench::Time([&] {
+                                           RunCommand("perl -e \"" + kScript + "\"", "/", RunMode::Capture,
+                                                      window->edt, prompter, CodePage::Utf8);
+                                       });
+                                       complete = complete && AllLinesInOrder(*window->edt);
+                                       window->edt->SetRunFlag(1);
+                                       delete window;
+                                       return seconds;
+                                   },
+                                   [&] {
+                                       return RunDirectSeconds({"perl", "-e", kScript}, "/");
+                                   }});
+    bench::PrintRatio("capture-lines", bench::Compare(times[0], times[1]), "ours/child to /dev/null medians",
+                      3.0, rounds,
+                      std::to_string(kLines) + " lines, " +
+                          (complete ? "all lines in order" : "LINES MISSING OR OUT OF ORDER"));
     return complete && prompter.messages == 0 ? 0 : 1;
 }

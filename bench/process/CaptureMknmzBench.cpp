@@ -1,12 +1,13 @@
 // A real mknmz build of a generated 2,000-document corpus, its output captured into the
 // console window's view, against the same mknmz run directly with its output on /dev/null.
+// The two run in turn for several rounds; medians compared.
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <cstdio>
 
 #include "BenchChild.h"
+#include "BenchRounds.h"
 #include "NamazuFixture.h"
 #include "process/RunCommand.h"
 #include "process/TfrmWindow.h"
@@ -14,6 +15,7 @@
 namespace {
 
 constexpr int kDocuments = 2000;
+constexpr int kDefaultRounds = 5;
 
 // mknmz prints one "i/N - path [type]" line per document.
 bool EveryDocumentLineInOrder(const QtOutputView& view) {
@@ -46,30 +48,31 @@ int main(int argc, char** argv) {
     NamazuFixture::GenerateCorpus(docs, kDocuments);
     SilentPrompter prompter;
 
-    double reference = 1e9;
-    double ours = 1e9;
     bool complete = true;
-    for (int round = 0; round < 3; ++round) {
-        const std::string direct = FreshFolder(dir, "direct");
-        reference = std::min(
-            reference, RunDirectSeconds({"/usr/bin/perl", "/usr/bin/mknmz", "--output-dir=" + direct, docs},
-                                        dir.path().toStdString(), {"LANG=ja_JP.eucJP"}, true));
-
-        const std::string captured = FreshFolder(dir, "captured");
-        auto* window = new TfrmWindow();
-        window->show();
-        const auto start = std::chrono::steady_clock::now();
-        RunCommand(NamazuFixture::MknmzCommandLine(docs, captured), dir.path().toStdString(),
-                   RunMode::Capture, window->edt, prompter, CodePage::Utf8, NamazuEnvironment());
-        ours = std::min(ours, Seconds(start));
-        complete = complete && EveryDocumentLineInOrder(*window->edt);
-        window->edt->SetRunFlag(1);
-        delete window;
-    }
-    std::printf(
-        "capture-mknmz: ratio %.3f (ours/reference, target <= 1.05) ours %.2f s, reference %.2f s, %d "
-        "documents, %s\n",
-        ours / reference, ours, reference, kDocuments,
-        complete ? "every document line in order" : "DOCUMENT LINES MISSING OR OUT OF ORDER");
+    const int rounds = bench::Rounds(kDefaultRounds);
+    const auto times = bench::Interleave(
+        rounds,
+        {[&] {
+             const std::string captured = FreshFolder(dir, "captured");
+             auto* window = new TfrmWindow();
+             window->show();
+             const double seconds = bench::Time([&] {
+                 RunCommand(NamazuFixture::MknmzCommandLine(docs, captured), dir.path().toStdString(),
+                            RunMode::Capture, window->edt, prompter, CodePage::Utf8, NamazuEnvironment());
+             });
+             complete = complete && EveryDocumentLineInOrder(*window->edt);
+             window->edt->SetRunFlag(1);
+             delete window;
+             return seconds;
+         },
+         [&] {
+             const std::string direct = FreshFolder(dir, "direct");
+             return RunDirectSeconds({"/usr/bin/perl", "/usr/bin/mknmz", "--output-dir=" + direct, docs},
+                                     dir.path().toStdString(), {"LANG=ja_JP.eucJP"}, true);
+         }});
+    bench::PrintRatio(
+        "capture-mknmz", bench::Compare(times[0], times[1]), "ours/mknmz to /dev/null medians", 1.05, rounds,
+        std::to_string(kDocuments) + " documents, " +
+            (complete ? "every document line in order" : "DOCUMENT LINES MISSING OR OUT OF ORDER"));
     return complete && prompter.messages == 0 ? 0 : 1;
 }

@@ -1,17 +1,17 @@
-// ConvertJapaneseCode against glibc iconv on the same 20 MB documents, in one run.
+// ConvertJapaneseCode against glibc iconv on the same 20 MB documents: the two convert in turn
+// for several rounds; medians compared.
 #include <iconv.h>
-#include <chrono>
 #include <cstdio>
-#include <functional>
 #include <string>
 #include <string_view>
 
+#include "BenchRounds.h"
 #include "text/Jconvert.h"
 
 namespace {
 
 constexpr std::size_t kDocumentSize = 20u << 20;
-constexpr int kRepetitions = 7;
+constexpr int kDefaultRounds = 9;
 
 // Japanese prose with ASCII, line breaks and, where the code has them, half-width katakana.
 const char* const kParagraphs[] = {
@@ -56,25 +56,16 @@ std::string Iconv(std::string_view text, const char* from, const char* to) {
     return out;
 }
 
-double BestSeconds(const std::function<std::size_t()>& run) {
-    double best = 1e30;
-    std::size_t sink = 0;
-    for (int i = 0; i < kRepetitions; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        sink += run();
-        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-        best = std::min(best, elapsed.count());
-    }
-    if (sink == 0) std::puts("(no output)");
-    return best;
-}
-
 void CompareWithIconv(const char* name, const std::string& document, const char* iconvName) {
     const std::string ours = ConvertJapaneseCode(document, jcSjis);
     if (ours != Iconv(document, iconvName, "CP932")) std::printf("%s: output differs from iconv\n", name);
-    const double oursSeconds = BestSeconds([&] { return ConvertJapaneseCode(document, jcSjis).size(); });
-    const double iconvSeconds = BestSeconds([&] { return Iconv(document, iconvName, "CP932").size(); });
-    std::printf("%s: ratio %.2f (ours/iconv, target <= 1.0)\n", name, oursSeconds / iconvSeconds);
+    std::size_t sink = 0;
+    const int rounds = bench::Rounds(kDefaultRounds);
+    const auto times = bench::Interleave(
+        rounds, {[&] { return bench::Time([&] { sink += ConvertJapaneseCode(document, jcSjis).size(); }); },
+                 [&] { return bench::Time([&] { sink += Iconv(document, iconvName, "CP932").size(); }); }});
+    bench::PrintRatio(name, bench::Compare(times[0], times[1]), "ours/iconv medians", 1.0, rounds,
+                      std::to_string(sink / (2 * static_cast<std::size_t>(rounds))) + " bytes out");
 }
 
 }  // namespace
@@ -94,8 +85,12 @@ int main() {
     std::string plain;
     while (plain.size() < kDocumentSize)
         plain += "The quick brown fox jumps over the lazy dog. 0123456789\r\n";
-    const double detectSeconds =
-        BestSeconds([&] { return static_cast<std::size_t>(DetectJapaneseCode(plain)) + 1; });
+    std::vector<double> detect;
+    int found = 0;
+    for (int i = 0; i < bench::Rounds(kDefaultRounds); ++i)
+        detect.push_back(bench::Time([&] { found += static_cast<int>(DetectJapaneseCode(plain)); }));
+    const double detectSeconds = bench::SpreadOf(detect).median;
+    if (found < 0) std::puts("(no code)");
     std::printf("jconvert-detect: %.0f MB/s\n",
                 static_cast<double>(plain.size()) / (1 << 20) / detectSeconds);
     return 0;

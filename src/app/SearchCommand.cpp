@@ -3,6 +3,7 @@
 #include "config/IniFile.h"
 #include "process/CommandLine.h"
 #include "process/Paths.h"
+#include "text/NamazuQuery.h"
 
 const std::array<SortRow, 10> kSortRows = {{
     {SortKey::Later, "mnuSortLater", "新しい順", "Later", " --late"},
@@ -179,11 +180,14 @@ SearchCommand ComposeSearchCommand(const SearchMenuState& menus, std::string_vie
     const std::string q(query);
     command.commandLine =
         ComposeLine(menus, q, settings, platform, drives, namazurcExists, command.resultFilePath, html);
-    // namazu on Linux keeps its index in EUC-JP and compares the query's bytes as they are.
-    const std::string runQuery =
-        platform.pathStyle == PathStyle::Posix
-            ? ConvertEncoding(q, platform.codePage == CodePage::Cp932 ? "CP932" : "UTF-8", "EUC-JP")
-            : q;
+    // namazu on Linux keeps its index in EUC-JP, as mknmz's nkf wrote it, and compares the
+    // query's bytes as they are.
+    std::string runQuery = q;
+    if (platform.pathStyle == PathStyle::Posix) {
+        NamazuQuery converted = QueryToNamazuEuc(platform.codePage, q);
+        runQuery = std::move(converted.eucJp);
+        command.unconvertible = std::move(converted.unconvertible);
+    }
     command.runCommandLine = ComposeLine(menus, runQuery, settings, platform, drives, namazurcExists,
                                          command.resultFilePath, html);
     return command;

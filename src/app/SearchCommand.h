@@ -50,6 +50,9 @@ struct SearchMenuState {
 struct SearchCommand {
     std::string commandLine;     // as shown to the user, in the program code page
     std::string runCommandLine;  // as run: on Linux the query is in namazu's code (EUC-JP)
+    // A character of the query that the index's code cannot hold (program code page); the
+    // search must not run then, as namazu would look for something else.
+    std::string unconvertible;
     std::string resultFilePath;
     std::string workDir;
 };

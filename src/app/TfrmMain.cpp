@@ -1053,6 +1053,17 @@ void TfrmMain::SetResultText(const QString& text) {
 }
 
 void TfrmMain::RunSearch(const QString& query) {
+    const Settings& s = m_ctx.settings;
+    const SearchCommand command = ComposeSearchCommand(ReadSearchMenus(), ToProgram(query), s, m_ctx.platform,
+                                                       m_ctx.drives, FileExists(s.Search.NamazurcPath));
+    if (!command.unconvertible.empty()) {
+        // Sent as "?", it would find other words; the last result stays.
+        m_ctx.prompter->Tell(QStringLiteral("検索式の「") + ToUi(command.unconvertible) +
+                                 QStringLiteral("」は索引の文字コード (EUC-JP) で表せない文字のため、"
+                                                "検索できません。"),
+                             kErrorCaption, MessageIcon::Warning);
+        return;
+    }
     btnSearch->setEnabled(false);
     lblSearchNotice->hide();
     const bool external = ResultsInExternalBrowser();
@@ -1064,9 +1075,6 @@ void TfrmMain::RunSearch(const QString& query) {
     }
     QCoreApplication::processEvents();
 
-    const Settings& s = m_ctx.settings;
-    const SearchCommand command = ComposeSearchCommand(ReadSearchMenus(), ToProgram(query), s, m_ctx.platform,
-                                                       m_ctx.drives, FileExists(s.Search.NamazurcPath));
     m_resultFilePath = command.resultFilePath;
     ::unlink(m_resultFilePath.c_str());
 

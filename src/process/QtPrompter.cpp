@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 
 namespace {
@@ -38,6 +39,22 @@ QMessageBox::StandardButtons ToQt(MessageButtons buttons) {
     return QMessageBox::Ok;
 }
 
+// Qt sizes a message box by its text, allowing the caption only a little more than its own
+// width: a short text under a Japanese caption ("コマンドライン確認") left the title bar too
+// narrow for it beside the window manager's icon and buttons. The box is made at least as wide
+// as the caption in a bold title font plus room for those controls.
+void MakeRoomForCaption(QMessageBox& box, const QString& caption) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid || caption.isEmpty()) return;
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const QFontMetrics metrics(titleFont);
+    const int controls = 7 * metrics.height();  // icon, three buttons and the gaps between them
+    const int width = metrics.horizontalAdvance(caption) + controls;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
+
 std::optional<QString> Chosen(const QString& path) {
     if (path.isEmpty()) return std::nullopt;
     return path;
@@ -55,6 +72,7 @@ MessageResult QtPrompter::Message(const QString& text, const QString& caption, M
                                   MessageButtons buttons) {
     QMessageBox box(ToQt(icon), caption, text, ToQt(buttons), QApplication::activeWindow());
     if (buttons == MessageButtons::YesNoDefaultNo) box.setDefaultButton(QMessageBox::No);
+    MakeRoomForCaption(box, caption);
     switch (box.exec()) {
         case QMessageBox::Yes:
             return MessageResult::Yes;

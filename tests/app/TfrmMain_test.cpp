@@ -46,6 +46,7 @@
 #include "config/FileIo.h"
 #include "config/Settings.h"
 #include "process/AppContext.h"
+#include "text/CodePage.h"
 
 namespace {
 
@@ -869,4 +870,53 @@ TEST(TfrmMainAsAUser, TheSearchPlaceTellsHowOldItsIndexesAre) {
         << lines[0].toStdString();
     EXPECT_TRUE(lines[0].endsWith(QStringLiteral("(たった今)、文書 7 件"))) << lines[0].toStdString();
     EXPECT_EQ(lines[1], QString::fromStdString(f.dir.Path("none")) + QStringLiteral(": インデックスが見つかりません"));
+}
+
+TEST(TfrmMainAsAUser, ExtensionCharactersReachNamazuAsTheIndexHoldsThemAndOthersAreRefused) {
+    Fixture f;
+    StandInNamazu namazu(f);
+    ShowAndWait(f);
+    auto* keyword = f.Find<QComboBox>("cboKeyword");
+    // Bytes as mknmz's nkf writes the documents: 髙 (IBM row) FC E2, ① (NEC row) AD A1.
+    TypeInto(keyword, QStringLiteral("髙橋 ①"));
+    Press(Qt::Key_Return);
+    EXPECT_TRUE(namazu.Received("\xFC\xE2\xB6\xB6 \xAD\xA1")) << ::testing::PrintToString(namazu.Argv());
+    EXPECT_TRUE(f.prompter.Messages().empty());
+    const QString shown = f.Find<QTextEdit>("edtResult")->toPlainText();
+
+    // No form in the index: refused with a message naming the character; namazu does not run
+    // and the last result stays.
+    ::unlink(namazu.argvFile.c_str());
+    TypeInto(keyword, QStringLiteral("lighthouse 😀"));
+    Press(Qt::Key_Return);
+    ASSERT_EQ(f.prompter.Messages().size(), 1u);
+    EXPECT_TRUE(f.prompter.Messages().front().contains(QStringLiteral("「😀」")))
+        << f.prompter.Messages().front().toStdString();
+    EXPECT_FALSE(FileExists(namazu.argvFile));
+    EXPECT_EQ(f.Find<QTextEdit>("edtResult")->toPlainText(), shown);
+    EXPECT_TRUE(f.Find<QPushButton>("btnSearch")->isEnabled());
+}
+
+TEST(TfrmMainAsAUser, ExtensionCharactersFindTheUtf8AndCp932DocumentsThatHoldThem) {
+    if (!NamazuFixture::ProgramsAvailable()) GTEST_SKIP() << "namazu or mknmz missing";
+    TempProgramDir docs;
+    const std::string text = "髙橋さんの会議メモ ① 議題 ⅱ 株式会社㈱\n";
+    docs.WriteFile("utf8.txt", text);
+    docs.WriteFile("cp932.txt", ConvertEncoding(text, "UTF-8", "CP932"));
+    ASSERT_EQ(ConvertEncoding(ConvertEncoding(text, "UTF-8", "CP932"), "CP932", "UTF-8"), text);
+    docs.WriteFile("other.txt", "高橋さんの会議メモ 議題\n");
+    const NamazuFixture index(docs.Folder());
+    ASSERT_TRUE(index.Built()) << index.BuildLog();
+
+    Fixture f("[Search]\nDirectoryCount=1\nDirectory1=" + index.IndexFolder() + "\n");
+    ShowAndWait(f);
+    for (const char* query : {"髙橋", "①", "ⅱ", "㈱"}) {
+        TypeInto(f.Find<QComboBox>("cboKeyword"), QString::fromUtf8(query));
+        Press(Qt::Key_Return);
+        const QString shown = f.Find<QTextEdit>("edtResult")->toPlainText();
+        EXPECT_TRUE(shown.contains(QStringLiteral("utf8.txt"))) << query << "\n" << shown.toStdString();
+        EXPECT_TRUE(shown.contains(QStringLiteral("cp932.txt"))) << query << "\n" << shown.toStdString();
+        EXPECT_FALSE(shown.contains(QStringLiteral("other.txt"))) << query << "\n" << shown.toStdString();
+    }
+    EXPECT_TRUE(f.prompter.Messages().empty());
 }
