@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -55,8 +57,9 @@ void CheckDecodedText(const std::string& text) {
 // On tmpfs: a save syncs its file, which costs nothing there.
 const std::string& SettingsFolder() {
     static const std::string folder = [] {
-        std::string f = "/dev/shm/quarrow-inifile-fuzz-" + std::to_string(::getpid());
+        static std::string f = "/dev/shm/quarrow-inifile-fuzz-" + std::to_string(::getpid());
         ::mkdir(f.c_str(), 0700);
+        std::atexit([] { std::filesystem::remove_all(f); });
         return f + "/";
     }();
     return folder;

@@ -2,6 +2,8 @@
 
 #include "config/FileIo.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
@@ -14,6 +16,15 @@ std::string LowerAscii(std::string_view text) {
     std::string out(text);
     for (char& c : out) c = AsciiLower(c);
     return out;
+}
+
+std::uint64_t KeyHash(std::string_view key) {
+    std::uint64_t hash = 14695981039346656037ULL;  // FNV-1a over the lower-cased bytes
+    for (const char c : key) {
+        hash ^= static_cast<unsigned char>(AsciiLower(c));
+        hash *= 1099511628211ULL;
+    }
+    return hash;
 }
 
 bool IsBlank(char c) {
@@ -89,14 +100,42 @@ void IniFile::Parse(std::string_view bytes, const CodePage* decode) {
         m_bom = kUtf8Bom;
         bytes.remove_prefix(kUtf8Bom.size());
     }
-    m_sections.push_back(Section{});
-    bool eolSeen = false;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
+    // First the line boundaries and how many lines each section holds, so that every section's
+    // lines are allocated once: a history of thousands of entries is one section.
+    struct Span {
+        std::size_t start;
+        std::size_t length;
+        std::size_t eolLength;
+        bool header;
+    };
+    std::vector<Span> spans;
+    spans.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
+    std::vector<std::size_t> sectionLines(1, 0);
+    for (std::size_t start = 0; start < bytes.size();) {
         std::size_t i = start;
         while (i < bytes.size() && bytes[i] != '\r' && bytes[i] != '\n') ++i;
+        std::size_t eolLength = 0;
+        if (i < bytes.size())
+            eolLength = bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n' ? 2 : 1;
+        // Blanks and "[" read the same whether the line is decoded or not.
+        const std::string_view trimmed = TrimView(bytes.substr(start, i - start));
+        const bool header = !trimmed.empty() && trimmed.front() == '[';
+        spans.push_back({start, i - start, eolLength, header});
+        if (header) {
+            sectionLines.push_back(0);
+        } else {
+            ++sectionLines.back();
+        }
+        start = i + eolLength;
+    }
+
+    m_sections.reserve(sectionLines.size());
+    m_sections.push_back(Section{});
+    m_sections.back().lines.reserve(sectionLines.front());
+    bool eolSeen = false;
+    for (const Span& span : spans) {
         Line line;
-        const std::string_view raw = bytes.substr(start, i - start);
+        const std::string_view raw = bytes.substr(span.start, span.length);
         if (decode && *decode == CodePage::Utf8 && !IsValidUtf8(raw)) {
             line.text = ConvertEncoding(raw, "CP932", "UTF-8");
             line.raw = raw;
@@ -104,26 +143,75 @@ void IniFile::Parse(std::string_view bytes, const CodePage* decode) {
         } else {
             line.text = raw;
         }
-        if (i < bytes.size()) {
-            const bool crlf = bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n';
-            line.eol = crlf ? "\r\n" : std::string(1, bytes[i]);
-            i += line.eol.size();
+        if (span.eolLength > 0) {
+            line.eol = bytes.substr(span.start + span.length, span.eolLength);
             if (!eolSeen) m_eol = line.eol;
             eolSeen = true;
         }
-        if (const auto name = SectionName(line.text)) {
+        if (span.header) {
             Section section;
             section.hasHeader = true;
-            section.name = *name;
+            section.name = *SectionName(line.text);
             section.header = std::move(line);
+            section.lines.reserve(sectionLines[m_sections.size()]);
             m_sections.push_back(std::move(section));
         } else {
             m_sections.back().lines.push_back(std::move(line));
         }
-        start = i;
     }
     for (Section& section : m_sections) IndexKeys(section);
     IndexSections();
+}
+
+void IniFile::KeyIndex::Clear(std::size_t expected) {
+    std::size_t size = 16;
+    while (size < 2 * expected) size *= 2;
+    m_hashes.assign(size, 0);
+    m_lines.assign(size, 0);
+    m_count = 0;
+}
+
+// The slot holding the key, or the empty slot where it would go.
+std::size_t IniFile::KeyIndex::Slot(const std::vector<Line>& lines, std::string_view key,
+                                    std::uint64_t hash) const {
+    const std::size_t mask = m_lines.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        if (m_lines[i] == 0) return i;
+        if (m_hashes[i] == hash && EqualsNoCase(*KeyName(lines[m_lines[i] - 1].text), key)) return i;
+    }
+}
+
+std::optional<std::size_t> IniFile::KeyIndex::Find(const std::vector<Line>& lines,
+                                                   std::string_view key) const {
+    if (m_lines.empty()) return std::nullopt;
+    const std::size_t slot = Slot(lines, key, KeyHash(key));
+    if (m_lines[slot] == 0) return std::nullopt;
+    return m_lines[slot] - 1;
+}
+
+void IniFile::KeyIndex::Add(const std::vector<Line>& lines, std::string_view key, std::size_t line) {
+    if (m_lines.empty() || 2 * (m_count + 1) > m_lines.size()) Grow();
+    const std::uint64_t hash = KeyHash(key);
+    const std::size_t slot = Slot(lines, key, hash);
+    if (m_lines[slot] != 0) return;
+    m_hashes[slot] = hash;
+    m_lines[slot] = line + 1;
+    ++m_count;
+}
+
+void IniFile::KeyIndex::Grow() {
+    std::vector<std::uint64_t> hashes(std::max<std::size_t>(16, 2 * m_lines.size()), 0);
+    std::vector<std::size_t> lines(hashes.size(), 0);
+    const std::size_t mask = hashes.size() - 1;
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        if (m_lines[i] == 0) continue;
+        std::size_t at = m_hashes[i] & mask;
+        while (lines[at] != 0) at = (at + 1) & mask;
+        hashes[at] = m_hashes[i];
+        lines[at] = m_lines[i];
+    }
+    m_hashes = std::move(hashes);
+    m_lines = std::move(lines);
 }
 
 void IniFile::IndexSections() {
@@ -134,9 +222,9 @@ void IniFile::IndexSections() {
 }
 
 void IniFile::IndexKeys(Section& section) {
-    section.keys.clear();
+    section.keys.Clear(section.lines.size());
     for (std::size_t i = 0; i < section.lines.size(); ++i) {
-        if (const auto key = KeyName(section.lines[i].text)) section.keys.try_emplace(LowerAscii(*key), i);
+        if (const auto key = KeyName(section.lines[i].text)) section.keys.Add(section.lines, *key, i);
     }
 }
 
@@ -183,8 +271,8 @@ IniFile::Section* IniFile::FindSection(std::string_view section) {
 }
 
 const IniFile::Line* IniFile::FindKey(const Section& section, std::string_view key) const {
-    const auto found = section.keys.find(LowerAscii(key));
-    return found == section.keys.end() ? nullptr : &section.lines[found->second];
+    const auto found = section.keys.Find(section.lines, key);
+    return found ? &section.lines[*found] : nullptr;
 }
 
 std::optional<std::string> IniFile::Value(std::string_view section, std::string_view key) const {
@@ -233,6 +321,16 @@ std::vector<std::pair<std::string, std::string>> IniFile::SectionValues(std::str
     return values;
 }
 
+void IniFile::ForEachKey(
+    std::string_view section,
+    const std::function<void(std::string_view key, std::string_view value)>& visit) const {
+    const Section* s = FindSection(section);
+    if (!s) return;
+    for (const Line& line : s->lines) {
+        if (const auto key = KeyName(line.text)) visit(*key, ValueOf(line.text));
+    }
+}
+
 std::vector<std::string> IniFile::KeyNames(std::string_view section) const {
     std::vector<std::string> names;
     const Section* s = FindSection(section);
@@ -254,9 +352,8 @@ IniFile::Line* IniFile::LastLine() {
 void IniFile::SetValue(std::string_view section, std::string_view key, std::string_view value) {
     Section* s = FindSection(section);
     if (s) {
-        const auto found = s->keys.find(LowerAscii(key));
-        if (found != s->keys.end()) {
-            Line& line = s->lines[found->second];
+        if (const auto found = s->keys.Find(s->lines, key)) {
+            Line& line = s->lines[*found];
             line.text.resize(line.text.find('=') + 1);
             line.text += OneLine(value);
             line.decoded = false;
@@ -284,7 +381,7 @@ void IniFile::SetValue(std::string_view section, std::string_view key, std::stri
     s->lines.insert(s->lines.begin() + static_cast<std::ptrdiff_t>(at),
                     Line{std::string(key) + "=" + OneLine(value), m_eol});
     // Only blank lines followed the new one, so no key moved.
-    s->keys.try_emplace(LowerAscii(TrimView(key)), at);
+    s->keys.Add(s->lines, TrimView(key), at);
 }
 
 void IniFile::EraseSection(std::string_view section) {
@@ -295,8 +392,8 @@ void IniFile::EraseSection(std::string_view section) {
 void IniFile::DeleteKey(std::string_view section, std::string_view key) {
     Section* s = FindSection(section);
     if (!s) return;
-    const auto found = s->keys.find(LowerAscii(key));
-    if (found == s->keys.end()) return;
-    s->lines.erase(s->lines.begin() + static_cast<std::ptrdiff_t>(found->second));
+    const auto found = s->keys.Find(s->lines, key);
+    if (!found) return;
+    s->lines.erase(s->lines.begin() + static_cast<std::ptrdiff_t>(*found));
     IndexKeys(*s);
 }

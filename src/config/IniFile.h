@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,6 +48,10 @@ public:
     std::vector<std::pair<std::string, std::string>> SectionValues(std::string_view section) const;
     // Key names of one section, in file order.
     std::vector<std::string> KeyNames(std::string_view section) const;
+    // Each key line of one section, in file order, without copying: a long list is read in one
+    // pass instead of a lookup per entry.
+    void ForEachKey(std::string_view section,
+                    const std::function<void(std::string_view key, std::string_view value)>& visit) const;
 
     // An existing key keeps its place; a new key goes after the last entry of its section; a new
     // section goes to the end. Line breaks inside the value become blanks.
@@ -60,12 +66,30 @@ private:
         std::string raw;       // the bytes read, when decoding changed them
         bool decoded = false;  // `raw` is what the file holds for this line
     };
+    // Key name (without regard to case) -> the first line holding it. Open addressing over the
+    // names' hashes; names are compared against the lines themselves, so indexing a section of
+    // thousands of keys allocates nothing per key.
+    class KeyIndex {
+    public:
+        void Clear(std::size_t expected);
+        std::optional<std::size_t> Find(const std::vector<Line>& lines, std::string_view key) const;
+        // Adds the key unless it is there already.
+        void Add(const std::vector<Line>& lines, std::string_view key, std::size_t line);
+
+    private:
+        std::size_t Slot(const std::vector<Line>& lines, std::string_view key, std::uint64_t hash) const;
+        void Grow();
+
+        std::vector<std::uint64_t> m_hashes;
+        std::vector<std::size_t> m_lines;  // line + 1; 0 for an empty slot
+        std::size_t m_count = 0;
+    };
     struct Section {
         bool hasHeader = false;  // false only for the lines before the first section
         std::string name;        // trimmed, as written
         Line header;
         std::vector<Line> lines;
-        std::unordered_map<std::string, std::size_t> keys;  // lower-cased name -> first key line
+        KeyIndex keys;
     };
 
     void Parse(std::string_view bytes, const CodePage* decode);

@@ -261,29 +261,48 @@ bool WriteDefaultSettings(const std::string& path, const PlatformProfile& platfo
 
 namespace {
 
-// How many entries a list key such as `DirectoryCount` asks for. Small counts are taken as they
-// stand, missing keys giving empty entries. A larger count reaches only as far as the keys
-// the file holds: a hand-edited count must not make the program allocate for keys that are
-// not there.
-std::size_t ListLength(const IniFile& ini, std::string_view prefix, long long count) {
+// The entries of a list such as `Directory1` … `DirectoryN`, N from its count key, read in one
+// pass over the Search section. Small counts are taken as they stand, missing keys giving empty
+// entries. A larger count reaches only as far as the keys the file holds: a hand-edited count
+// must not make the program allocate for keys that are not there.
+std::vector<std::string> ListEntries(const IniFile& ini, std::string_view prefix, long long count) {
     constexpr long long kPlainCountLimit = 100;
-    if (count <= 0) return 0;
-    if (count <= kPlainCountLimit) return static_cast<std::size_t>(count);
-    const std::vector<std::string> keys = ini.KeyNames("Search");
-    const auto reach = std::min<long long>(count, static_cast<long long>(keys.size()));
-    long long filled = 0;
-    for (const std::string& key : keys) {
-        if (key.size() <= prefix.size() ||
-            !EqualsNoCase(std::string_view(key).substr(0, prefix.size()), prefix))
-            continue;
-        const std::string_view digits = std::string_view(key).substr(prefix.size());
-        if (digits.front() == '0' || digits.size() > 18) continue;
+    if (count <= 0) return {};
+    std::vector<std::pair<long long, std::string_view>> found;  // number and value, in file order
+    std::size_t keyLines = 0;
+    std::vector<std::string> entries;
+    auto fill = [&](std::size_t length) {
+        entries.assign(length, std::string());
+        std::vector<bool> set(length, false);
+        for (const auto& [k, value] : found) {
+            const auto slot = static_cast<std::size_t>(k - 1);
+            if (slot < length && !set[slot]) {  // the first of duplicate keys counts, as for a lookup
+                entries[slot] = std::string(value);
+                set[slot] = true;
+            }
+        }
+    };
+    ini.ForEachKey("Search", [&](std::string_view key, std::string_view value) {
+        ++keyLines;
+        if (key.size() <= prefix.size() || !EqualsNoCase(key.substr(0, prefix.size()), prefix)) return;
+        const std::string_view digits = key.substr(prefix.size());
+        if (digits.front() == '0' || digits.size() > 18) return;
         long long k = 0;
         const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), k);
-        if (ec == std::errc() && end == digits.data() + digits.size() && k <= reach)
-            filled = std::max(filled, k);
+        if (ec == std::errc() && end == digits.data() + digits.size() && k <= count)
+            found.emplace_back(k, value);
+    });
+    if (count <= kPlainCountLimit) {
+        fill(static_cast<std::size_t>(count));
+        return entries;
     }
-    return static_cast<std::size_t>(filled);
+    const long long reach = std::min<long long>(count, static_cast<long long>(keyLines));
+    long long filled = 0;
+    for (const auto& [k, value] : found) {
+        if (k <= reach) filled = std::max(filled, k);
+    }
+    fill(static_cast<std::size_t>(filled));
+    return entries;
 }
 
 long long ParseLongCount(const std::string& text, long long fallback) {
@@ -313,19 +332,15 @@ Settings LoadSettings(const std::string& path, const PlatformProfile& platform) 
 
     const long long directoryCount = ParseLongCount(settings.Search.DirectoryCount, 0);
     if (directoryCount < 1) settings.Search.DirectoryCount = "1";
-    const std::size_t directories = std::max<std::size_t>(1, ListLength(ini, "Directory", directoryCount));
+    settings.Directories = ListEntries(ini, "Directory", std::max(1LL, directoryCount));
+    if (settings.Directories.empty()) settings.Directories.emplace_back();
+    const std::size_t directories = settings.Directories.size();
     if (static_cast<long long>(directories) != std::max(1LL, directoryCount))
         settings.Search.DirectoryCount = std::to_string(directories);
-    for (std::size_t k = 1; k <= directories; ++k) {
-        settings.Directories.push_back(ini.ReadString("Search", "Directory" + std::to_string(k), ""));
-    }
     if (settings.Directories.front().empty()) settings.Directories.front() = EmptyFirstDirectory(platform);
 
-    const std::size_t history =
-        ListLength(ini, "History", ParseLongCount(settings.Search.FormulaHistoryCount, 0));
-    for (std::size_t k = 1; k <= history; ++k) {
-        settings.QueryHistory.push_back(ini.ReadString("Search", "History" + std::to_string(k), ""));
-    }
+    settings.QueryHistory =
+        ListEntries(ini, "History", ParseLongCount(settings.Search.FormulaHistoryCount, 0));
 
     for (std::size_t i = 0; i < settings.Directories.size(); ++i) {
         if (i > 0) settings.IndexDirectoryText += ' ';
@@ -346,7 +361,9 @@ void SaveSettings(const std::string& path, const Settings& settings, CodePage co
     if (IsReadOnlyFile(path)) return;
     IniFile ini;
     if (!ini.Load(path, codePage)) return;
-    Settings values = settings;
+    // The field accessors hand out references for reading and writing; here they are only read,
+    // and the lists are not copied.
+    Settings& values = const_cast<Settings&>(settings);
     auto set = [&](const Entry& e) {
         ini.SetValue(e.section, e.key, FindKey(e.section, e.key).field(values));
     };

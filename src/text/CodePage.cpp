@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cerrno>
 #include <clocale>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -67,6 +68,15 @@ CodePage ProgramCodePageFromLocale() {
 
 bool IsValidUtf8(std::string_view bytes) {
     for (std::size_t i = 0; i < bytes.size();) {
+        // Runs of ASCII eight bytes at a time.
+        std::uint64_t word = 0;
+        if (i + sizeof word <= bytes.size()) {
+            std::memcpy(&word, bytes.data() + i, sizeof word);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                i += sizeof word;
+                continue;
+            }
+        }
         const std::size_t len = Utf8SequenceLength(bytes, i);
         if (len == 0) return false;
         i += len;

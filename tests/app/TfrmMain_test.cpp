@@ -887,10 +887,10 @@ TEST(TfrmMainAsAUser, ExtensionCharactersReachNamazuAsTheIndexHoldsThemAndOthers
     // No form in the index: refused with a message naming the character; namazu does not run
     // and the last result stays.
     ::unlink(namazu.argvFile.c_str());
-    TypeInto(keyword, QStringLiteral("lighthouse 😀"));
+    TypeInto(keyword, QStringLiteral("灯台 한국"));
     Press(Qt::Key_Return);
     ASSERT_EQ(f.prompter.Messages().size(), 1u);
-    EXPECT_TRUE(f.prompter.Messages().front().contains(QStringLiteral("「😀」")))
+    EXPECT_TRUE(f.prompter.Messages().front().contains(QStringLiteral("「한」")))
         << f.prompter.Messages().front().toStdString();
     EXPECT_FALSE(FileExists(namazu.argvFile));
     EXPECT_EQ(f.Find<QTextEdit>("edtResult")->toPlainText(), shown);
@@ -900,7 +900,9 @@ TEST(TfrmMainAsAUser, ExtensionCharactersReachNamazuAsTheIndexHoldsThemAndOthers
 TEST(TfrmMainAsAUser, ExtensionCharactersFindTheUtf8AndCp932DocumentsThatHoldThem) {
     if (!NamazuFixture::ProgramsAvailable()) GTEST_SKIP() << "namazu or mknmz missing";
     TempProgramDir docs;
-    const std::string text = "髙橋さんの会議メモ ① 議題 ⅱ 株式会社㈱\n";
+    const std::string text =
+        "髙橋さんの会議メモ。議題は次のとおりです。① 予算について ⅱ 日程について\n"
+        "出席者：株式会社㈱の皆様と、当社の担当者です。資料は前日までに配布します。\n";
     docs.WriteFile("utf8.txt", text);
     docs.WriteFile("cp932.txt", ConvertEncoding(text, "UTF-8", "CP932"));
     ASSERT_EQ(ConvertEncoding(ConvertEncoding(text, "UTF-8", "CP932"), "CP932", "UTF-8"), text);
