@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <QTimer>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -82,7 +83,8 @@ private:
     Position PositionAt(const QPoint& point) const;
     void SetCursor(Position position, bool extend);
 
-    std::vector<std::string> m_lines;
+    // A deque: a capture of millions of lines grows it without moving the lines already held.
+    std::deque<std::string> m_lines;
     int m_runFlag = 0;
     int m_current = -1;
     int m_widest = 0;  // pixels
