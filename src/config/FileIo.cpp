@@ -5,27 +5,42 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <QByteArray>
-#include <QFile>
-#include <QString>
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <string_view>
 
-namespace {
-QString ToPath(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-}  // namespace
-
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-    if (path.empty()) return std::nullopt;  // no file, and no warning from Qt about it
-    QFile file(ToPath(path));
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) return std::nullopt;
-    return bytes.toStdString();
+    if (path.empty()) return std::nullopt;
+    // Straight into the string, sized from the file: documents of tens of megabytes are read
+    // without an intermediate buffer and copy.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    std::string bytes;
+    const std::size_t expected = S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
+    bytes.resize(std::max<std::size_t>(expected + 1, 64 * 1024));  // one more byte sees the end at once
+    std::size_t done = 0;
+    for (;;) {
+        if (done == bytes.size()) bytes.resize(bytes.size() * 2);  // a file that grew, or a pipe
+        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+        } else if (n == 0) {
+            break;
+        } else if (errno != EINTR) {
+            ::close(fd);
+            return std::nullopt;
+        }
+    }
+    ::close(fd);
+    bytes.resize(done);
+    return bytes;
 }
 
 namespace {
