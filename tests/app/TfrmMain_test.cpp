@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QSignalSpy>
@@ -557,6 +558,16 @@ void ClickItem(QMenu* menu, QAction* item) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return !menu->isVisible(); }, 2000));
 }
 
+// Moves the focus to the box as a click would and replaces its text with what an input method
+// commits, as Japanese is typed.
+void TypeThroughInputMethod(QWidget* box, const QString& text) {
+    box->setFocus(Qt::MouseFocusReason);
+    Press(Qt::Key_A, Qt::ControlModifier);
+    QInputMethodEvent commit;
+    commit.setCommitString(text);
+    QCoreApplication::sendEvent(Focused(), &commit);
+}
+
 }  // namespace
 
 TEST(TfrmMainAsAUser, ACountTypedOrChosenInTheBoxIsWhatTheNextSearchAsksFor) {
@@ -878,7 +889,7 @@ TEST(TfrmMainAsAUser, ExtensionCharactersReachNamazuAsTheIndexHoldsThemAndOthers
     ShowAndWait(f);
     auto* keyword = f.Find<QComboBox>("cboKeyword");
     // Bytes as mknmz's nkf writes the documents: 髙 (IBM row) FC E2, ① (NEC row) AD A1.
-    TypeInto(keyword, QStringLiteral("髙橋 ①"));
+    TypeThroughInputMethod(keyword, QStringLiteral("髙橋 ①"));
     Press(Qt::Key_Return);
     EXPECT_TRUE(namazu.Received("\xFC\xE2\xB6\xB6 \xAD\xA1")) << ::testing::PrintToString(namazu.Argv());
     EXPECT_TRUE(f.prompter.Messages().empty());
@@ -887,7 +898,7 @@ TEST(TfrmMainAsAUser, ExtensionCharactersReachNamazuAsTheIndexHoldsThemAndOthers
     // No form in the index: refused with a message naming the character; namazu does not run
     // and the last result stays.
     ::unlink(namazu.argvFile.c_str());
-    TypeInto(keyword, QStringLiteral("灯台 한국"));
+    TypeThroughInputMethod(keyword, QStringLiteral("灯台 한국"));
     Press(Qt::Key_Return);
     ASSERT_EQ(f.prompter.Messages().size(), 1u);
     EXPECT_TRUE(f.prompter.Messages().front().contains(QStringLiteral("「한」")))
@@ -913,7 +924,7 @@ TEST(TfrmMainAsAUser, ExtensionCharactersFindTheUtf8AndCp932DocumentsThatHoldThe
     Fixture f("[Search]\nDirectoryCount=1\nDirectory1=" + index.IndexFolder() + "\n");
     ShowAndWait(f);
     for (const char* query : {"髙橋", "①", "ⅱ", "㈱"}) {
-        TypeInto(f.Find<QComboBox>("cboKeyword"), QString::fromUtf8(query));
+        TypeThroughInputMethod(f.Find<QComboBox>("cboKeyword"), QString::fromUtf8(query));
         Press(Qt::Key_Return);
         const QString shown = f.Find<QTextEdit>("edtResult")->toPlainText();
         EXPECT_TRUE(shown.contains(QStringLiteral("utf8.txt"))) << query << "\n" << shown.toStdString();
