@@ -917,9 +917,13 @@ void ChooseUpdateIndex(Fixture& f) {
 
 // The search place's tooltip, as the mouse resting on it brings it up.
 QString PlaceToolTip(Fixture& f) {
+    // Tooltips show in the active window only.
+    f.window->activateWindow();
+    if (!QTest::qWaitForWindowActive(f.window.get())) return QString();
     QToolTip::hideText();
     QTest::qWait(50);
     QLineEdit* edit = f.Find<QComboBox>("cboIndexDir")->lineEdit();
+    QTest::mouseMove(f.Find<QTextEdit>("edtResult"));  // from elsewhere onto the place
     QTest::mouseMove(edit, QPoint(10, 5));
     QTest::mouseMove(edit, QPoint(12, 6));
     if (!QTest::qWaitFor([] { return QToolTip::isVisible(); }, 5000)) return QString();
@@ -1132,6 +1136,7 @@ TEST(TfrmMainAsAUser, AnOpenedHitMarksTheQueryAndCanBeReadInAnotherCode) {
     Fixture f;
     std::string text = "Gu\xED" "a de b\xFA" "squeda r\xE1" "pida del faro\n";
     for (int i = 0; i < 80; ++i) text += "l\xED" "nea " + std::to_string(i) + (i == 40 || i == 70 ? " keeper\n" : "\n");
+    QDir().mkpath(QString::fromStdString(f.dir.Path("docs")));
     f.dir.WriteFile("docs/LEAME.txt", text);
     const NamazuFixture index(f.dir.Path("docs"));
     ASSERT_TRUE(index.Built()) << index.BuildLog();
