@@ -34,13 +34,13 @@ set(CPACK_PACKAGE_VENDOR "Quarrow for Namazu developers")
 set(CPACK_PACKAGE_CONTACT "Quarrow for Namazu developers <quarrow@example.org>" CACHE STRING
     "Maintainer of the Debian package")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop front end for the Namazu full-text search engine")
+# CPack puts the summary first and indents these lines.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "desktop front end for the Namazu full-text search engine
- Quarrow for Namazu searches your documents with namazu and builds its indexes
- with mknmz, through a Japanese user interface. It shows the hits as a clickable
- list, opens text documents in a viewer that converts Japanese codes (EUC-JP,
- Shift_JIS, ISO-2022-JP, UTF-8) and decodes MIME mail headers, and HTML in an
- embedded browser.")
+    "Quarrow for Namazu searches your documents with namazu and builds its indexes
+with mknmz, through a Japanese user interface. It shows the hits as a list that
+can be clicked, opens text documents in a viewer that converts Japanese codes
+(EUC-JP, Shift_JIS, ISO-2022-JP, UTF-8) and decodes MIME mail headers, and
+shows HTML in an embedded browser.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

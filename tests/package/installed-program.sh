@@ -12,7 +12,7 @@ source=$(cd "$2" && pwd)
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 step() { echo "== $*"; }
-for tool in cpack dpkg-deb dpkg-shlibdeps desktop-file-validate Xvfb xdotool xclip curl mknmz; do
+for tool in cpack dpkg-deb dpkg-shlibdeps lintian desktop-file-validate Xvfb xdotool xclip curl mknmz; do
   command -v "$tool" >/dev/null || fail "$tool is missing (scripts/install-deps installs it)"
 done
 
@@ -59,6 +59,11 @@ for package in namazu2 namazu2-index-tools nkf kakasi libnkf-perl libtext-kakasi
                fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n libqt6webenginewidgets6 libc6; do
   [[ ", $depends," == *", $package"[\ ,]* ]] || fail "Depends lacks $package: $depends"
 done
+
+step "lintian"
+lintian --tag-display-limit 0 "$deb" >"$scratch/lintian.log" 2>&1 || true
+cat "$scratch/lintian.log"
+if grep -q '^E: ' "$scratch/lintian.log"; then fail "lintian reports errors"; fi
 
 step "unpacking it"
 root=$scratch/root
@@ -132,7 +137,9 @@ hits_copied() {
 }
 until_ok 30 hits_copied || { cat "$scratch/program.log"; xclip -selection clipboard -o || true;
                              fail "the hit list did not show the demo document"; }
-xclip -selection clipboard -o | grep -Eq '^ *1\. ' || fail "the hit list is not numbered"
+xclip -selection clipboard -o >"$scratch/hits.txt"
+head -n 8 "$scratch/hits.txt"
+grep -Eq '^ *1\. ' "$scratch/hits.txt" || fail "the hit list is not numbered"
 stop_program
 [ ! -e "$root/usr/bin/quarrow.ini" ] || fail "settings were written beside the program"
 
