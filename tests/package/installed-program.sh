@@ -53,6 +53,10 @@ for path in ./usr/bin/quarrow ./usr/share/quarrow/help/index.html ./usr/share/qu
             ./usr/share/doc/quarrow/copyright ./usr/share/doc/quarrow/changelog.gz; do
   grep -qx "$path" "$scratch/contents" || fail "the package lacks $path"
 done
+# Every help page and picture.
+while IFS= read -r file; do
+  grep -qx "./usr/share/quarrow/help/${file#./}" "$scratch/contents" || fail "the package lacks the help file $file"
+done < <(cd "$source/help" && find . -type f ! -name CMakeLists.txt)
 if grep -Ei 'demo|seed|test' "$scratch/contents"; then fail "the package holds files it must not"; fi
 depends=$(dpkg-deb -f "$deb" Depends)
 for package in namazu2 namazu2-index-tools nkf kakasi libnkf-perl libtext-kakasi-perl xdg-utils \
