@@ -93,7 +93,8 @@ export DISPLAY=:$(cat "$scratch/display")
 export HOME=$scratch/home XDG_CONFIG_HOME=$scratch/config XDG_RUNTIME_DIR=$scratch/run
 mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset LANGUAGE LC_ALL QT_QPA_PLATFORM QUARROW_TEST
-export QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu"
+# As for every test with the embedded browser: a container may not allow its sandbox.
+export QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu" QTWEBENGINE_DISABLE_SANDBOX=1
 settings=$XDG_CONFIG_HOME/quarrow/quarrow.ini
 help_page=file://$root/usr/share/quarrow/help/start.html
 help_title=$(sed -n 's:.*<title>\(.*\)</title>.*:\1:p' "$root/usr/share/quarrow/help/start.html" | head -n1)
