@@ -15,7 +15,7 @@ TEST(QtTranslation, StandardButtonsSpeakJapanese) {
         {QDialogButtonBox::Cancel, "Cancel", "キャンセル"},
         {QDialogButtonBox::Yes, "&Yes", "はい(&Y)"},
         {QDialogButtonBox::No, "&No", "いいえ(&N)"},
-        {QDialogButtonBox::Close, "&Close", "閉じる(&C)"},
+        {QDialogButtonBox::Close, "Close", "閉じる"},
     };
     QDialogButtonBox english;
     for (const auto& row : rows) {
