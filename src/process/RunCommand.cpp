@@ -126,6 +126,12 @@ int CheckRunnable(const std::string& program, const std::string& workDir) {
         return 0;
     };
     if (program.empty()) return ENOENT;
+    // The child would start in it.
+    if (!workDir.empty()) {
+        struct stat st {};
+        if (::stat(workDir.c_str(), &st) != 0) return errno;
+        if (!S_ISDIR(st.st_mode)) return ENOTDIR;
+    }
     if (program.find('/') != std::string::npos) {
         if (program.front() == '/' || workDir.empty()) return check(program);
         return check(workDir + "/" + program);
@@ -371,11 +377,11 @@ bool RunCommand(const std::string& commandLine, const std::string& workDir, RunM
         error = CheckRunnable(argv.empty() ? std::string() : argv.front(), workDir);
         const std::string terminal = FindTerminal();
         if (error == 0 && terminal.empty()) {
-            prompter.Tell(QStringLiteral("コマンドを表示する端末エミュレータ (x-terminal-emulator) が見つかりません"
-                                         "でした。\n\n端末エミュレータをインストールするか、オプションの"
-                                         "「実行中の経過」を「ウィンドウ内に表示」にしてください。\n\nコマンド: ") +
-                              ToQString(codePage, commandLine),
-                          QCoreApplication::applicationName(), MessageIcon::Warning);
+            TellPlain(prompter, QStringLiteral("コマンドを表示する端末エミュレータ (x-terminal-emulator、xterm) が"
+                                               "見つかりませんでした。\n\n端末エミュレータをインストールするか、"
+                                               "オプションの「実行中の経過」を「ウィンドウ内に表示」にしてください。"
+                                               "\n\nコマンド: ") +
+                                    ToQString(codePage, commandLine));
             return false;
         }
         argv.insert(argv.begin(), {terminal, "-e"});
