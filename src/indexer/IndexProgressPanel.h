@@ -30,7 +30,7 @@ public:
 
     void EntryStarting(std::size_t number, std::size_t count, const std::string& entry) override;
     void DocumentProgress(const MknmzProgressLine& progress) override;
-    void EntryEnded(std::size_t number, bool stopped) override;
+    void EntryEnded(std::size_t number, EntryOutcome outcome) override;
 
     QProgressBar* pbrProgress = nullptr;
     QLabel* lblCurrentFile = nullptr;

@@ -117,8 +117,8 @@ public:
     void DocumentProgress(const MknmzProgressLine& progress) override {
         m_form.pnlRunProgress->DocumentProgress(progress);
     }
-    void EntryEnded(std::size_t number, bool stopped) override {
-        m_form.pnlRunProgress->EntryEnded(number, stopped);
+    void EntryEnded(std::size_t number, EntryOutcome outcome) override {
+        m_form.pnlRunProgress->EntryEnded(number, outcome);
     }
 
 private:
@@ -694,7 +694,8 @@ void TfrmMakeIndex::btnHelpClick() {
         m_console->activateWindow();
         return;
     }
-    m_console = new TfrmWindow();
+    // Its own window above this one, usable beside it, gone with it.
+    m_console = new TfrmWindow(this);
     m_console->setWindowTitle(QStringLiteral("コマンドライン・オプション"));
     m_console->show();
     const Settings& s = m_ctx.settings;
