@@ -67,19 +67,29 @@ BatchResult RunCommandEntries(const std::vector<std::string>& entries, CommandLi
         }
         if (options.sink) options.sink->EntryStarting(i + 1, count, entries[i]);
         const PreparedEntry prepared = PrepareEntry(entries[i], run, settings, platform);
+        bool failed = false;
         if (!prepared.commandLine.empty()) {
-            RunCommand(prepared.commandLine, prepared.workDir, options.mode, tap ? &*tap : view, prompter,
-                       platform.codePage,
-                       prepared.namazuEnvironment ? NamazuEnvironment() : std::vector<EnvironmentChange>{},
-                       options.control);
+            const bool started =
+                RunCommand(prepared.commandLine, prepared.workDir, options.mode, tap ? &*tap : view, prompter,
+                           platform.codePage,
+                           prepared.namazuEnvironment ? NamazuEnvironment() : std::vector<EnvironmentChange>{},
+                           options.control);
+            // A terminal's exit code is the terminal's, not the command's.
+            const bool ownExitCode = options.control && options.mode != RunMode::Shown;
+            failed = !started || (ownExitCode && options.control->ExitCode().value_or(-1) != 0);
         }
         const bool stopped = options.control && options.control->StopRequested();
-        if (options.sink) options.sink->EntryEnded(i + 1, stopped);
+        if (options.sink) {
+            options.sink->EntryEnded(i + 1, stopped  ? EntryOutcome::Stopped
+                                            : failed ? EntryOutcome::Failed
+                                                     : EntryOutcome::Done);
+        }
         if (stopped) {
             result.stopped = true;
             result.remaining = count - i - 1;
             break;
         }
+        if (failed) result.failed.push_back(i + 1);
         ++result.finished;
     }
     return result;

@@ -17,6 +17,11 @@
 // a console window the same way. No widget here: what a run shows goes to an OutputView and a
 // RunProgressSink; a RunControl stops it.
 
+// How an entry ended. Failed: its command could not start, or (in a run with a RunControl and
+// not in a terminal, whose exit code would be the terminal's) ended with another exit code
+// than 0 or by a signal that was not the stop.
+enum class EntryOutcome { Done, Failed, Stopped };
+
 // What a batch tells as it goes. Every call comes from the user-interface thread, between the
 // reads of the running command's output.
 class RunProgressSink {
@@ -26,8 +31,8 @@ public:
     virtual void EntryStarting(std::size_t number, std::size_t count, const std::string& entry) = 0;
     // mknmz has told how far it is in the running entry (its last "k/N - path" line of a read).
     virtual void DocumentProgress(const MknmzProgressLine& progress) = 0;
-    // The entry is done: its command, if it had one, has ended; `stopped` when it was stopped.
-    virtual void EntryEnded(std::size_t number, bool stopped) = 0;
+    // The entry is done: its command, if it had one, has ended.
+    virtual void EntryEnded(std::size_t number, EntryOutcome outcome) = 0;
 };
 
 struct EntryRunOptions {
@@ -40,15 +45,16 @@ struct EntryRunOptions {
 
 struct BatchResult {
     bool stopped = false;       // the control's stop was asked for during the batch
-    std::size_t finished = 0;   // entries carried out to their end
+    std::size_t finished = 0;   // entries carried out to their end, failed ones too
     std::size_t remaining = 0;  // entries never started because of the stop
+    std::vector<std::size_t> failed;  // the numbers (from 1) of the entries that failed
 };
 
 // Runs `entries` (the caller's own copy: edits of the list meanwhile change nothing): the
 // mknmz folder becomes the run's current folder first, then each entry is prepared
 // (PrepareEntry) and its command line, if any, run through RunCommand in `run`'s current folder.
-// A command that cannot start has been told by the runner, and the next entry follows. After
-// a stop no further entry starts.
+// A command that cannot start has been told by the runner, and the next entry follows, as it
+// does after a command that failed. After a stop no further entry starts.
 BatchResult RunCommandEntries(const std::vector<std::string>& entries, CommandListRun& run,
                               const Settings& settings, const PlatformProfile& platform, Prompter& prompter,
                               const EntryRunOptions& options);

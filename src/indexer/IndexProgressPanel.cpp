@@ -89,6 +89,7 @@ void IndexProgressPanel::EntryStarting(std::size_t, std::size_t, const std::stri
     m_show.stop();
     m_pending.reset();
     const bool mknmz = ParseEntry(entry).kind == EntryKind::Mknmz;
+    ShowFailure(false);
     pbrProgress->setTextVisible(false);
     pbrProgress->setRange(0, mknmz ? 0 : 1);
     pbrProgress->setValue(0);
@@ -117,14 +118,34 @@ void IndexProgressPanel::ShowPending() {
     ShowFile();
 }
 
-void IndexProgressPanel::EntryEnded(std::size_t, bool stopped) {
+void IndexProgressPanel::EntryEnded(std::size_t, EntryOutcome outcome) {
     ShowPending();
     m_tick.stop();
     ShowElapsed();
-    if (stopped) return;
-    // A whole entry is done, whether or not it told its documents (--quiet, or no mknmz).
+    if (outcome == EntryOutcome::Stopped) return;
     if (pbrProgress->maximum() == 0) pbrProgress->setRange(0, 1);
+    if (outcome == EntryOutcome::Failed) {
+        // The bar keeps how far it came.
+        ShowFailure(true);
+        return;
+    }
+    // A whole entry is done, whether or not it told its documents (--quiet, or no mknmz).
     pbrProgress->setValue(pbrProgress->maximum());
+}
+
+void IndexProgressPanel::ShowFailure(bool failed) {
+    if (failed == m_failed) return;
+    m_failed = failed;
+    if (failed) {
+        QPalette palette = pbrProgress->palette();
+        palette.setColor(QPalette::Highlight, QColor(0xc0, 0x30, 0x30));
+        pbrProgress->setPalette(palette);
+        pbrProgress->setFormat(QStringLiteral("失敗"));
+        pbrProgress->setTextVisible(true);
+    } else {
+        pbrProgress->setPalette(palette());
+        pbrProgress->setFormat(QStringLiteral("%v / %m"));
+    }
 }
 
 void IndexProgressPanel::ShowElapsed() {

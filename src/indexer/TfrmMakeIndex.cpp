@@ -117,8 +117,8 @@ public:
     void DocumentProgress(const MknmzProgressLine& progress) override {
         m_form.pnlRunProgress->DocumentProgress(progress);
     }
-    void EntryEnded(std::size_t number, bool stopped) override {
-        m_form.pnlRunProgress->EntryEnded(number, stopped);
+    void EntryEnded(std::size_t number, EntryOutcome outcome) override {
+        m_form.pnlRunProgress->EntryEnded(number, outcome);
     }
 
 private:

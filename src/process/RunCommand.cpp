@@ -144,22 +144,26 @@ int CheckRunnable(const std::string& program, const std::string& workDir) {
 }
 
 // Waits until `pid` has ended and reaps it, running an event loop meanwhile when there is an
-// application object.
-void WaitForChild(pid_t pid, QEventLoop::ProcessEventsFlags flags) {
+// application object. Returns its wait status, -1 when it could not be had.
+int WaitForChild(pid_t pid, QEventLoop::ProcessEventsFlags flags) {
     int status = 0;
-    if (::waitpid(pid, &status, WNOHANG) == pid) return;
-    if (!QCoreApplication::instance()) {
-        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    auto reap = [&] {
+        pid_t r;
+        while ((r = ::waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
         }
-        return;
-    }
+        return r == pid ? status : -1;
+    };
+    if (::waitpid(pid, &status, WNOHANG) == pid) return status;
+    if (!QCoreApplication::instance()) return reap();
     QEventLoop loop;
     bool ended = false;
+    bool reaped = false;
     auto poll = [&] {
         if (ended) return;
         const pid_t r = ::waitpid(pid, &status, WNOHANG);
         if (r == pid || (r < 0 && errno != EINTR)) {
             ended = true;
+            reaped = r == pid;
             loop.quit();
         }
     };
@@ -178,10 +182,8 @@ void WaitForChild(pid_t pid, QEventLoop::ProcessEventsFlags flags) {
     if (!ended) loop.exec(flags);
     // The loop refuses to run while the application is quitting: wait without it, so the child
     // is still reaped and the caller still returns only after it ended.
-    if (!ended) {
-        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
-    }
+    if (!ended) return reap();
+    return reaped ? status : -1;
 }
 
 QString StartFailureText(CodePage codePage, const std::string& commandLine, const std::string& workDir,
@@ -313,8 +315,8 @@ bool RunCaptured(const std::string& commandLine, const std::string& workDir, Out
 
     CaptureOutput(readEnd.Get(), view);
     readEnd.Close();
-    WaitForChild(pid, QEventLoop::AllEvents);
-    if (control) control->Detach();
+    const int status = WaitForChild(pid, QEventLoop::AllEvents);
+    if (control) control->Detach(status);
 
     view.AppendLine("");
     view.SetRunFlag(1);
@@ -359,8 +361,7 @@ bool RunCommand(const std::string& commandLine, const std::string& workDir, RunM
     }
     // The stop button must be able to arrive.
     control->Attach(pid);
-    WaitForChild(pid, QEventLoop::AllEvents);
-    control->Detach();
+    control->Detach(WaitForChild(pid, QEventLoop::AllEvents));
     return true;
 }
 
@@ -389,14 +390,17 @@ void RunControl::StopNow() {
 void RunControl::Reset() {
     m_stopRequested = false;
     m_killed = false;
+    m_exitCode.reset();
 }
 
 void RunControl::Attach(pid_t pid) {
     m_pid = pid;
+    m_exitCode.reset();
     if (m_stopRequested) Terminate();
 }
 
-void RunControl::Detach() {
+void RunControl::Detach(int waitStatus) {
+    m_exitCode = waitStatus >= 0 && WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1;
     m_timer->grace.stop();
     // A stopped run leaves nothing behind: what the child started goes with it.
     if (m_stopRequested && m_pid > 0) ::kill(-m_pid, SIGKILL);

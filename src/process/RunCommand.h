@@ -57,12 +57,16 @@ public:
     bool Killed() const { return m_killed; }
     // Whether a child of a run with this control is running now.
     bool Running() const { return m_pid > 0; }
+    // How the last child of a run with this control ended: its exit code, -1 when a signal
+    // ended it; nothing while it runs or when none has been started since the last Reset().
+    std::optional<int> ExitCode() const { return m_exitCode; }
     // Forgets an earlier stop, for the next batch.
     void Reset();
 
-    // For RunCommand: the child has started, in process group `pid`; it has been reaped.
+    // For RunCommand: the child has started, in process group `pid`; it has been reaped with
+    // `waitStatus` (waitpid's, -1 when unknown).
     void Attach(pid_t pid);
-    void Detach();
+    void Detach(int waitStatus);
 
 private:
     void Terminate();
@@ -70,6 +74,7 @@ private:
 
     std::chrono::milliseconds m_grace;
     pid_t m_pid = -1;
+    std::optional<int> m_exitCode;
     bool m_stopRequested = false;
     bool m_killed = false;
     struct Timer;
@@ -82,7 +87,7 @@ private:
 // `prompter`; `codePage` is the code page of `commandLine` and `workDir`, for that message.
 // Capture without a view runs as Hidden. `environment` changes what the child inherits.
 // Returns false when the child could not be started (or the pipe could not be made).
-// The child's exit code is not examined.
+// The child's exit code is not examined here; with a `control`, the caller can ask it.
 //
 // The caller keeps `view` alive until the call returns (TfrmWindow refuses to close while
 // its run flag is 0) and disables whatever could start a second run meanwhile.

@@ -22,8 +22,11 @@ public:
         events.push_back("docs " + std::to_string(progress.done) + "/" + std::to_string(progress.total));
         lastPath = progress.path;
     }
-    void EntryEnded(std::size_t number, bool stopped) override {
-        events.push_back("end " + std::to_string(number) + (stopped ? " stopped" : ""));
+    void EntryEnded(std::size_t number, EntryOutcome outcome) override {
+        events.push_back("end " + std::to_string(number) +
+                         (outcome == EntryOutcome::Stopped  ? " stopped"
+                          : outcome == EntryOutcome::Failed ? " failed"
+                                                            : ""));
     }
     std::vector<std::string> events;
     std::string lastPath;
@@ -64,9 +67,10 @@ TEST_F(CommandListRunnerTest, EntriesRunInTurnAndAStartFailureDoesNotEndTheBatch
     });
     EXPECT_FALSE(result.stopped);
     EXPECT_EQ(result.finished, 4u);
+    EXPECT_EQ(result.failed, std::vector<std::size_t>{2});
     EXPECT_TRUE(DirectoryExists(made));
     EXPECT_EQ(sink.events, (std::vector<std::string>{"start 1/4 *mkdir \"" + made + "\"", "end 1",
-                                                     "start 2/4 !/no/such/program arg", "end 2",
+                                                     "start 2/4 !/no/such/program arg", "end 2 failed",
                                                      "start 3/4   options alone", "end 3",
                                                      "start 4/4 !/bin/sh -c \"pwd; echo second\"", "end 4"}));
     ASSERT_EQ(prompter.Messages().size(), 1u);
@@ -74,6 +78,23 @@ TEST_F(CommandListRunnerTest, EntriesRunInTurnAndAStartFailureDoesNotEndTheBatch
     // The run starts in the mknmz script's folder.
     EXPECT_TRUE(OutputHas("/usr/bin "));
     EXPECT_TRUE(OutputHas("second "));
+}
+
+TEST_F(CommandListRunnerTest, ACommandThatEndsBadlyFailsItsEntryAndTheNextOneFollows) {
+    RunControl control;
+    options.control = &control;
+    const BatchResult result = Run({"!/bin/sh -c \"exit 0\"", "!/bin/sh -c \"echo bad; exit 2\"",
+                                    "!/bin/sh -c \"kill -SEGV $$\"", "*mkdir \"" + dir.Folder() + "x\"",
+                                    "!/bin/sh -c \"echo last\""});
+    EXPECT_FALSE(result.stopped);
+    EXPECT_EQ(result.finished, 5u);
+    EXPECT_EQ(result.failed, (std::vector<std::size_t>{2, 3}));
+    EXPECT_EQ(sink.events[3], "end 2 failed");
+    EXPECT_EQ(sink.events[5], "end 3 failed");
+    EXPECT_EQ(sink.events.back(), "end 5");
+    EXPECT_EQ(control.ExitCode(), 0);
+    EXPECT_TRUE(OutputHas("last "));
+    EXPECT_TRUE(prompter.Messages().empty());
 }
 
 TEST_F(CommandListRunnerTest, ModeFollowsShowProcess) {
