@@ -107,8 +107,12 @@ run_program() {
   QTWEBENGINE_REMOTE_DEBUGGING=127.0.0.1:$port "$program" >>"$scratch/program.log" 2>&1 &
   program_pid=$!
   pids+=("$program_pid")
-  window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Quarrow for Namazu' | head -n1) ||
-    { cat "$scratch/program.log"; fail "the window did not come up"; }
+  until_ok 60 find_window || { cat "$scratch/program.log"; fail "the window did not come up"; }
+}
+# A window that goes away while xdotool looks at it makes that look fail: look again.
+find_window() {
+  window=$(xdotool search --onlyvisible --name '^Quarrow for Namazu' 2>/dev/null | head -n1)
+  [ -n "$window" ]
 }
 stop_program() {
   kill "$program_pid"
