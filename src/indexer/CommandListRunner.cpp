@@ -6,6 +6,8 @@
 #include <string_view>
 #include <utility>
 
+#include "config/FileIo.h"
+#include "indexer/MakeIndexForm.h"
 #include "process/CommandLine.h"
 
 namespace {
@@ -65,6 +67,16 @@ bool QuietMknmz(const std::string& entry) {
     return false;
 }
 
+// mknmz locks its index folder with NMZ.lock2, holding its process id, and refuses to build
+// there while it exists. Killed, it leaves the lock behind, and the next build of the same list
+// would fail: a lock of the child that was just killed is removed.
+void RemoveLockOfKilledMknmz(const std::string& folder, pid_t child) {
+    if (folder.empty() || child <= 0) return;
+    const std::string lock = folder + (folder.back() == '/' ? "" : "/") + "NMZ.lock2";
+    const std::optional<std::string> holder = ReadWholeFile(lock);
+    if (holder && TrimText(*holder) == std::to_string(child)) ::unlink(lock.c_str());
+}
+
 }  // namespace
 
 RunMode ModeForShowProcess(const std::string& showProcess) {
@@ -110,6 +122,9 @@ BatchResult RunCommandEntries(const std::vector<std::string>& entries, CommandLi
                 view->MakeCurrent(view->LineCount() - 1);
                 view->Repaint();
             }
+        }
+        if (prepared.namazuEnvironment && options.control && options.control->Killed()) {
+            RemoveLockOfKilledMknmz(prepared.indexFolder, options.control->LastChild());
         }
         // A terminal may still be showing the command when it returns: its link stays.
         if (!prepared.outputLink.empty() && options.mode != RunMode::Shown) ::unlink(prepared.outputLink.c_str());

@@ -433,6 +433,7 @@ void RunControl::Reset() {
 
 void RunControl::Attach(pid_t pid) {
     m_pid = pid;
+    m_lastPid = pid;
     if (m_stopRequested) Terminate();
 }
 
