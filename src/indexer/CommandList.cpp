@@ -65,7 +65,7 @@ std::string MakeOutputLink(const std::string& folder, const PlatformProfile& pla
 
 std::string CommandArgument(const std::string& argument) {
     return argument.empty() || argument.find_first_of(" \t\"") != std::string::npos ? QuoteArgument(argument)
-                                                                                  : argument;
+                                                                                    : argument;
 }
 
 // Where in mknmz's arguments its index folder is named: the argument, and where the folder
@@ -89,7 +89,7 @@ std::optional<FolderArgument> FindIndexFolder(const std::vector<std::string>& ar
 // The arguments of a *mknmz entry with a glob-unsafe index folder replaced by a link; nothing
 // when there is none.
 std::optional<std::string> ArgumentsWithOutputLink(std::vector<std::string> argv, const CommandListRun& run,
-                                                    const PlatformProfile& platform, std::string& link) {
+                                                   const PlatformProfile& platform, std::string& link) {
     const std::optional<FolderArgument> found = FindIndexFolder(argv);
     if (platform.pathStyle != PathStyle::Posix || !found) return std::nullopt;
     std::string& argument = argv[found->index];
@@ -167,8 +167,9 @@ PreparedEntry PrepareEntry(std::string_view entry, CommandListRun& run, const Se
         case EntryKind::Mknmz: {
             const std::vector<std::string> argv = SplitCommandLine(parsed.arguments);
             const std::optional<FolderArgument> folder = FindIndexFolder(argv);
-            prepared.indexFolder = folder ? InRunFolder(argv[folder->index].substr(folder->offset), run, platform)
-                                          : run.currentDirectory;
+            prepared.indexFolder =
+                folder ? InRunFolder(argv[folder->index].substr(folder->offset), run, platform)
+                       : run.currentDirectory;
             const std::optional<std::string> linked =
                 ArgumentsWithOutputLink(argv, run, platform, prepared.outputLink);
             prepared.commandLine = QuoteArgument(settings.Command.PerlPath) + " " +

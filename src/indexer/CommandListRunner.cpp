@@ -59,8 +59,8 @@ private:
 // mknmz --quiet tells of no document even when it reads some (-q, or --quiet abbreviated).
 bool QuietMknmz(const std::string& entry) {
     for (const std::string& argument : SplitCommandLine(ParseEntry(entry).arguments)) {
-        if (argument == "-q" ||
-            (argument.size() >= 3 && argument.rfind("--", 0) == 0 && std::string_view("--quiet").starts_with(argument))) {
+        if (argument == "-q" || (argument.size() >= 3 && argument.rfind("--", 0) == 0 &&
+                                 std::string_view("--quiet").starts_with(argument))) {
             return true;
         }
     }
@@ -108,11 +108,11 @@ BatchResult RunCommandEntries(const std::vector<std::string>& entries, CommandLi
         bool sawProgress = true;
         if (!prepared.commandLine.empty()) {
             int exitCode = -1;
-            const bool started =
-                RunCommand(prepared.commandLine, prepared.workDir, options.mode, tap ? &*tap : view, prompter,
-                           platform.codePage,
-                           prepared.namazuEnvironment ? NamazuEnvironment() : std::vector<EnvironmentChange>{},
-                           options.control, &exitCode);
+            const bool started = RunCommand(
+                prepared.commandLine, prepared.workDir, options.mode, tap ? &*tap : view, prompter,
+                platform.codePage,
+                prepared.namazuEnvironment ? NamazuEnvironment() : std::vector<EnvironmentChange>{},
+                options.control, &exitCode);
             failed = !started || exitCode != 0;
             if (tap) sawProgress = tap->TakeSawProgress();
             if (started && failed && view && !(options.control && options.control->StopRequested())) {
@@ -127,7 +127,8 @@ BatchResult RunCommandEntries(const std::vector<std::string>& entries, CommandLi
             RemoveLockOfKilledMknmz(prepared.indexFolder, options.control->LastChild());
         }
         // A terminal may still be showing the command when it returns: its link stays.
-        if (!prepared.outputLink.empty() && options.mode != RunMode::Shown) ::unlink(prepared.outputLink.c_str());
+        if (!prepared.outputLink.empty() && options.mode != RunMode::Shown)
+            ::unlink(prepared.outputLink.c_str());
         const bool stopped = options.control && options.control->StopRequested();
         EntryOutcome outcome = EntryOutcome::Done;
         if (stopped) {

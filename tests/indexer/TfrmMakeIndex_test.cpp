@@ -886,7 +886,8 @@ TEST(TfrmMakeIndex, DosWindowModeWithoutATerminalNamesTheOneItLooksFor) {
     QTest::mouseClick(f.form->btnMakeIndex, Qt::LeftButton);
     ::setenv("PATH", oldPath.c_str(), 1);
     ASSERT_EQ(f.prompter.Messages().size(), 1u);
-    EXPECT_TRUE(f.prompter.Messages()[0].contains(QStringLiteral("x-terminal-emulator"))) << S(f.prompter.Messages()[0]);
+    EXPECT_TRUE(f.prompter.Messages()[0].contains(QStringLiteral("x-terminal-emulator")))
+        << S(f.prompter.Messages()[0]);
     EXPECT_TRUE(f.prompter.Messages()[0].contains(QStringLiteral("ウィンドウ内に表示")));
     EXPECT_EQ(f.form->pnlRunProgress->pbrProgress->text(), QStringLiteral("失敗"));
     EXPECT_TRUE(f.form->btnMakeIndex->isEnabled());
