@@ -29,6 +29,8 @@ IndexStatus ReadIndexStatus(const std::string& folder) {
     status.found = true;
     status.builtAt = QFileInfo(QString::fromStdString(path)).lastModified();
     // Lines of "key value"; "files" is the document count.
+    bool argv = false;
+    bool cwd = false;
     std::size_t start = 0;
     while (start < text->size()) {
         std::size_t end = text->find('\n', start);
@@ -39,8 +41,11 @@ IndexStatus ReadIndexStatus(const std::string& folder) {
             const auto [ptr, error] = std::from_chars(line.data() + 6, line.data() + line.size(), count);
             if (error == std::errc() && count >= 0) status.documents = count;
         }
+        argv = argv || line.starts_with("argv ");
+        cwd = cwd || line.starts_with("cwd ");
         start = end + 1;
     }
+    status.updatable = argv && cwd;
     return status;
 }
 

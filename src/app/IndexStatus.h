@@ -11,6 +11,7 @@ struct IndexStatus {
     bool found = false;        // the folder holds an NMZ.status
     long long documents = -1;  // its "files" line; -1 when it has none
     QDateTime builtAt;         // its modification time: the end of the last build or update
+    bool updatable = false;    // it has the "argv" and "cwd" lines that mknmz --update starts from
 };
 
 IndexStatus ReadIndexStatus(const std::string& folder);

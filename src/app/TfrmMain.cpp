@@ -4,6 +4,7 @@
 #include "app/DocumentMenuItems.h"
 #include "app/HtmlDocPage.h"
 #include "app/IndexStatus.h"
+#include "app/IndexUpdater.h"
 #include "app/MruMenu.h"
 #include "app/QueryWords.h"
 #include "app/ResultView.h"
@@ -55,6 +56,7 @@
 #include "process/Launchers.h"
 #include "process/QtText.h"
 #include "process/RunCommand.h"
+#include "process/TfrmWindow.h"
 #include "process/WidgetSupport.h"
 
 #include <unistd.h>
@@ -83,6 +85,8 @@ QFont ViewFont(const QString& name, const std::string& size, const std::string& 
 TfrmMain::TfrmMain(AppContext& ctx, QWidget* parent)
     : QMainWindow(parent), m_ctx(ctx), m_searchControl(std::make_unique<RunControl>(kSearchStopGrace)) {
     setObjectName(QStringLiteral("frmMain"));
+    m_updater = new IndexUpdater(m_ctx, this);
+    connect(m_updater, &IndexUpdater::runningChanged, this, &TfrmMain::SetUpdating);
     setWindowTitle(kAppTitle);
     QFont font(kDefaultUiFont);
     font.setPixelSize(12);
@@ -414,6 +418,9 @@ void TfrmMain::CreateMenus() {
     mnuIndexing = menu(nullptr, "mnuIndexing", QStringLiteral("インデックス(&I)"));
     mnuMakeIndex = AddAction(mnuIndexing, "mnuMakeIndex", QStringLiteral("作成(&C)..."));
     mnuMakeIndex->setShortcut(QKeySequence(QStringLiteral("Ctrl+K")));
+    mnuUpdateIndex = AddAction(mnuIndexing, "mnuUpdateIndex", QStringLiteral("更新(&U)"));
+    mnuUpdateIndex->setToolTip(QStringLiteral("検索場所のインデックスを mknmz --update で最新にします"));
+    mnuIndexing->setToolTipsVisible(true);
 
     mnuTool = menu(nullptr, "mnuTool", QStringLiteral("ツール(&T)"));
     mnuToolOption = AddAction(mnuTool, "mnuToolOption", QStringLiteral("オプション(&O)..."));
@@ -442,6 +449,7 @@ void TfrmMain::CreateMenus() {
         TfrmMakeIndex form(m_ctx, this);
         form.exec();
     });
+    connect(mnuUpdateIndex, &QAction::triggered, this, &TfrmMain::mnuUpdateIndexClick);
     connect(mnuHelpStart, &QAction::triggered, this, &TfrmMain::mnuHelpStartClick);
     connect(btnTutorial, &QToolButton::clicked, this, &TfrmMain::mnuHelpStartClick);
     connect(mnuHelpQuarrow, &QAction::triggered, this, &TfrmMain::mnuHelpQuarrowClick);
@@ -602,6 +610,18 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // An update is refused as a run of the make-index window is: stopping it is a choice the
+    // user makes with its stop button.
+    if (m_updater->Running()) {
+        stb->showMessage(QStringLiteral("インデックスの更新中は閉じられません。終わるか中止してから閉じてください。"));
+        if (TfrmWindow* console = m_updater->Console()) {
+            console->raise();
+            console->activateWindow();
+        }
+        event->ignore();
+        return;
+    }
+    m_updater->CloseConsole();
     FormCloseQuery();
     event->accept();
 }
@@ -737,6 +757,24 @@ void TfrmMain::mnuSelectDirectoryClick() {
     cboIndexDir->setEditText(ToUi(s.IndexDirectoryText));
     MRUManager->Add(s.IndexDirectoryText);
     UpdateCaption();
+}
+
+void TfrmMain::mnuUpdateIndexClick() {
+    if (m_updater->Running() || m_searching) return;
+    const QString said = m_updater->Update(ToProgram(cboIndexDir->currentText()));
+    if (!said.isEmpty()) stb->showMessage(said);
+}
+
+// While mknmz updates, nothing else runs: no search, no second update, no dialog from the menus.
+// The result list and the documents stay readable.
+void TfrmMain::SetUpdating(bool on) {
+    for (QWidget* part : {static_cast<QWidget*>(menuBar()), static_cast<QWidget*>(btnSearch),
+                          static_cast<QWidget*>(btnBrowseIndexPath), static_cast<QWidget*>(btnSelectKeywordList)}) {
+        part->setEnabled(!on);
+    }
+    mnuUpdateIndex->setEnabled(!on);
+    mnuMakeIndex->setEnabled(!on);
+    if (on) stb->showMessage(QStringLiteral("インデックスを更新しています....."));
 }
 
 void TfrmMain::mnuShowDriveInfoClick() {

@@ -29,6 +29,7 @@ class QAbstractScrollArea;
 class TextDocPage;
 class HtmlDocPage;
 class IniFile;
+class IndexUpdater;
 class QToolButton;
 class QWidget;
 struct AppContext;
@@ -99,6 +100,8 @@ private:
     void mnuSelectAliasClick();
     void mnuSelectDirectoryClick();
     void mnuShowDriveInfoClick();
+    void mnuUpdateIndexClick();
+    void SetUpdating(bool on);
 
     void FormCloseQuery();
     void FormResize();
@@ -138,6 +141,7 @@ private:
     DefinedDocument m_defined;
     std::string m_resultFilePath;
     AliasDialogState m_aliasState;  // what the alias dialog keeps between openings
+    IndexUpdater* m_updater = nullptr;
 
     // Rows and views.
     QWidget* pnlTarget = nullptr;
@@ -223,6 +227,7 @@ private:
     QAction* mnuDocByExtension = nullptr;
     QMenu* mnuIndexing = nullptr;
     QAction* mnuMakeIndex = nullptr;
+    QAction* mnuUpdateIndex = nullptr;
     QMenu* mnuTool = nullptr;
     QAction* mnuToolOption = nullptr;
     QAction* mnuShowDriveInfo = nullptr;

@@ -108,12 +108,13 @@ BatchResult RunCommandEntries(const std::vector<std::string>& entries, CommandLi
         bool sawProgress = true;
         if (!prepared.commandLine.empty()) {
             int exitCode = -1;
-            const bool started = RunCommand(
-                prepared.commandLine, prepared.workDir, options.mode, tap ? &*tap : view, prompter,
-                platform.codePage,
-                prepared.namazuEnvironment ? NamazuEnvironment() : std::vector<EnvironmentChange>{},
-                options.control, &exitCode);
-            failed = !started || exitCode != 0;
+            const bool started =
+                RunCommand(prepared.commandLine, prepared.workDir, options.mode, tap ? &*tap : view, prompter,
+                           platform.codePage,
+                           prepared.namazuEnvironment ? NamazuEnvironment() : std::vector<EnvironmentChange>{},
+                           options.control, &exitCode);
+            // A terminal's exit code is the terminal's, not the command's.
+            failed = !started || (options.mode != RunMode::Shown && exitCode != 0);
             if (tap) sawProgress = tap->TakeSawProgress();
             if (started && failed && view && !(options.control && options.control->StopRequested())) {
                 view->AppendLines({Utf8ToProgram(platform.codePage, "*** 失敗しました (終了コード " +
@@ -135,7 +136,7 @@ BatchResult RunCommandEntries(const std::vector<std::string>& entries, CommandLi
             outcome = EntryOutcome::Stopped;
         } else if (failed) {
             outcome = EntryOutcome::Failed;
-            ++result.failed;
+            result.failed.push_back(i + 1);
         } else if (!sawProgress && prepared.namazuEnvironment && !QuietMknmz(entries[i])) {
             outcome = EntryOutcome::NoDocuments;
         }

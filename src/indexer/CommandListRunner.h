@@ -21,7 +21,8 @@
 enum class EntryOutcome {
     Done,         // carried out: its command, if it had one, ended with exit code 0
     NoDocuments,  // a captured *mknmz command ended well without telling of a document: it found none
-    Failed,       // its command could not start, or ended with another exit code
+    Failed,       // its command could not start, or ended with another exit code (in a terminal,
+                  // whose exit code is the terminal's, only a terminal that could not start)
     Stopped,      // the stop was asked for while it ran
 };
 
@@ -48,9 +49,9 @@ struct EntryRunOptions {
 
 struct BatchResult {
     bool stopped = false;       // the control's stop was asked for during the batch
-    std::size_t finished = 0;   // entries carried out to their end
+    std::size_t finished = 0;   // entries carried out to their end, failed ones too
     std::size_t remaining = 0;  // entries never started because of the stop
-    std::size_t failed = 0;     // entries whose command could not start or ended with an error
+    std::vector<std::size_t> failed;  // the numbers (from 1) of the entries that failed
 };
 
 // Runs `entries` (the caller's own copy: edits of the list meanwhile change nothing): the

@@ -66,6 +66,11 @@ bool TfrmWindow::DeferCallerClose(QWidget* caller) {
     return true;
 }
 
+void TfrmWindow::AddPanel(QWidget* panel) {
+    panel->setParent(this);
+    static_cast<QVBoxLayout*>(layout())->insertWidget(0, panel);
+}
+
 void TfrmWindow::RunFlagChanged(int flag) {
     if (flag != 1) return;
     for (const QPointer<QWidget>& caller : std::exchange(m_waitingCallers, {})) {

@@ -39,6 +39,10 @@ public:
     // returns true. Otherwise returns false and the caller may close now.
     bool DeferCallerClose(QWidget* caller);
 
+    // Puts `panel` above the view and takes it over: a caller that runs commands into the
+    // window shows their progress there.
+    void AddPanel(QWidget* panel);
+
     QtOutputView* edt = nullptr;
     QMenu* pmnu = nullptr;
     QAction* mnuCopy = nullptr;

@@ -1,6 +1,7 @@
 #include "app/TfrmMain.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +25,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QDir>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -42,6 +47,8 @@
 #include "NamazuFixture.h"
 #include "TestSupport.h"
 #include "app/DocumentDisplay.h"
+#include "app/IndexStatus.h"
+#include "process/QtOutputView.h"
 #include "app/ResultView.h"
 #include "config/FileIo.h"
 #include "config/Settings.h"
@@ -869,4 +876,303 @@ TEST(TfrmMainAsAUser, TheSearchPlaceTellsHowOldItsIndexesAre) {
         << lines[0].toStdString();
     EXPECT_TRUE(lines[0].endsWith(QStringLiteral("(たった今)、文書 7 件"))) << lines[0].toStdString();
     EXPECT_EQ(lines[1], QString::fromStdString(f.dir.Path("none")) + QStringLiteral(": インデックスが見つかりません"));
+}
+
+namespace {
+
+// The update's console window, while it is open.
+QWidget* UpdateConsole() {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->objectName() == QStringLiteral("frmUpdateIndex") && top->isVisible()) return top;
+    }
+    return nullptr;
+}
+
+QString UpdateState() {
+    QWidget* console = UpdateConsole();
+    auto* label = console ? console->findChild<QLabel*>(QStringLiteral("lblUpdateState")) : nullptr;
+    return label ? label->text() : QString();
+}
+
+bool ConsoleShows(const QString& part) {
+    QWidget* console = UpdateConsole();
+    auto* view = console ? console->findChild<QtOutputView*>(QStringLiteral("edt")) : nullptr;
+    for (int i = 0; view && i < view->LineCount(); ++i) {
+        if (view->LineText(i).contains(part)) return true;
+    }
+    return false;
+}
+
+// インデックス → 更新 as a user chooses it: Alt+I opens the menu, U its item. The update runs
+// before the key press returns.
+void ChooseUpdateIndex(Fixture& f) {
+    f.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
+    Press(Qt::Key_I, Qt::AltModifier);
+    QWidget* menu = QApplication::activePopupWidget();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->objectName(), QStringLiteral("mnuIndexing"));
+    QTest::keyClick(menu, Qt::Key_U);
+}
+
+// The search place's tooltip, as the mouse resting on it brings it up.
+QString PlaceToolTip(Fixture& f) {
+    // Tooltips show in the active window only.
+    f.window->activateWindow();
+    if (!QTest::qWaitForWindowActive(f.window.get())) return QString();
+    QToolTip::hideText();
+    QTest::qWait(50);
+    QLineEdit* edit = f.Find<QComboBox>("cboIndexDir")->lineEdit();
+    QTest::mouseMove(f.Find<QTextEdit>("edtResult"));  // from elsewhere onto the place
+    QTest::mouseMove(edit, QPoint(10, 5));
+    QTest::mouseMove(edit, QPoint(12, 6));
+    if (!QTest::qWaitFor([] { return QToolTip::isVisible(); }, 5000)) return QString();
+    return QToolTip::text();
+}
+
+// Makes the index look `days` days old.
+void AgeIndex(const std::string& folder, int days) {
+    const time_t then = ::time(nullptr) - days * 86400 - 60;
+    const timespec times[2] = {{then, 0}, {then, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (folder + "/NMZ.status").c_str(), times, 0), 0);
+}
+
+}  // namespace
+
+TEST(TfrmMainAsAUser, TheIndexMenuUpdatesTheIndexesOfTheSearchPlace) {
+    if (!NamazuFixture::ProgramsAvailable()) GTEST_SKIP() << "namazu or mknmz missing";
+    Fixture f("[Window]\nShowIndexDir=1\n");
+    const std::string docs = f.dir.Path("docs");
+    NamazuFixture::GenerateCorpus(docs, 5);
+    const NamazuFixture index(docs);
+    ASSERT_TRUE(index.Built()) << index.BuildLog();
+    AgeIndex(index.IndexFolder(), 3);
+    f.dir.WriteFile("docs/fresh.txt", "A freshword arrived after the index was built.\n");
+    const QString place = QString::fromStdString(index.IndexFolder());
+
+    // The index menu's items keep keys of their own.
+    QStringList keys;
+    for (QAction* item : f.Find<QMenu>("mnuIndexing")->actions()) {
+        const qsizetype amp = item->text().indexOf(u'&');
+        if (amp >= 0) keys.append(item->text().mid(amp + 1, 1).toUpper());
+    }
+    EXPECT_EQ(keys, (QStringList{QStringLiteral("C"), QStringLiteral("U")}));
+
+    ShowAndWait(f);
+    TypeInto(f.Find<QComboBox>("cboIndexDir"), place);
+    EXPECT_TRUE(PlaceToolTip(f).endsWith(QStringLiteral("(3 日前)、文書 5 件"))) << QToolTip::text().toStdString();
+
+    // While mknmz runs: its console shows which index, nothing else can start, closing is refused.
+    QSignalSpy makeIndex(f.Find<QAction>("mnuMakeIndex"), &QAction::triggered);
+    struct {
+        bool seen = false;
+        bool menuBarOff = false;
+        bool searchOff = false;
+        bool stayedOpen = false;
+    } during;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (during.seen || !UpdateState().startsWith(QStringLiteral("更新中 (1 / 1): ") + place)) return;
+        during.seen = true;
+        during.menuBarOff = !f.window->menuBar()->isEnabled();
+        during.searchOff = !f.Find<QPushButton>("btnSearch")->isEnabled() &&
+                           !f.Find<QAction>("mnuMakeIndex")->isEnabled() && !f.Find<QAction>("mnuUpdateIndex")->isEnabled();
+        f.window->activateWindow();
+        Press(Qt::Key_K, Qt::ControlModifier);
+        f.window->close();
+        during.stayedOpen = f.window->isVisible();
+    });
+    poll.start();
+    ChooseUpdateIndex(f);
+    poll.stop();
+    EXPECT_TRUE(during.seen);
+    EXPECT_TRUE(during.menuBarOff);
+    EXPECT_TRUE(during.searchOff);
+    EXPECT_TRUE(during.stayedOpen);
+    EXPECT_EQ(makeIndex.count(), 0);
+
+    EXPECT_TRUE(f.prompter.Messages().empty()) << f.prompter.Messages().front().toStdString();
+    EXPECT_EQ(f.Find<QStatusBar>("stb")->currentMessage(), QStringLiteral("インデックスを更新しました (1 個)。"));
+    ASSERT_NE(UpdateConsole(), nullptr);
+    EXPECT_EQ(UpdateState(), QStringLiteral("インデックスを更新しました (1 個)。"));
+    EXPECT_TRUE(ConsoleShows(QStringLiteral("--update=\"") + place + u'"'));
+    EXPECT_TRUE(ConsoleShows(QStringLiteral("fresh.txt")));  // mknmz read the new document only
+    auto* bar = UpdateConsole()->findChild<QProgressBar*>(QStringLiteral("pbrProgress"));
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_TRUE(f.window->menuBar()->isEnabled());
+    EXPECT_TRUE(PlaceToolTip(f).endsWith(QStringLiteral("(たった今)、文書 6 件"))) << QToolTip::text().toStdString();
+
+    f.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
+    TypeSearch(f, place, QStringLiteral("freshword"));
+    EXPECT_TRUE(f.Find<QTextEdit>("edtResult")->toPlainText().contains(QStringLiteral("fresh.txt")));
+
+    // Nothing new: mknmz writes nothing, and the index still reads as checked now.
+    AgeIndex(index.IndexFolder(), 3);
+    f.Find<QComboBox>("cboIndexDir")->setFocus();
+    ChooseUpdateIndex(f);
+    EXPECT_EQ(f.Find<QStatusBar>("stb")->currentMessage(), QStringLiteral("インデックスを更新しました (1 個)。"));
+    EXPECT_FALSE(ConsoleShows(QStringLiteral("fresh.txt")));  // the console starts afresh
+    EXPECT_TRUE(PlaceToolTip(f).endsWith(QStringLiteral("(たった今)、文書 6 件"))) << QToolTip::text().toStdString();
+    EXPECT_TRUE(f.prompter.Messages().empty());
+
+    // The console goes with the search window.
+    QPointer<QWidget> console = UpdateConsole();
+    f.window->close();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(f.window->isVisible());
+    EXPECT_TRUE(!console || !console->isVisible());
+}
+
+TEST(TfrmMainAsAUser, AnUpdateThatCannotBeDoneOrFailsIsTold) {
+    if (!NamazuFixture::ProgramsAvailable()) GTEST_SKIP() << "namazu or mknmz missing";
+    Fixture f("[Window]\nShowIndexDir=1\n");
+    const std::string docs = f.dir.Path("docs");
+    NamazuFixture::GenerateCorpus(docs, 3);
+    const NamazuFixture index(docs);
+    ASSERT_TRUE(index.Built()) << index.BuildLog();
+    AgeIndex(index.IndexFolder(), 2);
+    const QString indexFolder = QString::fromStdString(index.IndexFolder());
+    const QString missing = QString::fromStdString(f.dir.Path("missing"));
+    ShowAndWait(f);
+    auto* placeBox = f.Find<QComboBox>("cboIndexDir");
+
+    // No index at all: said, and nothing runs.
+    TypeInto(placeBox, missing);
+    ChooseUpdateIndex(f);
+    ASSERT_EQ(f.prompter.Messages().size(), 1u);
+    EXPECT_EQ(f.prompter.Messages()[0],
+              QStringLiteral("更新できるインデックスがありません。\n\n") + missing + QStringLiteral(": インデックスが見つかりません"));
+    EXPECT_EQ(UpdateConsole(), nullptr);
+
+    // One of two: the user is asked, and No leaves both as they were.
+    f.prompter.messageAnswers = {MessageResult::No};
+    TypeInto(placeBox, indexFolder + u' ' + missing);
+    ChooseUpdateIndex(f);
+    ASSERT_EQ(f.prompter.Messages().size(), 2u);
+    EXPECT_TRUE(f.prompter.Messages()[1].startsWith(QStringLiteral("次のインデックスは更新できません。")));
+    EXPECT_TRUE(f.prompter.Messages()[1].endsWith(QStringLiteral("残りの 1 個のインデックスを更新しますか？")));
+    EXPECT_EQ(UpdateConsole(), nullptr);
+
+    // A folder that cannot be written.
+    {
+        const ReadOnlyFolder readOnly(index.IndexFolder());
+        ASSERT_TRUE(readOnly.Made());
+        TypeInto(placeBox, indexFolder);
+        ChooseUpdateIndex(f);
+        ASSERT_EQ(f.prompter.Messages().size(), 3u);
+        EXPECT_TRUE(f.prompter.Messages()[2].endsWith(indexFolder + QStringLiteral(": フォルダに書き込みできません")));
+        EXPECT_EQ(UpdateConsole(), nullptr);
+    }
+
+    // mknmz refuses: another update left its lock in the index.
+    f.dir.WriteFile("docs/late.txt", "late\n");
+    QFile lock(indexFolder + QStringLiteral("/NMZ.lock2"));
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.close();
+    const QDateTime before = QFileInfo(indexFolder + QStringLiteral("/NMZ.status")).lastModified();
+    TypeInto(placeBox, indexFolder);
+    ChooseUpdateIndex(f);
+    ASSERT_EQ(f.prompter.Messages().size(), 4u);
+    EXPECT_EQ(f.prompter.Messages()[3], QStringLiteral("次のインデックスの更新に失敗しました。\n\n") + indexFolder +
+                                            QStringLiteral("\n\nmknmz の出力は「インデックスの更新」の画面にあります。"));
+    EXPECT_EQ(f.prompter.calls.back().caption, QStringLiteral("エラー"));
+    EXPECT_EQ(f.Find<QStatusBar>("stb")->currentMessage(), QStringLiteral("1 個のインデックスの更新に失敗しました。"));
+    ASSERT_NE(UpdateConsole(), nullptr);
+    EXPECT_TRUE(ConsoleShows(QStringLiteral("NMZ.lock2")));
+    auto* bar = UpdateConsole()->findChild<QProgressBar*>(QStringLiteral("pbrProgress"));
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->text(), QStringLiteral("失敗"));
+    // The age still tells the last update that was done.
+    EXPECT_EQ(QFileInfo(indexFolder + QStringLiteral("/NMZ.status")).lastModified(), before);
+    EXPECT_TRUE(f.window->menuBar()->isEnabled());
+}
+
+TEST(TfrmMainAsAUser, AnUpdateIsStoppedWithThePanelsButton) {
+    Fixture f("[Window]\nShowIndexDir=1\n");
+    // An mknmz that takes long, for two indexes.
+    f.dir.WriteFile("slow-mknmz", "echo started \"$@\"\nexec sleep 30\n");
+    f.ctx.settings.Command.PerlPath = "/bin/sh";
+    f.ctx.settings.Command.mknmzPath = f.dir.Path("slow-mknmz");
+    for (const char* name : {"one", "two"}) {
+        QDir().mkpath(QString::fromStdString(f.dir.Path(name)));
+        f.dir.WriteFile(std::string(name) + "/NMZ.status", "files 1\nargv x\ncwd /\n");
+        AgeIndex(f.dir.Path(name), 1);
+    }
+    ShowAndWait(f);
+    TypeInto(f.Find<QComboBox>("cboIndexDir"),
+             QString::fromStdString(f.dir.Path("one") + " " + f.dir.Path("two")));
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (!ConsoleShows(QStringLiteral("started --update="))) return;
+        poll.stop();
+        auto* stop = UpdateConsole()->findChild<QPushButton*>(QStringLiteral("btnStop"));
+        if (stop) QTest::mouseClick(stop, Qt::LeftButton);
+    });
+    poll.start();
+    const auto start = std::chrono::steady_clock::now();
+    ChooseUpdateIndex(f);
+    EXPECT_LT(SecondsSince(start), 10.0);
+    EXPECT_EQ(f.Find<QStatusBar>("stb")->currentMessage(), QStringLiteral("インデックスの更新を中止しました。"));
+    EXPECT_TRUE(ConsoleShows(QStringLiteral("*** 残りの 1 個のインデックスは更新していません ***")));
+    EXPECT_TRUE(f.prompter.Messages().empty());
+    for (const char* name : {"one", "two"}) {
+        EXPECT_LT(ReadIndexStatus(f.dir.Path(name)).builtAt, QDateTime::currentDateTime().addSecs(-3600)) << name;
+    }
+    // Once it has ended, the console and the window close again.
+    EXPECT_TRUE(f.window->menuBar()->isEnabled());
+    UpdateConsole()->close();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(UpdateConsole(), nullptr);
+}
+
+// A hit opened from the list as a user does shows the query's words marked, F3 steps through
+// them, and the view menu reads the open document in another code.
+TEST(TfrmMainAsAUser, AnOpenedHitMarksTheQueryAndCanBeReadInAnotherCode) {
+    if (!NamazuFixture::ProgramsAvailable()) GTEST_SKIP() << "namazu or mknmz missing";
+    Fixture f;
+    std::string text = "Gu\xED" "a de b\xFA" "squeda r\xE1" "pida del faro\n";
+    for (int i = 0; i < 80; ++i) text += "l\xED" "nea " + std::to_string(i) + (i == 40 || i == 70 ? " keeper\n" : "\n");
+    QDir().mkpath(QString::fromStdString(f.dir.Path("docs")));
+    f.dir.WriteFile("docs/LEAME.txt", text);
+    const NamazuFixture index(f.dir.Path("docs"));
+    ASSERT_TRUE(index.Built()) << index.BuildLog();
+    f.ctx.settings.Document.HowToOpen = "PlainText";
+    f.Find<QAction>("mnuDocPlainText")->setChecked(true);
+    f.window->resize(700, 500);
+    ShowAndWait(f);
+
+    TypeSearch(f, QString::fromStdString(index.IndexFolder()), QStringLiteral("keeper"));
+    ASSERT_EQ(f.Find<ResultView>("edtResult")->HitCount(), 1);
+    ASSERT_EQ(Focused(), f.Find<ResultView>("edtResult"));
+    Press(Qt::Key_N);  // to the hit
+    Press(Qt::Key_Return);
+    auto* viewer = f.Find<QPlainTextEdit>("edtTextContents");
+    ASSERT_EQ(f.Find<QTabWidget>("pge")->currentWidget()->objectName(), QStringLiteral("tabTextDoc"));
+    ASSERT_EQ(Focused(), viewer);
+    auto caretLine = [&] { return viewer->textCursor().blockNumber(); };
+    EXPECT_EQ(viewer->extraSelections().size(), 2);
+    EXPECT_EQ(caretLine(), 41);  // the view starts at the first "keeper"
+    Press(Qt::Key_F3);
+    EXPECT_EQ(caretLine(), 71);
+    Press(Qt::Key_F3, Qt::ShiftModifier);
+    EXPECT_EQ(caretLine(), 41);
+    // The guess took the Latin-1 text for a Japanese code.
+    EXPECT_FALSE(viewer->toPlainText().startsWith(QStringLiteral("Guía de búsqueda rápida")));
+
+    // 表示 → コード変換 → 文字コード → ISO-8859-1, by the menus' keys.
+    Press(Qt::Key_V, Qt::AltModifier);
+    for (Qt::Key key : {Qt::Key_V, Qt::Key_K, Qt::Key_O}) {
+        QWidget* menu = QApplication::activePopupWidget();
+        ASSERT_NE(menu, nullptr);
+        QTest::keyClick(menu, key);
+    }
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_TRUE(viewer->toPlainText().startsWith(QStringLiteral("Guía de búsqueda rápida del faro\nlínea 0")))
+        << viewer->toPlainText().left(60).toStdString();
+    EXPECT_EQ(viewer->extraSelections().size(), 2);  // still marked in the new reading
+    EXPECT_TRUE(f.prompter.Messages().empty());
 }

@@ -65,6 +65,7 @@ TEST_F(CommandListRunnerTest, EntriesRunInTurnAndAStartFailureDoesNotEndTheBatch
     });
     EXPECT_FALSE(result.stopped);
     EXPECT_EQ(result.finished, 4u);
+    EXPECT_EQ(result.failed, std::vector<std::size_t>{2});
     EXPECT_TRUE(DirectoryExists(made));
     EXPECT_EQ(sink.events, (std::vector<std::string>{"start 1/4 *mkdir \"" + made + "\"", "end 1",
                                                      "start 2/4 !/no/such/program arg", "end 2 failed",
@@ -77,16 +78,31 @@ TEST_F(CommandListRunnerTest, EntriesRunInTurnAndAStartFailureDoesNotEndTheBatch
     EXPECT_TRUE(OutputHas("second "));
 }
 
+TEST_F(CommandListRunnerTest, ACommandThatEndsBadlyFailsItsEntryAndTheNextOneFollows) {
+    RunControl control;
+    options.control = &control;
+    const BatchResult result = Run({"!/bin/sh -c \"exit 0\"", "!/bin/sh -c \"echo bad; exit 2\"",
+                                    "!/bin/sh -c \"kill -SEGV $$\"", "*mkdir \"" + dir.Folder() + "x\"",
+                                    "!/bin/sh -c \"echo last\""});
+    EXPECT_FALSE(result.stopped);
+    EXPECT_EQ(result.finished, 5u);
+    EXPECT_EQ(result.failed, (std::vector<std::size_t>{2, 3}));
+    EXPECT_EQ(sink.events[3], "end 2 failed");
+    EXPECT_EQ(sink.events[5], "end 3 failed");
+    EXPECT_EQ(sink.events.back(), "end 5");
+    EXPECT_TRUE(OutputHas("last "));
+    EXPECT_TRUE(prompter.Messages().empty());
+}
+
 TEST_F(CommandListRunnerTest, AnEntryThatFailsOrFindsNoDocumentIsToldSo) {
     // A stand-in for mknmz: tells of a document unless it is asked for none.
     dir.WriteFile("mknmz",
                   "case \"$1\" in none|--quiet|-q) ;; *) echo '1/1 - /d/a.txt [text/plain]' ;; esac\n");
     settings.Command.PerlPath = "/bin/sh";
     settings.Command.mknmzPath = dir.Path("mknmz");
-    const BatchResult result =
-        Run({"!/bin/sh -c \"echo about to fail; exit 3\"", "*mknmz some", "*mknmz none", "*mknmz --quiet",
-             "*mknmz -q none", "!/bin/sh -c \"kill -9 $$\""});
-    EXPECT_EQ(result.failed, 2u);
+    const BatchResult result = Run({"!/bin/sh -c \"echo about to fail; exit 3\"", "*mknmz some", "*mknmz none",
+                                    "*mknmz --quiet", "*mknmz -q none", "!/bin/sh -c \"kill -9 $$\""});
+    EXPECT_EQ(result.failed, (std::vector<std::size_t>{1, 6}));
     EXPECT_EQ(result.finished, 6u);
     std::vector<std::string> ends;
     for (const std::string& event : sink.events) {

@@ -1,5 +1,11 @@
 #include "TestSupport.h"
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <fstream>
 #include <sstream>
@@ -19,6 +25,7 @@ TempProgramDir::TempProgramDir(PathStyle style, CodePage codePage) {
     m_profile.tempFolder = Folder() + "tmp/";
     m_profile.firstRun = style == PathStyle::Windows ? FirstRunProfile::Windows : FirstRunProfile::Linux;
     m_profile.configFallbackFolder = Folder() + "config/quarrow/";
+    m_profile.dataFolder = Folder();
 }
 
 std::string TempProgramDir::Folder() const {
@@ -107,4 +114,28 @@ std::vector<QString> FakePrompter::Messages() const {
         if (call.kind == "Message") texts.push_back(call.text);
     }
     return texts;
+}
+
+ReadOnlyFolder::ReadOnlyFolder(std::string folder) : m_folder(std::move(folder)) {
+    ::chmod(m_folder.c_str(), 0555);
+    if (::geteuid() == 0) m_immutable = SetImmutable(true);
+    m_made = ::access(m_folder.c_str(), W_OK) != 0;
+}
+
+ReadOnlyFolder::~ReadOnlyFolder() {
+    if (m_immutable) SetImmutable(false);
+    ::chmod(m_folder.c_str(), 0755);
+}
+
+bool ReadOnlyFolder::SetImmutable(bool on) const {
+    const int fd = ::open(m_folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
 }

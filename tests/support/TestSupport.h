@@ -65,3 +65,22 @@ public:
     // The texts of the message boxes shown so far.
     std::vector<QString> Messages() const;
 };
+
+// Makes a folder read-only for its lifetime, as far as this process is concerned: no write bits
+// and, for root (whom mode bits do not stop), the immutable attribute. Made() is false when the
+// file system would not have it.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(std::string folder);
+    ~ReadOnlyFolder();
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+    bool Made() const { return m_made; }
+
+private:
+    bool SetImmutable(bool on) const;
+
+    std::string m_folder;
+    bool m_immutable = false;
+    bool m_made = false;
+};
