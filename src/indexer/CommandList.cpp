@@ -65,37 +65,40 @@ std::string MakeOutputLink(const std::string& folder, const PlatformProfile& pla
 
 std::string CommandArgument(const std::string& argument) {
     return argument.empty() || argument.find_first_of(" \t\"") != std::string::npos ? QuoteArgument(argument)
-                                                                                  : argument;
+                                                                                    : argument;
+}
+
+// Where in mknmz's arguments its index folder is named: the argument, and where the folder
+// starts in it.
+struct FolderArgument {
+    std::size_t index = 0;
+    std::size_t offset = 0;
+};
+
+std::optional<FolderArgument> FindIndexFolder(const std::vector<std::string>& argv) {
+    for (std::size_t i = 0; i < argv.size(); ++i) {
+        const std::size_t equals = argv[i].find('=');
+        if (equals != std::string::npos && NamesIndexFolder(std::string_view(argv[i]).substr(0, equals))) {
+            return FolderArgument{i, equals + 1};
+        }
+        if (NamesIndexFolder(argv[i]) && i + 1 < argv.size()) return FolderArgument{i + 1, 0};
+    }
+    return std::nullopt;
 }
 
 // The arguments of a *mknmz entry with a glob-unsafe index folder replaced by a link; nothing
 // when there is none.
-std::optional<std::string> ArgumentsWithOutputLink(const std::string& arguments, const CommandListRun& run,
-                                                    const PlatformProfile& platform, std::string& link) {
-    if (platform.pathStyle != PathStyle::Posix) return std::nullopt;
-    std::vector<std::string> argv = SplitCommandLine(arguments);
-    bool replaced = false;
-    for (std::size_t i = 0; i < argv.size() && !replaced; ++i) {
-        std::string& argument = argv[i];
-        const std::size_t equals = argument.find('=');
-        std::string* value = nullptr;
-        std::size_t valueStart = 0;
-        if (equals != std::string::npos && NamesIndexFolder(std::string_view(argument).substr(0, equals))) {
-            value = &argument;
-            valueStart = equals + 1;
-        } else if (NamesIndexFolder(argument) && i + 1 < argv.size()) {
-            value = &argv[++i];
-        }
-        if (!value || !GlobUnsafe(std::string_view(*value).substr(valueStart))) continue;
-        const std::string folder = InRunFolder(value->substr(valueStart), run, platform);
-        link = MakeOutputLink(folder, platform);
-        if (link.empty()) return std::nullopt;
-        value->replace(valueStart, std::string::npos, link);
-        replaced = true;
-    }
-    if (!replaced) return std::nullopt;
+std::optional<std::string> ArgumentsWithOutputLink(std::vector<std::string> argv, const CommandListRun& run,
+                                                   const PlatformProfile& platform, std::string& link) {
+    const std::optional<FolderArgument> found = FindIndexFolder(argv);
+    if (platform.pathStyle != PathStyle::Posix || !found) return std::nullopt;
+    std::string& argument = argv[found->index];
+    if (!GlobUnsafe(std::string_view(argument).substr(found->offset))) return std::nullopt;
+    link = MakeOutputLink(InRunFolder(argument.substr(found->offset), run, platform), platform);
+    if (link.empty()) return std::nullopt;
+    argument.replace(found->offset, std::string::npos, link);
     std::string joined;
-    for (const std::string& argument : argv) joined += (joined.empty() ? "" : " ") + CommandArgument(argument);
+    for (const std::string& each : argv) joined += (joined.empty() ? "" : " ") + CommandArgument(each);
     return joined;
 }
 
@@ -162,8 +165,13 @@ PreparedEntry PrepareEntry(std::string_view entry, CommandListRun& run, const Se
     const ParsedEntry parsed = ParseEntry(entry);
     switch (parsed.kind) {
         case EntryKind::Mknmz: {
+            const std::vector<std::string> argv = SplitCommandLine(parsed.arguments);
+            const std::optional<FolderArgument> folder = FindIndexFolder(argv);
+            prepared.indexFolder =
+                folder ? InRunFolder(argv[folder->index].substr(folder->offset), run, platform)
+                       : run.currentDirectory;
             const std::optional<std::string> linked =
-                ArgumentsWithOutputLink(parsed.arguments, run, platform, prepared.outputLink);
+                ArgumentsWithOutputLink(argv, run, platform, prepared.outputLink);
             prepared.commandLine = QuoteArgument(settings.Command.PerlPath) + " " +
                                    QuoteArgument(settings.Command.mknmzPath) + " " +
                                    linked.value_or(parsed.arguments);

@@ -53,6 +53,7 @@ struct PreparedEntry {
     std::string workDir;             // the run's current folder
     bool namazuEnvironment = false;  // start with NamazuEnvironment() (the *mknmz entries)
     std::string outputLink;          // a link made for the command (see below), or empty
+    std::string indexFolder;         // *mknmz: the folder it writes its index into
 };
 
 // Carries out *mkdir, *delete and *chdir (failures are silent) and composes the command line of

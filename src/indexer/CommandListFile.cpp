@@ -62,7 +62,8 @@ std::optional<std::string> ReadListFileBytes(const std::string& path) {
         return std::nullopt;
     }
     struct stat st {};
-    if (::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxListBytes) return std::nullopt;
+    if (::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxListBytes)
+        return std::nullopt;
     const auto most = static_cast<std::size_t>(kMaxListBytes);
     if (!ReadInto(file.Get(), bytes, most + 1) || bytes.size() > most) {
         return std::nullopt;

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <utility>
 
+#include "config/FileIo.h"
+#include "indexer/MakeIndexForm.h"
 #include "process/CommandLine.h"
 
 namespace {
@@ -57,12 +59,22 @@ private:
 // mknmz --quiet tells of no document even when it reads some (-q, or --quiet abbreviated).
 bool QuietMknmz(const std::string& entry) {
     for (const std::string& argument : SplitCommandLine(ParseEntry(entry).arguments)) {
-        if (argument == "-q" ||
-            (argument.size() >= 3 && argument.rfind("--", 0) == 0 && std::string_view("--quiet").starts_with(argument))) {
+        if (argument == "-q" || (argument.size() >= 3 && argument.rfind("--", 0) == 0 &&
+                                 std::string_view("--quiet").starts_with(argument))) {
             return true;
         }
     }
     return false;
+}
+
+// mknmz locks its index folder with NMZ.lock2, holding its process id, and refuses to build
+// there while it exists. Killed, it leaves the lock behind, and the next build of the same list
+// would fail: a lock of the child that was just killed is removed.
+void RemoveLockOfKilledMknmz(const std::string& folder, pid_t child) {
+    if (folder.empty() || child <= 0) return;
+    const std::string lock = folder + (folder.back() == '/' ? "" : "/") + "NMZ.lock2";
+    const std::optional<std::string> holder = ReadWholeFile(lock);
+    if (holder && TrimText(*holder) == std::to_string(child)) ::unlink(lock.c_str());
 }
 
 }  // namespace
@@ -112,8 +124,12 @@ BatchResult RunCommandEntries(const std::vector<std::string>& entries, CommandLi
                 view->Repaint();
             }
         }
+        if (prepared.namazuEnvironment && options.control && options.control->Killed()) {
+            RemoveLockOfKilledMknmz(prepared.indexFolder, options.control->LastChild());
+        }
         // A terminal may still be showing the command when it returns: its link stays.
-        if (!prepared.outputLink.empty() && options.mode != RunMode::Shown) ::unlink(prepared.outputLink.c_str());
+        if (!prepared.outputLink.empty() && options.mode != RunMode::Shown)
+            ::unlink(prepared.outputLink.c_str());
         const bool stopped = options.control && options.control->StopRequested();
         EntryOutcome outcome = EntryOutcome::Done;
         if (stopped) {

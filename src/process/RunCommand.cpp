@@ -377,11 +377,12 @@ bool RunCommand(const std::string& commandLine, const std::string& workDir, RunM
         error = CheckRunnable(argv.empty() ? std::string() : argv.front(), workDir);
         const std::string terminal = FindTerminal();
         if (error == 0 && terminal.empty()) {
-            TellPlain(prompter, QStringLiteral("コマンドを表示する端末エミュレータ (x-terminal-emulator、xterm) が"
-                                               "見つかりませんでした。\n\n端末エミュレータをインストールするか、"
-                                               "オプションの「実行中の経過」を「ウィンドウ内に表示」にしてください。"
-                                               "\n\nコマンド: ") +
-                                    ToQString(codePage, commandLine));
+            TellPlain(prompter,
+                      QStringLiteral("コマンドを表示する端末エミュレータ (x-terminal-emulator、xterm) が"
+                                     "見つかりませんでした。\n\n端末エミュレータをインストールするか、"
+                                     "オプションの「実行中の経過」を「ウィンドウ内に表示」にしてください。"
+                                     "\n\nコマンド: ") +
+                          ToQString(codePage, commandLine));
             return false;
         }
         argv.insert(argv.begin(), {terminal, "-e"});
@@ -433,6 +434,7 @@ void RunControl::Reset() {
 
 void RunControl::Attach(pid_t pid) {
     m_pid = pid;
+    m_lastPid = pid;
     if (m_stopRequested) Terminate();
 }
 

@@ -57,6 +57,8 @@ public:
     bool Killed() const { return m_killed; }
     // Whether a child of a run with this control is running now.
     bool Running() const { return m_pid > 0; }
+    // The process id of the last child a run with this control started (it may have ended).
+    pid_t LastChild() const { return m_lastPid; }
     // Forgets an earlier stop, for the next batch.
     void Reset();
 
@@ -70,6 +72,7 @@ private:
 
     std::chrono::milliseconds m_grace;
     pid_t m_pid = -1;
+    pid_t m_lastPid = -1;
     bool m_stopRequested = false;
     bool m_killed = false;
     struct Timer;

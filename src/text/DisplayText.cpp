@@ -159,7 +159,8 @@ std::string OutputLineToUtf8(std::string_view line) {
     if (const auto runs = SplitMixedLine(line)) {
         std::string out;
         for (const auto& [run, code] : *runs) {
-            out += code == RunCode::EucJp ? ConvertEncoding(EucToSjis(run), "CP932", "UTF-8") : std::string(run);
+            out +=
+                code == RunCode::EucJp ? ConvertEncoding(EucToSjis(run), "CP932", "UTF-8") : std::string(run);
         }
         return out;
     }

@@ -96,7 +96,8 @@ TEST_F(CommandListRunnerTest, ACommandThatEndsBadlyFailsItsEntryAndTheNextOneFol
 
 TEST_F(CommandListRunnerTest, AnEntryThatFailsOrFindsNoDocumentIsToldSo) {
     // A stand-in for mknmz: tells of a document unless it is asked for none.
-    dir.WriteFile("mknmz", "case \"$1\" in none|--quiet|-q) ;; *) echo '1/1 - /d/a.txt [text/plain]' ;; esac\n");
+    dir.WriteFile("mknmz",
+                  "case \"$1\" in none|--quiet|-q) ;; *) echo '1/1 - /d/a.txt [text/plain]' ;; esac\n");
     settings.Command.PerlPath = "/bin/sh";
     settings.Command.mknmzPath = dir.Path("mknmz");
     const BatchResult result = Run({"!/bin/sh -c \"echo about to fail; exit 3\"", "*mknmz some", "*mknmz none",

@@ -674,6 +674,25 @@ TEST(TfrmMakeIndex, TheStopButtonEndsARealRunAndTheNextBuildSucceeds) {
     EXPECT_FALSE(left.contains(QStringLiteral("NMZ.lock2")));
     EXPECT_TRUE(left.filter(QStringLiteral(".tmp")).isEmpty());
 
+    // Stopped again without waiting (強制終了): mknmz is killed with its lock in the folder, which
+    // would refuse the next build; the lock of the killed mknmz is removed.
+    stoppedAt = 0;
+    QObject::disconnect(&poll, &QTimer::timeout, nullptr, nullptr);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (bar->value() < 30 || stoppedAt) return;
+        stoppedAt = bar->value();
+        QTest::mouseClick(f.form->pnlRunProgress->btnStop, Qt::LeftButton);
+        QTest::mouseClick(f.form->pnlRunProgress->btnStop, Qt::LeftButton);
+    });
+    poll.start(20);
+    QTest::mouseClick(f.form->btnMakeIndex, Qt::LeftButton);
+    poll.stop();
+    ASSERT_GT(stoppedAt, 0);
+    EXPECT_TRUE(f.ProcessHas("*** 中止しました (強制終了) ***"));
+    left = QDir(QString::fromStdString(index)).entryList(QDir::Files);
+    std::cout << "left after the forced stop: " << S(left.join(u' ')) << "\n";
+    EXPECT_FALSE(left.contains(QStringLiteral("NMZ.lock2")));
+
     // The same list run again to its end: every document is in the index.
     QTest::mouseClick(f.form->btnMakeIndex, Qt::LeftButton);
     EXPECT_EQ(f.form->lblProgress->text(), QStringLiteral("2 / 2"));
@@ -867,7 +886,8 @@ TEST(TfrmMakeIndex, DosWindowModeWithoutATerminalNamesTheOneItLooksFor) {
     QTest::mouseClick(f.form->btnMakeIndex, Qt::LeftButton);
     ::setenv("PATH", oldPath.c_str(), 1);
     ASSERT_EQ(f.prompter.Messages().size(), 1u);
-    EXPECT_TRUE(f.prompter.Messages()[0].contains(QStringLiteral("x-terminal-emulator"))) << S(f.prompter.Messages()[0]);
+    EXPECT_TRUE(f.prompter.Messages()[0].contains(QStringLiteral("x-terminal-emulator")))
+        << S(f.prompter.Messages()[0]);
     EXPECT_TRUE(f.prompter.Messages()[0].contains(QStringLiteral("ウィンドウ内に表示")));
     EXPECT_EQ(f.form->pnlRunProgress->pbrProgress->text(), QStringLiteral("失敗"));
     EXPECT_TRUE(f.form->btnMakeIndex->isEnabled());

@@ -97,9 +97,14 @@ TEST(DocumentToUtf8, MarksUndecodableBytesAndLosesNothingElse) {
 TEST(DocumentInCodeToUtf8, ShowsADocumentInTheChosenCode) {
     // A Spanish note in Latin-1: the detection rules take it for EUC-JP and swallow the letter
     // after each accented one.
-    const std::string spanish = "Gu\xED" "a de b\xFA" "squeda: \xA1r\xE1" "pido!\r\nA\xF1o 2024 \x80 5\n";
+    const std::string spanish =
+        "Gu\xED"
+        "a de b\xFA"
+        "squeda: \xA1r\xE1"
+        "pido!\r\nA\xF1o 2024 \x80 5\n";
     EXPECT_EQ(DocumentToUtf8(spanish, true).find("búsqueda"), std::string::npos);
-    EXPECT_EQ(DocumentInCodeToUtf8(spanish, TextCode::Latin1, true), "Guía de búsqueda: ¡rápido!\nAño 2024 € 5\n");
+    EXPECT_EQ(DocumentInCodeToUtf8(spanish, TextCode::Latin1, true),
+              "Guía de búsqueda: ¡rápido!\nAño 2024 € 5\n");
     EXPECT_EQ(DocumentInCodeToUtf8(spanish, TextCode::Auto, true), DocumentToUtf8(spanish, true));
 
     struct Row {
@@ -138,14 +143,18 @@ TEST(OutputLineToUtf8, ReadsMknmzMessagesAndFileNamesOnTheSameLine) {
         // mknmz's EUC-JP message with the UTF-8 folder it names.
         {"mknmz: " + euc("フィールド検索用のインデックスを作れませんでした") + "/tmp/出力 索引",
          "mknmz: フィールド検索用のインデックスを作れませんでした/tmp/出力 索引"},
-        {"mknmz: /tmp/出力: " + euc("無効な出力ディレクトリ指定"), "mknmz: /tmp/出力: 無効な出力ディレクトリ指定"},
+        {"mknmz: /tmp/出力: " + euc("無効な出力ディレクトリ指定"),
+         "mknmz: /tmp/出力: 無効な出力ディレクトリ指定"},
         // A single EUC-JP kanji that is also a two-byte UTF-8 character, beside a UTF-8 name.
         {euc("表") + " " + euc("ファイル") + " /tmp/メモ", "表 ファイル /tmp/メモ"},
         {euc("ｶﾅ") + " /文書", "ｶﾅ /文書"},
         // Shift_JIS from a program that writes it.
         {Encode("ファイルを読み込みました", "CP932"), "ファイルを読み込みました"},
         // What is neither is marked, and the rest kept.
-        {"a\xFF" "b", "a\xEF\xBF\xBD" "b"},
+        {"a\xFF"
+         "b",
+         "a\xEF\xBF\xBD"
+         "b"},
         {"", ""},
     };
     for (const Row& row : rows) EXPECT_EQ(OutputLineToUtf8(row.line), row.shown) << row.shown;
