@@ -66,6 +66,7 @@ void ResultView::AbandonLoad() {
     m_loading = nullptr;
     m_loadBytes.clear();
     m_loadTaken = 0;
+    m_loadX = 0;
     m_loadMap = ResultTextMap();
 }
 
@@ -80,24 +81,26 @@ bool ResultView::ReadMore(std::string& into) const {
 
 void ResultView::LoadMore() {
     if (!m_loading || !ReadMore(m_loadBytes)) return;
-    // Only lines that have ended for sure: up to the last LF (a CR may still get its LF).
+    // Only lines that have ended for sure: up to the last LF (a CR may still get its LF). Each
+    // call takes only what came since the last one.
     const std::size_t end = m_loadBytes.rfind('\n');
     if (end == std::string::npos || end + 1 <= m_loadTaken) return;
-    const std::string_view finished(m_loadBytes.data(), end + 1);
+    const std::string_view finished(m_loadBytes.data() + m_loadTaken, end + 1 - m_loadTaken);
     const std::vector<std::string_view> lines = SplitResultLines(finished);
     std::vector<int32_t> starts;
     starts.reserve(lines.size());
-    int64_t x = 0;
+    int64_t x = m_loadX;
     for (std::string_view line : lines) {
-        if (x > std::numeric_limits<int32_t>::max()) return;  // LoadResultList refuses it
+        if (x > std::numeric_limits<int32_t>::max()) return;  // FinishLoad refuses it
         starts.push_back(static_cast<int32_t>(x));
         x += static_cast<int64_t>(line.size()) + 2;
     }
-    const QString added = m_loadMap.Append(lines, starts, static_cast<std::size_t>(m_loadMap.LineCount()));
+    const QString added = m_loadMap.Append(lines, starts);
     QTextCursor cursor(m_loading);
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(added);
     m_loadTaken = end + 1;
+    m_loadX = x;
 }
 
 bool ResultView::FinishLoad(bool coloring) {
@@ -146,6 +149,7 @@ bool ResultView::FinishLoad(bool coloring) {
     if (replaced == m_shownLoad) delete replaced;
     m_shownLoad = document();
     m_loadTaken = 0;
+    m_loadX = 0;
     PutCaret(0);
     return scan.scanned;
 }

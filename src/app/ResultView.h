@@ -98,6 +98,7 @@ private:
     std::string m_loadPath;
     std::string m_loadBytes;
     std::size_t m_loadTaken = 0;
+    int64_t m_loadX = 0;  // where the lines after those taken start in X
     ResultTextMap m_loadMap;
     QTextDocument* m_loading = nullptr;
     QTextDocument* m_shownLoad = nullptr;  // the document of the last load, while shown
