@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS  ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps configure build run test bench fuzz demo clean
+.PHONY: deps configure build run test package bench fuzz demo clean
 
 deps:
 	@scripts/install-deps
@@ -24,6 +24,10 @@ run: build demo
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# The Debian package, quarrow_<version>_<arch>.deb in $(BUILD)/.
+package: build
+	cmake --build $(BUILD) --target package
 
 bench: build
 	@scripts/run-benchmarks $(BUILD)

@@ -1,6 +1,8 @@
 #include <unistd.h>
 #include <QApplication>
+#include <QIcon>
 
+#include "app/QtTranslation.h"
 #include "app/TfrmMain.h"
 #include "config/Settings.h"
 #include "process/AppContext.h"
@@ -12,6 +14,10 @@ int main(int argc, char* argv[]) {
     if (::geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quarrow for Namazu"));
+    // Ties the windows to the installed desktop entry and its icon.
+    QApplication::setDesktopFileName(QStringLiteral("quarrow"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("quarrow")));
+    InstallQtJapanese(app);
 
     QtPrompter prompter;
     AppContext ctx;

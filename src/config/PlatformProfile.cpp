@@ -38,6 +38,17 @@ std::string PrivateTempFolder() {
     return folder + "/";
 }
 
+std::string InstalledDataFolder(const std::string& programFolder) {
+    const std::string bin = "/bin/";
+    if (programFolder.size() < bin.size() ||
+        programFolder.compare(programFolder.size() - bin.size(), bin.size(), bin) != 0) {
+        return {};
+    }
+    const std::string data = programFolder.substr(0, programFolder.size() - bin.size()) + "/share/quarrow/";
+    struct stat st {};
+    return ::stat(data.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? data : std::string();
+}
+
 PlatformProfile HostPlatformProfile() {
     PlatformProfile profile;
     profile.programFilePath = QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
@@ -51,5 +62,8 @@ PlatformProfile HostPlatformProfile() {
     const std::string configHome =
         xdg && *xdg ? std::string(xdg) : std::string(home && *home ? home : "/tmp") + "/.config";
     profile.configFallbackFolder = configHome + "/quarrow/";
+    const std::string installedData = InstalledDataFolder(profile.programFolder);
+    profile.installed = !installedData.empty();
+    profile.dataFolder = profile.installed ? installedData : profile.programFolder;
     return profile;
 }

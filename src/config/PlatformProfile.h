@@ -25,8 +25,17 @@ struct PlatformProfile {
     std::string tempFolder;                        // private to the user, with a trailing separator
     std::optional<WindowsVersion> windowsVersion;  // absent on Linux
     FirstRunProfile firstRun = FirstRunProfile::Linux;
-    std::string configFallbackFolder;  // where settings go when the program's folder is read-only
+    // Where settings and aliases.ini go when the program's folder is read-only, and always for
+    // an installed program: $XDG_CONFIG_HOME/quarrow/.
+    std::string configFallbackFolder;
+    // The program's own pages (help/, README.md): its folder, or <prefix>/share/quarrow/ when installed.
+    std::string dataFolder;
+    bool installed = false;
 };
+
+// For a program folder "<prefix>/bin/" that has "<prefix>/share/quarrow/" beside it, that data
+// folder: the program is an installed one. Empty for any other folder (a build tree).
+std::string InstalledDataFolder(const std::string& programFolder);
 
 // The profile of this process on Linux. Creates the private temporary folder (mode 0700).
 PlatformProfile HostPlatformProfile();

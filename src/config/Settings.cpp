@@ -222,8 +222,9 @@ std::string ConfigFolderFor(const PlatformProfile& platform) {
     if (platform.pathStyle == PathStyle::Windows || platform.configFallbackFolder.empty()) {
         return platform.programFolder;
     }
+    // An installed program keeps them per user, also when it could write beside itself (as root).
     const std::string folder = platform.programFolder.empty() ? "./" : platform.programFolder;
-    if (::access(folder.c_str(), W_OK) == 0) return platform.programFolder;
+    if (!platform.installed && ::access(folder.c_str(), W_OK) == 0) return platform.programFolder;
     const std::string fallback = platform.configFallbackFolder;
     // Create each missing level (typically ~/.config/quarrow/).
     for (std::size_t i = 1; i < fallback.size(); ++i) {

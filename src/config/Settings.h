@@ -44,8 +44,8 @@ struct Settings {
 };
 
 // The settings file's path: beside the program, its file name lower-cased with ".ini"
-// (Windows style lower-cases the whole path). On Linux, when the program's folder is not
-// writable and holds no settings file, the file lives in the profile's fallback folder.
+// (Windows style lower-cases the whole path). On Linux, when the program is an installed one or
+// its folder is not writable, the file lives in the profile's fallback folder.
 std::string SettingsPathFor(const PlatformProfile& platform);
 
 // The folder of the settings file and aliases.ini, with a trailing separator.

@@ -20,10 +20,10 @@ namespace {
 constexpr const char* kNamazuHome = "http://www.namazu.org/";
 constexpr const char* kNamazuWindows = "http://www.namazu.org/windows/";
 
-// This program's page is its README: beside an installed program, else in the source tree it
-// was built from.
-std::string ProgramPage(const std::string& programFolder) {
-    const std::string installed = programFolder + "README.md";
+// This program's page is its README: in the data folder of an installed program, else in the
+// source tree it was built from.
+std::string ProgramPage(const std::string& dataFolder) {
+    const std::string installed = dataFolder + "README.md";
     if (FileExists(installed)) return installed;
 #ifdef QUARROW_SOURCE_README
     if (FileExists(QUARROW_SOURCE_README)) return QUARROW_SOURCE_README;
@@ -33,10 +33,10 @@ std::string ProgramPage(const std::string& programFolder) {
 
 }  // namespace
 
-std::string AboutPageForTag(int tag, const std::string& programFolder) {
+std::string AboutPageForTag(int tag, const std::string& dataFolder) {
     switch (tag) {
         case 1:
-            return ProgramPage(programFolder);
+            return ProgramPage(dataFolder);
         case 2:
             return kNamazuHome;
         case 3:
@@ -124,7 +124,7 @@ void TfrmAbout::btnHomepageClick() {
 }
 
 void TfrmAbout::mnuWebPageClick(int tag) {
-    const std::string page = AboutPageForTag(tag, m_ctx.platform.programFolder);
+    const std::string page = AboutPageForTag(tag, m_ctx.platform.dataFolder);
     // The shell's answer is not reported, as for every page the program opens this way.
     if (!page.empty()) m_opener(page);
 }

@@ -11,9 +11,9 @@ class QPushButton;
 struct AppContext;
 
 // The page each item of the About box's link menu opens, by the item's tag (1 to 5); empty for
-// an unknown tag or when the program's own page cannot be found. `programFolder` has its
-// trailing separator.
-std::string AboutPageForTag(int tag, const std::string& programFolder);
+// an unknown tag or when the program's own page cannot be found. `dataFolder` (the profile's)
+// has its trailing separator.
+std::string AboutPageForTag(int tag, const std::string& dataFolder);
 
 // The About box: the program's name and version, and a menu of web pages.
 class TfrmAbout final : public QDialog {

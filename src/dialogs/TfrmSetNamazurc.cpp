@@ -30,7 +30,6 @@ TfrmSetNamazurc::TfrmSetNamazurc(AppContext& ctx, QWidget* owner) : QDialog(owne
     lblNamazurcPath->setBuddy(edtNamazurcPath);
     edtNamazurcPathButton = Named(new QToolButton(this), "edtNamazurcPathButton");
     edtNamazurcPathButton->setText(QStringLiteral("..."));
-    edtNamazurcPathButton->setFocusPolicy(Qt::NoFocus);
     btnEditNamazurc = Named(new QPushButton(QStringLiteral("編集(&E)..."), this), "btnEditNamazurc");
     chkSetIndex = Named(new QCheckBox(QStringLiteral("インデックスのパスは namazurc で指定する(&I)"), this),
                         "chkSetIndex");

@@ -252,7 +252,6 @@ QToolButton* TfrmSettings::AddBrowseButton(QLineEdit* edit, const char* name, co
                                            const QString& title, const QString& filter) {
     auto* button = Named(new QToolButton(edit->parentWidget()), name);
     button->setText(QStringLiteral("..."));
-    button->setFocusPolicy(Qt::NoFocus);
     connect(button, &QToolButton::clicked, this,
             [this, edit, &storedPath, title, filter] { BrowseForProgram(edit, storedPath, title, filter); });
     return button;

@@ -1,7 +1,11 @@
 #include "indexer/CommandList.h"
 
+#include <unistd.h>
+
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 #include "config/FileIo.h"
 #include "config/IniFile.h"
@@ -29,6 +33,70 @@ bool EnclosedInQuotes(std::string_view text) {
 
 bool SameTextIgnoringCase(std::string_view a, std::string_view b, CodePage codePage) {
     return ToQString(codePage, a).compare(ToQString(codePage, b), Qt::CaseInsensitive) == 0;
+}
+
+// Characters of a path that Perl's glob does not take literally.
+bool GlobUnsafe(std::string_view path) {
+    return path.find_first_of(" \t*?[]{}~") != std::string_view::npos;
+}
+
+// mknmz's options that name the index folder: -O/--output-dir and -4/--update, long names
+// abbreviated as far as they stay unique (Getopt::Long).
+bool NamesIndexFolder(std::string_view option) {
+    if (option == "-O" || option == "-4") return true;
+    if (option.substr(0, 2) != "--") return false;
+    option.remove_prefix(2);
+    const auto abbreviates = [&](std::string_view full, std::size_t least) {
+        return option.size() >= least && full.substr(0, option.size()) == option;
+    };
+    return abbreviates("output-dir", 1) || abbreviates("update", 2);
+}
+
+// A link without blanks to `folder`, named after it, in the private temporary folder; empty when
+// none can be made.
+std::string MakeOutputLink(const std::string& folder, const PlatformProfile& platform) {
+    if (platform.tempFolder.empty() || GlobUnsafe(platform.tempFolder)) return {};
+    char name[32];
+    std::snprintf(name, sizeof name, "mknmz-output-%016zx", std::hash<std::string>{}(folder));
+    const std::string link = platform.tempFolder + name;
+    ::unlink(link.c_str());
+    return ::symlink(folder.c_str(), link.c_str()) == 0 ? link : std::string();
+}
+
+std::string CommandArgument(const std::string& argument) {
+    return argument.empty() || argument.find_first_of(" \t\"") != std::string::npos ? QuoteArgument(argument)
+                                                                                  : argument;
+}
+
+// The arguments of a *mknmz entry with a glob-unsafe index folder replaced by a link; nothing
+// when there is none.
+std::optional<std::string> ArgumentsWithOutputLink(const std::string& arguments, const CommandListRun& run,
+                                                    const PlatformProfile& platform, std::string& link) {
+    if (platform.pathStyle != PathStyle::Posix) return std::nullopt;
+    std::vector<std::string> argv = SplitCommandLine(arguments);
+    bool replaced = false;
+    for (std::size_t i = 0; i < argv.size() && !replaced; ++i) {
+        std::string& argument = argv[i];
+        const std::size_t equals = argument.find('=');
+        std::string* value = nullptr;
+        std::size_t valueStart = 0;
+        if (equals != std::string::npos && NamesIndexFolder(std::string_view(argument).substr(0, equals))) {
+            value = &argument;
+            valueStart = equals + 1;
+        } else if (NamesIndexFolder(argument) && i + 1 < argv.size()) {
+            value = &argv[++i];
+        }
+        if (!value || !GlobUnsafe(std::string_view(*value).substr(valueStart))) continue;
+        const std::string folder = InRunFolder(value->substr(valueStart), run, platform);
+        link = MakeOutputLink(folder, platform);
+        if (link.empty()) return std::nullopt;
+        value->replace(valueStart, std::string::npos, link);
+        replaced = true;
+    }
+    if (!replaced) return std::nullopt;
+    std::string joined;
+    for (const std::string& argument : argv) joined += (joined.empty() ? "" : " ") + CommandArgument(argument);
+    return joined;
 }
 
 }  // namespace
@@ -93,11 +161,15 @@ PreparedEntry PrepareEntry(std::string_view entry, CommandListRun& run, const Se
     prepared.workDir = run.currentDirectory;
     const ParsedEntry parsed = ParseEntry(entry);
     switch (parsed.kind) {
-        case EntryKind::Mknmz:
+        case EntryKind::Mknmz: {
+            const std::optional<std::string> linked =
+                ArgumentsWithOutputLink(parsed.arguments, run, platform, prepared.outputLink);
             prepared.commandLine = QuoteArgument(settings.Command.PerlPath) + " " +
-                                   QuoteArgument(settings.Command.mknmzPath) + " " + parsed.arguments;
+                                   QuoteArgument(settings.Command.mknmzPath) + " " +
+                                   linked.value_or(parsed.arguments);
             prepared.namazuEnvironment = true;
             break;
+        }
         case EntryKind::Raw:
             prepared.commandLine = parsed.arguments;
             break;

@@ -52,11 +52,16 @@ struct PreparedEntry {
     std::string commandLine;         // Windows form, for RunCommand
     std::string workDir;             // the run's current folder
     bool namazuEnvironment = false;  // start with NamazuEnvironment() (the *mknmz entries)
+    std::string outputLink;          // a link made for the command (see below), or empty
 };
 
 // Carries out *mkdir, *delete and *chdir (failures are silent) and composes the command line of
 // *mknmz ("PerlPath" "mknmzPath" ARGS) and "!" entries. [Command] mknmzOption does not join the
 // command line: what runs is what the entry shows.
+// mknmz hands its output folder to Perl's glob, which splits a path at blanks and expands
+// wildcards: an index folder (--output-dir, --update) whose path holds one of them is given to
+// mknmz as a link in the private temporary folder instead (`outputLink`, removed by the caller
+// when the command has ended).
 PreparedEntry PrepareEntry(std::string_view entry, CommandListRun& run, const Settings& settings,
                            const PlatformProfile& platform);
 

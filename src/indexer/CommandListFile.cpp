@@ -1,5 +1,13 @@
 #include "indexer/CommandListFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
 #include "config/FileIo.h"
 #include "indexer/MakeIndexForm.h"
 #include "process/QtText.h"
@@ -9,6 +17,58 @@ const char kCommandListHeader[] = "This is a 'Quarrow for Namazu' Command Line L
 namespace {
 
 const QString kAllFilesFilter = QStringLiteral("すべてのﾌｧｲﾙ (*)");
+constexpr off_t kMaxListBytes = 64 << 20;  // far beyond any list a person keeps
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    int Get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// Reads on until `bytes` holds `upTo` bytes or the file ends; false on a read error.
+bool ReadInto(int fd, std::string& bytes, std::size_t upTo) {
+    char buffer[64 * 1024];
+    while (bytes.size() < upTo) {
+        const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, upTo - bytes.size()));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno == EAGAIN;
+        if (n == 0) break;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// A list file's bytes. Its first line is looked at before anything else is read, so a huge
+// file or a device that never ends (/dev/zero) is refused at once; the rest is read only from
+// an ordinary file of a sane size.
+std::optional<std::string> ReadListFileBytes(const std::string& path) {
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.Get() < 0) return std::nullopt;
+    const std::size_t headerLength = std::strlen(kCommandListHeader);
+    std::string bytes;
+    if (!ReadInto(file.Get(), bytes, 3 + headerLength + 1)) return std::nullopt;  // BOM, header, line end
+    std::string_view head(bytes);
+    if (head.substr(0, 3) == "\xEF\xBB\xBF") head.remove_prefix(3);
+    if (head.size() <= headerLength || head.substr(0, headerLength) != kCommandListHeader ||
+        (head[headerLength] != '\r' && head[headerLength] != '\n')) {
+        return std::nullopt;
+    }
+    struct stat st {};
+    if (::fstat(file.Get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxListBytes) return std::nullopt;
+    const auto most = static_cast<std::size_t>(kMaxListBytes);
+    if (!ReadInto(file.Get(), bytes, most + 1) || bytes.size() > most) {
+        return std::nullopt;
+    }
+    return bytes;
+}
 
 }  // namespace
 
@@ -31,7 +91,7 @@ bool WriteCommandListFile(const std::string& path, const std::vector<std::string
 }
 
 std::optional<std::vector<std::string>> ReadCommandListFile(const std::string& path, CodePage codePage) {
-    const std::optional<std::string> bytes = ReadWholeFile(path);
+    const std::optional<std::string> bytes = ReadListFileBytes(path);
     if (!bytes) return std::nullopt;
     return ParseCommandListFile(*bytes, codePage);
 }

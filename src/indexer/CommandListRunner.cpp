@@ -1,6 +1,12 @@
 #include "indexer/CommandListRunner.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <string_view>
+#include <utility>
+
+#include "process/CommandLine.h"
 
 namespace {
 
@@ -32,14 +38,32 @@ public:
     int RunFlag() const override { return m_view.RunFlag(); }
     void SetRunFlag(int flag) override { m_view.SetRunFlag(flag); }
 
+    // Whether a document line has come since the last call.
+    bool TakeSawProgress() { return std::exchange(m_sawProgress, false); }
+
 private:
     void Tap(const std::vector<std::string>& lines) {
-        if (auto progress = LastMknmzProgress(lines)) m_sink.DocumentProgress(*progress);
+        if (auto progress = LastMknmzProgress(lines)) {
+            m_sawProgress = true;
+            m_sink.DocumentProgress(*progress);
+        }
     }
 
     OutputView& m_view;
     RunProgressSink& m_sink;
+    bool m_sawProgress = false;
 };
+
+// mknmz --quiet tells of no document even when it reads some (-q, or --quiet abbreviated).
+bool QuietMknmz(const std::string& entry) {
+    for (const std::string& argument : SplitCommandLine(ParseEntry(entry).arguments)) {
+        if (argument == "-q" ||
+            (argument.size() >= 3 && argument.rfind("--", 0) == 0 && std::string_view("--quiet").starts_with(argument))) {
+            return true;
+        }
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -66,30 +90,46 @@ BatchResult RunCommandEntries(const std::vector<std::string>& entries, CommandLi
             break;
         }
         if (options.sink) options.sink->EntryStarting(i + 1, count, entries[i]);
+        if (tap) tap->TakeSawProgress();
         const PreparedEntry prepared = PrepareEntry(entries[i], run, settings, platform);
         bool failed = false;
+        bool sawProgress = true;
         if (!prepared.commandLine.empty()) {
+            int exitCode = -1;
             const bool started =
                 RunCommand(prepared.commandLine, prepared.workDir, options.mode, tap ? &*tap : view, prompter,
                            platform.codePage,
                            prepared.namazuEnvironment ? NamazuEnvironment() : std::vector<EnvironmentChange>{},
-                           options.control);
+                           options.control, &exitCode);
             // A terminal's exit code is the terminal's, not the command's.
-            const bool ownExitCode = options.control && options.mode != RunMode::Shown;
-            failed = !started || (ownExitCode && options.control->ExitCode().value_or(-1) != 0);
+            failed = !started || (options.mode != RunMode::Shown && exitCode != 0);
+            if (tap) sawProgress = tap->TakeSawProgress();
+            if (started && failed && view && !(options.control && options.control->StopRequested())) {
+                view->AppendLines({Utf8ToProgram(platform.codePage, "*** 失敗しました (終了コード " +
+                                                                        std::to_string(exitCode) + ") ***"),
+                                   ""});
+                view->MakeCurrent(view->LineCount() - 1);
+                view->Repaint();
+            }
         }
+        // A terminal may still be showing the command when it returns: its link stays.
+        if (!prepared.outputLink.empty() && options.mode != RunMode::Shown) ::unlink(prepared.outputLink.c_str());
         const bool stopped = options.control && options.control->StopRequested();
-        if (options.sink) {
-            options.sink->EntryEnded(i + 1, stopped  ? EntryOutcome::Stopped
-                                            : failed ? EntryOutcome::Failed
-                                                     : EntryOutcome::Done);
+        EntryOutcome outcome = EntryOutcome::Done;
+        if (stopped) {
+            outcome = EntryOutcome::Stopped;
+        } else if (failed) {
+            outcome = EntryOutcome::Failed;
+            result.failed.push_back(i + 1);
+        } else if (!sawProgress && prepared.namazuEnvironment && !QuietMknmz(entries[i])) {
+            outcome = EntryOutcome::NoDocuments;
         }
+        if (options.sink) options.sink->EntryEnded(i + 1, outcome);
         if (stopped) {
             result.stopped = true;
             result.remaining = count - i - 1;
             break;
         }
-        if (failed) result.failed.push_back(i + 1);
         ++result.finished;
     }
     return result;

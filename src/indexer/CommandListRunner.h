@@ -17,10 +17,14 @@
 // a console window the same way. No widget here: what a run shows goes to an OutputView and a
 // RunProgressSink; a RunControl stops it.
 
-// How an entry ended. Failed: its command could not start, or (in a run with a RunControl and
-// not in a terminal, whose exit code would be the terminal's) ended with another exit code
-// than 0 or by a signal that was not the stop.
-enum class EntryOutcome { Done, Failed, Stopped };
+// How an entry ended.
+enum class EntryOutcome {
+    Done,         // carried out: its command, if it had one, ended with exit code 0
+    NoDocuments,  // a captured *mknmz command ended well without telling of a document: it found none
+    Failed,       // its command could not start, or ended with another exit code (in a terminal,
+                  // whose exit code is the terminal's, only a terminal that could not start)
+    Stopped,      // the stop was asked for while it ran
+};
 
 // What a batch tells as it goes. Every call comes from the user-interface thread, between the
 // reads of the running command's output.
@@ -53,8 +57,9 @@ struct BatchResult {
 // Runs `entries` (the caller's own copy: edits of the list meanwhile change nothing): the
 // mknmz folder becomes the run's current folder first, then each entry is prepared
 // (PrepareEntry) and its command line, if any, run through RunCommand in `run`'s current folder.
-// A command that cannot start has been told by the runner, and the next entry follows, as it
-// does after a command that failed. After a stop no further entry starts.
+// A command that cannot start has been told by the runner, and the next entry follows; a
+// captured command that ends with an error gets a line saying so. After a stop no further
+// entry starts.
 BatchResult RunCommandEntries(const std::vector<std::string>& entries, CommandListRun& run,
                               const Settings& settings, const PlatformProfile& platform, Prompter& prompter,
                               const EntryRunOptions& options);

@@ -8,11 +8,17 @@
 #include "indexer/CommandList.h"
 #include "process/WidgetSupport.h"
 
+namespace {
+
+const QString kCountFormat = QStringLiteral("%v / %m");
+
+}  // namespace
+
 IndexProgressPanel::IndexProgressPanel(QWidget* parent) : QWidget(parent) {
     pbrProgress = Named(new QProgressBar(this), "pbrProgress");
     pbrProgress->setRange(0, 1);
     pbrProgress->setValue(0);
-    pbrProgress->setFormat(QStringLiteral("%v / %m"));
+    pbrProgress->setFormat(kCountFormat);
     pbrProgress->setTextVisible(false);  // until there is a count to show
     lblElapsed = Named(new QLabel(this), "lblElapsed");
     lblElapsed->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("経過 00:00:00")));
@@ -89,8 +95,8 @@ void IndexProgressPanel::EntryStarting(std::size_t, std::size_t, const std::stri
     m_show.stop();
     m_pending.reset();
     const bool mknmz = ParseEntry(entry).kind == EntryKind::Mknmz;
-    ShowFailure(false);
     pbrProgress->setTextVisible(false);
+    pbrProgress->setFormat(kCountFormat);
     pbrProgress->setRange(0, mknmz ? 0 : 1);
     pbrProgress->setValue(0);
     m_file.clear();
@@ -122,30 +128,23 @@ void IndexProgressPanel::EntryEnded(std::size_t, EntryOutcome outcome) {
     ShowPending();
     m_tick.stop();
     ShowElapsed();
-    if (outcome == EntryOutcome::Stopped) return;
-    if (pbrProgress->maximum() == 0) pbrProgress->setRange(0, 1);
-    if (outcome == EntryOutcome::Failed) {
-        // The bar keeps how far it came.
-        ShowFailure(true);
+    const bool counted = pbrProgress->maximum() > 0 && pbrProgress->isTextVisible();
+    if (outcome == EntryOutcome::Done) {
+        // A whole entry is done, whether or not it told its documents (--quiet, or no mknmz).
+        if (pbrProgress->maximum() == 0) pbrProgress->setRange(0, 1);
+        pbrProgress->setValue(pbrProgress->maximum());
         return;
     }
-    // A whole entry is done, whether or not it told its documents (--quiet, or no mknmz).
-    pbrProgress->setValue(pbrProgress->maximum());
-}
-
-void IndexProgressPanel::ShowFailure(bool failed) {
-    if (failed == m_failed) return;
-    m_failed = failed;
-    if (failed) {
-        QPalette palette = pbrProgress->palette();
-        palette.setColor(QPalette::Highlight, QColor(0xc0, 0x30, 0x30));
-        pbrProgress->setPalette(palette);
-        pbrProgress->setFormat(QStringLiteral("失敗"));
-        pbrProgress->setTextVisible(true);
-    } else {
-        pbrProgress->setPalette(palette());
-        pbrProgress->setFormat(QStringLiteral("%v / %m"));
+    // Anything else must not look like a finished index: the bar stays where it was and says why.
+    const QString why = outcome == EntryOutcome::Failed    ? QStringLiteral("失敗")
+                        : outcome == EntryOutcome::Stopped ? QStringLiteral("中止")
+                                                           : QStringLiteral("対象の文書なし");
+    if (!counted) {
+        pbrProgress->setRange(0, 1);
+        pbrProgress->setValue(0);
     }
+    pbrProgress->setFormat(counted ? why + QStringLiteral(" (%v / %m)") : why);
+    pbrProgress->setTextVisible(true);
 }
 
 void IndexProgressPanel::ShowElapsed() {

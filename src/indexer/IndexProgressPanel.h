@@ -11,8 +11,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 
-// How far the running entry is: a bar of the documents mknmz has read out of those it found
-// (reading "失敗" in red when the entry failed),
+// How far the running entry is: a bar of the documents mknmz has read out of those it found,
 // the file it is reading, the time the entry has taken, and the stop button "中止" (pressed
 // again while the command winds up, it ends it at once: "強制終了"). Fed by a
 // batch (it is a RunProgressSink); it never reads the output itself, so it costs the capture
@@ -32,8 +31,6 @@ public:
     void EntryStarting(std::size_t number, std::size_t count, const std::string& entry) override;
     void DocumentProgress(const MknmzProgressLine& progress) override;
     void EntryEnded(std::size_t number, EntryOutcome outcome) override;
-    // Whether the last entry that ended failed (the bar says "失敗").
-    bool ShowsFailure() const { return m_failed; }
 
     QProgressBar* pbrProgress = nullptr;
     QLabel* lblCurrentFile = nullptr;
@@ -51,7 +48,6 @@ private:
     void ShowPending();
     void ShowElapsed();
     void ShowFile();
-    void ShowFailure(bool failed);
 
     RunControl* m_control = nullptr;
     QElapsedTimer m_clock;
@@ -59,5 +55,4 @@ private:
     QTimer m_show;
     std::optional<MknmzProgressLine> m_pending;
     QString m_file;
-    bool m_failed = false;
 };

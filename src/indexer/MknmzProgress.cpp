@@ -45,6 +45,8 @@ std::optional<MknmzProgressLine> ParseMknmzProgressLine(std::string_view line) {
     } else {
         result.path = std::string(line);
     }
+    // mknmz names the document it read; a line without a name is not one of its own.
+    if (result.path.empty()) return std::nullopt;
     return result;
 }
 

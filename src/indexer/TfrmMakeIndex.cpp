@@ -694,7 +694,8 @@ void TfrmMakeIndex::btnHelpClick() {
         m_console->activateWindow();
         return;
     }
-    m_console = new TfrmWindow();
+    // Its own window above this one, usable beside it, gone with it.
+    m_console = new TfrmWindow(this);
     m_console->setWindowTitle(QStringLiteral("コマンドライン・オプション"));
     m_console->show();
     const Settings& s = m_ctx.settings;

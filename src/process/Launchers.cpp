@@ -140,12 +140,12 @@ BrowserLauncher ShowHtmlDocumentLauncher(const Settings& settings) {
 
 std::string HelpStartPath(const PlatformProfile& platform) {
     const std::string folder =
-        AddTrailingBackslash(platform.programFolder, platform.pathStyle, platform.codePage);
+        AddTrailingBackslash(platform.dataFolder, platform.pathStyle, platform.codePage);
     return folder + Separated("help/start.html", platform.pathStyle);
 }
 
 std::string HelpIndexPath(const PlatformProfile& platform) {
-    return JoinPath(platform.programFolder, Separated("/help/index.html", platform.pathStyle),
+    return JoinPath(platform.dataFolder, Separated("/help/index.html", platform.pathStyle),
                     platform.pathStyle, platform.codePage);
 }
 

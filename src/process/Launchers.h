@@ -39,10 +39,11 @@ BrowserLauncher ShowInBrowserLauncher(const Settings& settings);
 // other type, the system's web browser.
 BrowserLauncher ShowHtmlDocumentLauncher(const Settings& settings);
 
-// What the help commands show.
-// mnuHelpStart: the program's folder with its separator, then help/start.html.
+// What the help commands show, in the program's data folder (its own folder, or share/quarrow/
+// of an installed program).
+// mnuHelpStart: the folder with its separator, then help/start.html.
 std::string HelpStartPath(const PlatformProfile& platform);
-// mnuHelpQuarrow: the program's folder, then /help/index.html.
+// mnuHelpQuarrow: the folder, then /help/index.html.
 std::string HelpIndexPath(const PlatformProfile& platform);
 
 // Namazu's own pages ("manual.html", "tutorial.html"), where they may lie: first the parent of

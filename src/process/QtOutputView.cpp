@@ -8,7 +8,7 @@
 #include <QTextLayout>
 #include <algorithm>
 
-#include "text/CodePage.h"
+#include "text/DisplayText.h"
 
 namespace {
 
@@ -20,34 +20,9 @@ bool IsAscii(const std::string& bytes) {
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-// Well-formed EUC-JP: ASCII, two bytes of A1-FE, 8E + A1-DF (kana), 8F + two of A1-FE.
-bool IsWellFormedEucJp(const std::string& bytes) {
-    auto high = [&](std::size_t i) {
-        return i < bytes.size() && static_cast<unsigned char>(bytes[i]) >= 0xA1 &&
-               static_cast<unsigned char>(bytes[i]) <= 0xFE;
-    };
-    for (std::size_t i = 0; i < bytes.size();) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
-        if (c < 0x80) {
-            i += 1;
-        } else if (c == 0x8E && i + 1 < bytes.size() && static_cast<unsigned char>(bytes[i + 1]) >= 0xA1 &&
-                   static_cast<unsigned char>(bytes[i + 1]) <= 0xDF) {
-            i += 2;
-        } else if (c == 0x8F && high(i + 1) && high(i + 2)) {
-            i += 3;
-        } else if (high(i) && high(i + 1)) {
-            i += 2;
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
-
 QString Decode(const std::string& bytes) {
-    if (IsAscii(bytes) || IsValidUtf8(bytes))
-        return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    const std::string utf8 = ConvertEncoding(bytes, IsWellFormedEucJp(bytes) ? "EUC-JP" : "CP932", "UTF-8");
+    if (IsAscii(bytes)) return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    const std::string utf8 = OutputLineToUtf8(bytes);
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 

@@ -11,8 +11,8 @@
 
 // The read-only line view that captured output goes into: fixed pitch, no wrap, both scroll
 // bars, tab stops every 8 columns (or as set), selection without a caret. Lines are kept as the child's
-// bytes and decoded only when shown (valid UTF-8 as UTF-8, else EUC-JP when it is well formed,
-// else CP932), so a million lines cost a million small strings and nothing more. The run flag
+// bytes and decoded only when shown (OutputLineToUtf8: UTF-8, EUC-JP, or both on one line), so
+// a million lines cost a million small strings and nothing more. The run flag
 // starts at 0, as a fresh console window's does; a window that owns the view sets it to 1.
 class QtOutputView final : public QAbstractScrollArea, public OutputView {
     Q_OBJECT

@@ -25,7 +25,9 @@ namespace {
 // One batch of reads before the view is updated and other events get their turn.
 constexpr std::size_t kBatchBytes = 64 * 1024;
 
-constexpr const char* kTerminal = "x-terminal-emulator";
+// Terminal emulators for Shown, in the order they are looked for: Debian's alternative, which
+// names the desktop's own, then the one every X installation can have.
+constexpr const char* kTerminals[] = {"x-terminal-emulator", "xterm"};
 
 class Fd {
 public:
@@ -124,6 +126,12 @@ int CheckRunnable(const std::string& program, const std::string& workDir) {
         return 0;
     };
     if (program.empty()) return ENOENT;
+    // The child would start in it.
+    if (!workDir.empty()) {
+        struct stat st {};
+        if (::stat(workDir.c_str(), &st) != 0) return errno;
+        if (!S_ISDIR(st.st_mode)) return ENOTDIR;
+    }
     if (program.find('/') != std::string::npos) {
         if (program.front() == '/' || workDir.empty()) return check(program);
         return check(workDir + "/" + program);
@@ -143,18 +151,31 @@ int CheckRunnable(const std::string& program, const std::string& workDir) {
     return first;
 }
 
+std::string FindTerminal() {
+    for (const char* terminal : kTerminals) {
+        if (CheckRunnable(terminal, {}) == 0) return terminal;
+    }
+    return {};
+}
+
+// The exit code of a wait status; a child ended by a signal counts as 128 + the signal, as in a
+// shell.
+int ExitCodeOf(int status) {
+    if (WIFEXITED(status)) return WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+    return -1;
+}
+
 // Waits until `pid` has ended and reaps it, running an event loop meanwhile when there is an
-// application object. Returns its wait status, -1 when it could not be had.
+// application object. Returns its exit code (-1 when it could not be had).
 int WaitForChild(pid_t pid, QEventLoop::ProcessEventsFlags flags) {
     int status = 0;
-    auto reap = [&] {
-        pid_t r;
-        while ((r = ::waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
+    if (::waitpid(pid, &status, WNOHANG) == pid) return ExitCodeOf(status);
+    if (!QCoreApplication::instance()) {
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
-        return r == pid ? status : -1;
-    };
-    if (::waitpid(pid, &status, WNOHANG) == pid) return status;
-    if (!QCoreApplication::instance()) return reap();
+        return ExitCodeOf(status);
+    }
     QEventLoop loop;
     bool ended = false;
     bool reaped = false;
@@ -182,8 +203,13 @@ int WaitForChild(pid_t pid, QEventLoop::ProcessEventsFlags flags) {
     if (!ended) loop.exec(flags);
     // The loop refuses to run while the application is quitting: wait without it, so the child
     // is still reaped and the caller still returns only after it ended.
-    if (!ended) return reap();
-    return reaped ? status : -1;
+    if (!ended) {
+        pid_t r;
+        while ((r = ::waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
+        }
+        reaped = r == pid;
+    }
+    return reaped ? ExitCodeOf(status) : -1;
 }
 
 QString StartFailureText(CodePage codePage, const std::string& commandLine, const std::string& workDir,
@@ -285,7 +311,7 @@ void CaptureOutput(int readFd, OutputView& view) {
 
 bool RunCaptured(const std::string& commandLine, const std::string& workDir, OutputView& view,
                  Prompter& prompter, CodePage codePage, const std::vector<EnvironmentChange>& environment,
-                 RunControl* control) {
+                 RunControl* control, int& exitCode) {
     view.SetRunFlag(0);
     AddHeader(view, commandLine, workDir);
 
@@ -315,8 +341,8 @@ bool RunCaptured(const std::string& commandLine, const std::string& workDir, Out
 
     CaptureOutput(readEnd.Get(), view);
     readEnd.Close();
-    const int status = WaitForChild(pid, QEventLoop::AllEvents);
-    if (control) control->Detach(status);
+    exitCode = WaitForChild(pid, QEventLoop::AllEvents);
+    if (control) control->Detach();
 
     view.AppendLine("");
     view.SetRunFlag(1);
@@ -337,16 +363,28 @@ std::vector<EnvironmentChange> NamazuEnvironment() {
 
 bool RunCommand(const std::string& commandLine, const std::string& workDir, RunMode mode, OutputView* view,
                 Prompter& prompter, CodePage codePage, const std::vector<EnvironmentChange>& environment,
-                RunControl* control) {
+                RunControl* control, int* exitCode) {
+    int ignored = 0;
+    int& code = exitCode ? *exitCode : ignored;
+    code = -1;
     if (mode == RunMode::Capture && view) {
-        return RunCaptured(commandLine, workDir, *view, prompter, codePage, environment, control);
+        return RunCaptured(commandLine, workDir, *view, prompter, codePage, environment, control, code);
     }
 
     std::vector<std::string> argv = SplitCommandLine(commandLine);
     int error = 0;
     if (mode == RunMode::Shown) {
         error = CheckRunnable(argv.empty() ? std::string() : argv.front(), workDir);
-        argv.insert(argv.begin(), {kTerminal, "-e"});
+        const std::string terminal = FindTerminal();
+        if (error == 0 && terminal.empty()) {
+            TellPlain(prompter, QStringLiteral("コマンドを表示する端末エミュレータ (x-terminal-emulator、xterm) が"
+                                               "見つかりませんでした。\n\n端末エミュレータをインストールするか、"
+                                               "オプションの「実行中の経過」を「ウィンドウ内に表示」にしてください。"
+                                               "\n\nコマンド: ") +
+                                    ToQString(codePage, commandLine));
+            return false;
+        }
+        argv.insert(argv.begin(), {terminal, "-e"});
     }
     pid_t pid = -1;
     if (error == 0)
@@ -356,12 +394,13 @@ bool RunCommand(const std::string& commandLine, const std::string& workDir, RunM
         return false;
     }
     if (!control) {
-        WaitForChild(pid, QEventLoop::ExcludeUserInputEvents);
+        code = WaitForChild(pid, QEventLoop::ExcludeUserInputEvents);
         return true;
     }
     // The stop button must be able to arrive.
     control->Attach(pid);
-    control->Detach(WaitForChild(pid, QEventLoop::AllEvents));
+    code = WaitForChild(pid, QEventLoop::AllEvents);
+    control->Detach();
     return true;
 }
 
@@ -390,17 +429,14 @@ void RunControl::StopNow() {
 void RunControl::Reset() {
     m_stopRequested = false;
     m_killed = false;
-    m_exitCode.reset();
 }
 
 void RunControl::Attach(pid_t pid) {
     m_pid = pid;
-    m_exitCode.reset();
     if (m_stopRequested) Terminate();
 }
 
-void RunControl::Detach(int waitStatus) {
-    m_exitCode = waitStatus >= 0 && WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -1;
+void RunControl::Detach() {
     m_timer->grace.stop();
     // A stopped run leaves nothing behind: what the child started goes with it.
     if (m_stopRequested && m_pid > 0) ::kill(-m_pid, SIGKILL);

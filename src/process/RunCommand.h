@@ -14,8 +14,8 @@
 // How a child is started. The numbers are the stored values.
 //   Hidden:  no window; output not redirected; waits, painting goes on, user input does not.
 //   Capture: stdout and stderr merged into `view` as they arrive; all events are handled.
-//   Shown:   the child runs in a terminal emulator (x-terminal-emulator -e argv...); waits as
-//            Hidden does.
+//   Shown:   the child runs in a terminal emulator (x-terminal-emulator -e argv..., else xterm);
+//            waits as Hidden does. No terminal emulator is a start failure that says so.
 enum class RunMode { Hidden = 0, Capture = 1, Shown = 2 };
 
 // One change to the environment the child inherits: set `name`, or remove it when `value`
@@ -57,16 +57,12 @@ public:
     bool Killed() const { return m_killed; }
     // Whether a child of a run with this control is running now.
     bool Running() const { return m_pid > 0; }
-    // How the last child of a run with this control ended: its exit code, -1 when a signal
-    // ended it; nothing while it runs or when none has been started since the last Reset().
-    std::optional<int> ExitCode() const { return m_exitCode; }
     // Forgets an earlier stop, for the next batch.
     void Reset();
 
-    // For RunCommand: the child has started, in process group `pid`; it has been reaped with
-    // `waitStatus` (waitpid's, -1 when unknown).
+    // For RunCommand: the child has started, in process group `pid`; it has been reaped.
     void Attach(pid_t pid);
-    void Detach(int waitStatus);
+    void Detach();
 
 private:
     void Terminate();
@@ -74,7 +70,6 @@ private:
 
     std::chrono::milliseconds m_grace;
     pid_t m_pid = -1;
-    std::optional<int> m_exitCode;
     bool m_stopRequested = false;
     bool m_killed = false;
     struct Timer;
@@ -87,7 +82,8 @@ private:
 // `prompter`; `codePage` is the code page of `commandLine` and `workDir`, for that message.
 // Capture without a view runs as Hidden. `environment` changes what the child inherits.
 // Returns false when the child could not be started (or the pipe could not be made).
-// The child's exit code is not examined here; with a `control`, the caller can ask it.
+// `exitCode`, when given, receives the child's exit code (128 + the signal that ended it; in
+// Shown mode the terminal's), or -1 when there was no child to wait for.
 //
 // The caller keeps `view` alive until the call returns (TfrmWindow refuses to close while
 // its run flag is 0) and disables whatever could start a second run meanwhile.
@@ -95,7 +91,7 @@ private:
 // true for a child that started, so ask the control whether it was stopped.
 bool RunCommand(const std::string& commandLine, const std::string& workDir, RunMode mode, OutputView* view,
                 Prompter& prompter, CodePage codePage, const std::vector<EnvironmentChange>& environment = {},
-                RunControl* control = nullptr);
+                RunControl* control = nullptr, int* exitCode = nullptr);
 
 // Bytes read from the pipe at a time.
 inline constexpr std::size_t kCaptureSliceSize = 255;

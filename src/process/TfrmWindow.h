@@ -11,11 +11,12 @@ class QMenu;
 
 // The console output window: one read-only view `edt` that captured runs write into, with a
 // Copy popup. A modeless top-level window; it refuses to close while its view's run flag is
-// not 1 and destroys itself (deleteLater) when it closes: create it with new, without a parent,
-// and keep it in a QPointer<TfrmWindow>, which empties itself then.
+// not 1 and destroys itself (deleteLater) when it closes: create it with new, with the window it
+// serves as parent (so it stays above that window, takes input beside a modal one, and goes
+// with it) or without one, and keep it in a QPointer<TfrmWindow>, which empties itself then.
 //
 // Caller contract:
-//   auto* w = new TfrmWindow();  w->setWindowTitle(...);  w->show();
+//   auto* w = new TfrmWindow(this);  w->setWindowTitle(...);  w->show();
 //   RunCommand(line, dir, RunMode::Capture, w->edt, ...);   // once or several times
 //   w->edt->SetRunFlag(1);                                   // whatever happened
 //

@@ -1,6 +1,8 @@
 #include "text/DisplayText.h"
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "text/CodePage.h"
@@ -89,7 +91,80 @@ std::string WithLfBreaks(std::string_view text) {
     return out;
 }
 
+// Well-formed EUC-JP: ASCII, two bytes of A1-FE, 8E + A1-DF (kana), 8F + two of A1-FE.
+bool IsWellFormedEucJp(std::string_view bytes) {
+    auto in = [&](std::size_t i, unsigned lo, unsigned hi) {
+        return i < bytes.size() && static_cast<unsigned char>(bytes[i]) >= lo &&
+               static_cast<unsigned char>(bytes[i]) <= hi;
+    };
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x80) {
+            i += 1;
+        } else if (c == 0x8E && in(i + 1, 0xA1, 0xDF)) {
+            i += 2;
+        } else if (c == 0x8F && in(i + 1, 0xA1, 0xFE) && in(i + 2, 0xA1, 0xFE)) {
+            i += 3;
+        } else if (in(i, 0xA1, 0xFE) && in(i + 1, 0xA1, 0xFE)) {
+            i += 2;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Valid UTF-8 made only of characters of three or four bytes (kana, kanji and beyond).
+bool IsWideUtf8(std::string_view run) {
+    if (!IsValidUtf8(run)) return false;
+    for (std::size_t i = 0; i < run.size(); ++i) {
+        const auto c = static_cast<unsigned char>(run[i]);
+        if (c >= 0xC0 && c < 0xE0) return false;
+    }
+    return true;
+}
+
+enum class RunCode { Utf8, EucJp };
+
+// The codes of a line's runs of non-ASCII bytes (in EUC-JP and UTF-8 no ASCII byte lies inside
+// a character), or nothing when a run is neither.
+std::optional<std::vector<std::pair<std::string_view, std::optional<RunCode>>>> SplitMixedLine(
+    std::string_view line) {
+    std::vector<std::pair<std::string_view, std::optional<RunCode>>> runs;
+    for (std::size_t i = 0; i < line.size();) {
+        const bool ascii = static_cast<unsigned char>(line[i]) < 0x80;
+        std::size_t j = i + 1;
+        while (j < line.size() && (static_cast<unsigned char>(line[j]) < 0x80) == ascii) ++j;
+        const std::string_view run = line.substr(i, j - i);
+        if (ascii) {
+            runs.emplace_back(run, std::nullopt);
+        } else if (IsWideUtf8(run)) {
+            runs.emplace_back(run, RunCode::Utf8);
+        } else if (IsWellFormedEucJp(run)) {
+            runs.emplace_back(run, RunCode::EucJp);
+        } else if (IsValidUtf8(run)) {
+            runs.emplace_back(run, RunCode::Utf8);
+        } else {
+            return std::nullopt;
+        }
+        i = j;
+    }
+    return runs;
+}
+
 }  // namespace
+
+std::string OutputLineToUtf8(std::string_view line) {
+    if (IsValidUtf8(line)) return std::string(line);
+    if (const auto runs = SplitMixedLine(line)) {
+        std::string out;
+        for (const auto& [run, code] : *runs) {
+            out += code == RunCode::EucJp ? ConvertEncoding(EucToSjis(run), "CP932", "UTF-8") : std::string(run);
+        }
+        return out;
+    }
+    return ConvertEncoding(ConvertJapaneseCode(line, jcSjis), "CP932", "UTF-8");
+}
 
 std::string DocumentToUtf8(std::string_view bytes, bool decodeHeader, bool convertCode) {
     const bool utf8Document = HasHighByte(bytes) && IsValidUtf8(bytes);

@@ -20,3 +20,11 @@ enum class TextCode { Auto, Utf8, EucJp, ShiftJis, Iso2022Jp, Latin1 };
 // `decodeHeader` the leading lines go through DecodeMimeHeader first. Undecodable bytes become
 // U+FFFD.
 std::string DocumentInCodeToUtf8(std::string_view bytes, TextCode code, bool decodeHeader);
+
+// One line of a child program's output as UTF-8. mknmz and namazu write EUC-JP messages with
+// file names in the file system's UTF-8, often on the same line. A line that is valid UTF-8
+// stays; a line whose runs of non-ASCII bytes are each EUC-JP or UTF-8 is read run by run (a run
+// of UTF-8 characters beyond U+07FF is taken as UTF-8 first: such a run is rarely EUC-JP, and a
+// single EUC-JP kanji often looks like a two-byte UTF-8 character); any other line goes through
+// the Japanese code detection. Undecodable bytes become U+FFFD.
+std::string OutputLineToUtf8(std::string_view line);

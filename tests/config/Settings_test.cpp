@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <QDir>
 
 #include <chrono>
 #include <csignal>
@@ -236,6 +237,49 @@ TEST(Settings, SettingsPathInBothStyles) {
     EXPECT_EQ(SettingsPathFor(p), dir.Folder() + "quarrow.ini");
     p.programFilePath = dir.Folder() + "Quarrow";
     EXPECT_EQ(SettingsPathFor(p), dir.Folder() + "quarrow.ini");
+}
+
+// Also as root, who could write beside an installed program.
+TEST(Settings, InstalledProgramKeepsItsFilesInTheConfigFolder) {
+    TempProgramDir dir;
+    QDir(QString::fromStdString(dir.Folder())).mkpath(QStringLiteral("usr/bin"));
+    QDir(QString::fromStdString(dir.Folder())).mkpath(QStringLiteral("usr/share/quarrow"));
+    PlatformProfile p = dir.Profile();
+    p.programFolder = dir.Path("usr/bin/");
+    p.programFilePath = dir.Path("usr/bin/quarrow");
+    p.installed = !InstalledDataFolder(p.programFolder).empty();
+    ASSERT_TRUE(p.installed);
+
+    const Settings s = InitSettings(p);
+    EXPECT_EQ(s.SettingsPath, p.configFallbackFolder + "quarrow.ini");
+    EXPECT_TRUE(FileExists(p.configFallbackFolder + "quarrow.ini"));
+    EXPECT_FALSE(FileExists(dir.Path("usr/bin/quarrow.ini")));
+    EXPECT_EQ(s.Command.namazuPath, "/usr/bin/namazu") << "the Linux first-run values";
+    EXPECT_EQ(ConfigFolderFor(p), p.configFallbackFolder);
+}
+
+TEST(Settings, InstalledDataFolderBesideBin) {
+    TempProgramDir dir;
+    for (const char* folder : {"usr/bin", "usr/share/quarrow", "opt/q/bin", "opt/q/share", "build/share/quarrow",
+                               "lone/bin", "file/bin"}) {
+        QDir(QString::fromStdString(dir.Folder())).mkpath(QString::fromUtf8(folder));
+    }
+    QDir(QString::fromStdString(dir.Folder())).mkpath(QStringLiteral("file/share"));
+    dir.WriteFile("file/share/quarrow", "not a folder");
+    struct Row {
+        std::string programFolder, expected;
+    };
+    const Row rows[] = {
+        {dir.Path("usr/bin/"), dir.Path("usr/share/quarrow/")},
+        {dir.Path("opt/q/bin/"), ""},  // share/ without quarrow/
+        {dir.Path("build/"), ""},      // a build tree is no bin/ folder
+        {dir.Path("lone/bin/"), ""},
+        {dir.Path("file/bin/"), ""},
+        {dir.Path("usr/sbin/"), ""},
+        {"bin/", ""},
+        {"", ""},
+    };
+    for (const Row& row : rows) EXPECT_EQ(InstalledDataFolder(row.programFolder), row.expected) << row.programFolder;
 }
 
 TEST(Settings, UnwritableProgramFolderFallsBackToTheConfigFolder) {

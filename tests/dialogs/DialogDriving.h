@@ -90,6 +90,16 @@ inline void TypeInto(QWidget& dialog, const char* edit, const QString& text) {
     }
 }
 
+// Moves on with Tab from the focused widget to `button`, the next in the chain, and presses it
+// with the space bar, as a keyboard user does.
+inline void TabToAndPress(QWidget& dialog, const char* button) {
+    QWidget* target = FindIn<QWidget>(dialog, button);
+    ASSERT_NE(target, nullptr);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), target) << button << " is not reached by Tab";
+    QTest::keyClick(target, Qt::Key_Space);
+}
+
 inline QString TextOf(QWidget& dialog, const char* edit) {
     auto* line = FindIn<QLineEdit>(dialog, edit);
     return line ? line->text() : QString();

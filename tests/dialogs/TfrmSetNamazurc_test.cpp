@@ -161,7 +161,7 @@ TEST(TfrmSetNamazurc, BrowseStartsAtTheEditsFolderElseTheStoredOne) {
         s.prompter.fileAnswers = {chosen};
         s.Namazurc([&](TfrmSetNamazurc& d) {
             TypeInto(d, "edtNamazurcPath", row.typed);
-            Click(d, "edtNamazurcPathButton");
+            TabToAndPress(d, "edtNamazurcPathButton");
             ASSERT_EQ(s.prompter.fileRequests.size(), 1u);
             const FileDialogRequest& request = s.prompter.fileRequests[0];
             EXPECT_EQ(request.caption, QStringLiteral("namazurc を選択してください"));

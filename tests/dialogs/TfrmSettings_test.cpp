@@ -290,7 +290,7 @@ TEST(TfrmSettings, BrowseButtonsStartFromTheStoredPathAndFillTheEdit) {
             TypeInto(d, row.edit, QStringLiteral("/somewhere/else"));
             const QString chosen = QStringLiteral("/chosen/") + QString::fromLatin1(row.button);
             s.prompter.fileAnswers = {chosen};
-            Click(d, row.button);
+            TabToAndPress(d, row.button);
             ASSERT_FALSE(s.prompter.fileRequests.empty());
             const FileDialogRequest& request = s.prompter.fileRequests.back();
             EXPECT_EQ(request.caption, row.caption);

@@ -23,10 +23,8 @@ public:
         lastPath = progress.path;
     }
     void EntryEnded(std::size_t number, EntryOutcome outcome) override {
-        events.push_back("end " + std::to_string(number) +
-                         (outcome == EntryOutcome::Stopped  ? " stopped"
-                          : outcome == EntryOutcome::Failed ? " failed"
-                                                            : ""));
+        const char* names[] = {"", " no documents", " failed", " stopped"};
+        events.push_back("end " + std::to_string(number) + names[static_cast<int>(outcome)]);
     }
     std::vector<std::string> events;
     std::string lastPath;
@@ -92,8 +90,27 @@ TEST_F(CommandListRunnerTest, ACommandThatEndsBadlyFailsItsEntryAndTheNextOneFol
     EXPECT_EQ(sink.events[3], "end 2 failed");
     EXPECT_EQ(sink.events[5], "end 3 failed");
     EXPECT_EQ(sink.events.back(), "end 5");
-    EXPECT_EQ(control.ExitCode(), 0);
     EXPECT_TRUE(OutputHas("last "));
+    EXPECT_TRUE(prompter.Messages().empty());
+}
+
+TEST_F(CommandListRunnerTest, AnEntryThatFailsOrFindsNoDocumentIsToldSo) {
+    // A stand-in for mknmz: tells of a document unless it is asked for none.
+    dir.WriteFile("mknmz", "case \"$1\" in none|--quiet|-q) ;; *) echo '1/1 - /d/a.txt [text/plain]' ;; esac\n");
+    settings.Command.PerlPath = "/bin/sh";
+    settings.Command.mknmzPath = dir.Path("mknmz");
+    const BatchResult result = Run({"!/bin/sh -c \"echo about to fail; exit 3\"", "*mknmz some", "*mknmz none",
+                                    "*mknmz --quiet", "*mknmz -q none", "!/bin/sh -c \"kill -9 $$\""});
+    EXPECT_EQ(result.failed, (std::vector<std::size_t>{1, 6}));
+    EXPECT_EQ(result.finished, 6u);
+    std::vector<std::string> ends;
+    for (const std::string& event : sink.events) {
+        if (event.rfind("end ", 0) == 0) ends.push_back(event);
+    }
+    EXPECT_EQ(ends, (std::vector<std::string>{"end 1 failed", "end 2", "end 3 no documents", "end 4", "end 5",
+                                              "end 6 failed"}));
+    EXPECT_TRUE(OutputHas("*** 失敗しました (終了コード 3) ***"));
+    EXPECT_TRUE(OutputHas("*** 失敗しました (終了コード 137) ***"));
     EXPECT_TRUE(prompter.Messages().empty());
 }
 

@@ -105,6 +105,45 @@ TEST(CommandList, PrepareEntryComposesWhatRuns) {
     EXPECT_EQ(settings.Command.mknmzOption, "--use-kakasi -EHK --all");
 }
 
+TEST(CommandList, AnIndexFolderThatPerlsGlobWouldSplitIsGivenThroughALink) {
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    PlatformProfile platform;
+    platform.tempFolder = temp.path().toStdString() + "/";
+    CommandListRun run{"/srv/work"};
+    const std::string perl = R"("/usr/bin/perl" "/usr/bin/mknmz" )";
+    struct Case {
+        std::string entry;
+        std::string linkedFolder;  // what the link names; empty: no link, the entry runs as it stands
+        std::string arguments;     // with LINK for the link's path
+    };
+    const Case cases[] = {
+        {R"(*mknmz --output="/idx/出力 索引" "/文書 A")", "/idx/出力 索引", R"(--output=LINK "/文書 A")"},
+        {R"(*mknmz -O "/idx/a b" /d)", "/idx/a b", "-O LINK /d"},
+        {R"(*mknmz --output-dir "/idx/[1]" /d)", "/idx/[1]", "--output-dir LINK /d"},
+        {R"(*mknmz --update="/idx/a b")", "/idx/a b", "--update=LINK"},
+        {R"(*mknmz --ou="rel dir" /d)", "/srv/work/rel dir", "--ou=LINK /d"},
+        {R"(*mknmz --output="/idx/plain" "/a b")", "", R"(--output="/idx/plain" "/a b")"},
+        {R"(*mknmz --u="/idx/a b" /d)", "", R"(--u="/idx/a b" /d)"},  // --uuencode or --update
+        {R"(*mknmz -O)", "", "-O"},
+    };
+    for (const Case& c : cases) {
+        const PreparedEntry prepared = PrepareEntry(c.entry, run, Programs(), platform);
+        std::string arguments = c.arguments;
+        if (const std::size_t at = arguments.find("LINK"); at != std::string::npos) {
+            arguments.replace(at, 4, prepared.outputLink);
+        }
+        EXPECT_EQ(prepared.commandLine, perl + arguments) << c.entry;
+        if (c.linkedFolder.empty()) {
+            EXPECT_EQ(prepared.outputLink, "") << c.entry;
+            continue;
+        }
+        EXPECT_EQ(prepared.outputLink.rfind(platform.tempFolder, 0), 0u) << prepared.outputLink;
+        EXPECT_EQ(prepared.outputLink.find_first_of(" []"), std::string::npos) << prepared.outputLink;
+        EXPECT_EQ(fs::read_symlink(prepared.outputLink).string(), c.linkedFolder) << c.entry;
+    }
+}
+
 class PseudoCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -292,7 +331,14 @@ TEST(CommandListFile, ReadingAndWriting) {
         {"empty", "", CodePage::Utf8, std::nullopt},
         {"no header", "*mknmz a\r\n*mknmz b\r\n", CodePage::Utf8, std::nullopt},
     };
-    for (const Case& c : cases) EXPECT_EQ(ParseCommandListFile(c.bytes, c.codePage), c.entries) << c.name;
+    QTemporaryDir temp;
+    ASSERT_TRUE(temp.isValid());
+    const std::string file = temp.path().toStdString() + "/list.txt";
+    for (const Case& c : cases) {
+        EXPECT_EQ(ParseCommandListFile(c.bytes, c.codePage), c.entries) << c.name;
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << c.bytes;
+        EXPECT_EQ(ReadCommandListFile(file, c.codePage), c.entries) << c.name << ", from a file";
+    }
 
     EXPECT_EQ(CommandListFileText({"*mknmz a", "!b"}), h + "\r\n*mknmz a\r\n!b\r\n");
     const Entries entries{"*mknmz --output=\"/索引\" \"/文書\"", "!b"};

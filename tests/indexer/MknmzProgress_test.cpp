@@ -98,7 +98,8 @@ TEST(MknmzProgress, RecordedRuns) {
 TEST(MknmzProgress, LinesThatAreNotProgress) {
     for (const char* line : {"", "1/9 -", "1/9 - ", "1/9 -x", "0/9 - /a [text/plain]",
                              "1/0 - /a [text/plain]", "/9 - /a", "1/ - /a", "1//9 - /a",
-                             "    1/3 - /a#one [text/html]", "1234567890/9 - /a", "12 files", "1/9- /a"}) {
+                             "    1/3 - /a#one [text/html]", "1234567890/9 - /a", "12 files", "1/9- /a",
+                             "1/9 -  [text/plain]", "1/9 -  [text/plain]  "}) {
         EXPECT_FALSE(ParseMknmzProgressLine(line).has_value()) << line;
     }
     EXPECT_FALSE(ParseMknmzProgressLine(Euc("9個のファイルがインデックス作成の対象として見つかりました ")));

@@ -23,6 +23,7 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 
 #include "NamazuFixture.h"
 #include "TestSupport.h"
@@ -129,6 +130,21 @@ struct Fixture {
             if (line.find(text) != std::string::npos) return true;
         }
         return false;
+    }
+    // Whether a line of the process view shows `text`, as the user reads it.
+    bool ProcessShows(const QString& text) const {
+        for (int i = 0; i < form->edtProcess->LineCount(); ++i) {
+            if (form->edtProcess->LineText(i).contains(text)) return true;
+        }
+        return false;
+    }
+    // Types a command into edtCommandLine on the page 実行画面 and runs it with Enter.
+    void RunSingle(const QString& command) {
+        ShowPage(form->tabProcess);
+        QTest::mouseClick(form->edtCommandLine->viewport(), Qt::LeftButton);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        Type(command);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     }
     void AddEntry(const QString& entry) {
         ShowPage(form->tabReserve);
@@ -468,8 +484,9 @@ TEST(TfrmMakeIndex, TheTreeFillsTheTargetsAndTheFormBecomesEntries) {
 TEST(TfrmMakeIndex, BuildsAnIndexFromTheTreeAndTheSearchWindowFindsItsWords) {
     if (!NamazuFixture::ProgramsAvailable()) GTEST_SKIP() << "namazu or mknmz missing";
     TempProgramDir dir;
+    // Both with blanks and Japanese: mknmz hands its output folder to Perl's glob.
     const std::string docs = dir.Folder() + "文書 フォルダ";
-    const std::string index = dir.Folder() + "索引";
+    const std::string index = dir.Folder() + "索引 フォルダ";
     CopyDocs(docs);
     FakePrompter prompter;
     AppContext ctx;
@@ -523,6 +540,14 @@ TEST(TfrmMakeIndex, BuildsAnIndexFromTheTreeAndTheSearchWindowFindsItsWords) {
     window.activateWindow();  // the desktop gives the owner its activation back
     ASSERT_TRUE(WaitActive(&window));
     EXPECT_TRUE(FileExists(index + "/NMZ.i"));
+    EXPECT_TRUE(FileExists(index + "/NMZ.field.uri"));
+    const QDir written(QString::fromStdString(index));
+    EXPECT_TRUE(written.entryList({QStringLiteral("*.tmp")}, QDir::Files).isEmpty())
+        << S(written.entryList(QDir::Files).join(u' '));
+    EXPECT_TRUE(QDir(QString::fromStdString(ctx.platform.tempFolder))
+                    .entryList({QStringLiteral("mknmz-output-*")}, QDir::System | QDir::Files)
+                    .isEmpty())
+        << "the link to the output folder is gone";
     EXPECT_EQ(prompter.Messages().size(), 1u);
 
     // The search window finds an English and a Japanese word in the new index.
@@ -534,7 +559,7 @@ TEST(TfrmMakeIndex, BuildsAnIndexFromTheTreeAndTheSearchWindowFindsItsWords) {
           std::pair{QStringLiteral("灯台"), QStringLiteral("japanese-sjis.txt")}}) {
         place->setFocus();
         place->lineEdit()->selectAll();
-        Type(QString::fromStdString(index));
+        Type(QString::fromStdString("\"" + index + "\""));
         keyword->setFocus();
         keyword->lineEdit()->selectAll();
         Type(query);
@@ -751,6 +776,11 @@ TEST(TfrmMakeIndex, OptionHelpOpensOneConsoleThatClosesWithTheWindow) {
     ASSERT_EQ(consoles(), 1);
     QPointer<TfrmWindow> first = console();
     EXPECT_EQ(first->windowTitle(), QStringLiteral("コマンドライン・オプション"));
+    // Its own window, kept above the make-index window (which is modal) and usable beside it.
+    EXPECT_EQ(first->parentWidget(), f.form.get());
+    EXPECT_TRUE(first->isWindow());
+    ASSERT_NE(first->windowHandle(), nullptr);
+    EXPECT_EQ(first->windowHandle()->transientParent(), f.form->windowHandle());
     EXPECT_EQ(first->edt->RunFlag(), 1);
     EXPECT_EQ(first->edt->Line(2), "\"/usr/bin/perl\" \"/usr/bin/mknmz\" --help");
     EXPECT_GT(first->edt->LineCount(), 20);
@@ -788,6 +818,77 @@ TEST(TfrmMakeIndex, EditFileListOpensTheListWithTheDesktopWithoutWaiting) {
     EXPECT_LT(clock.elapsed(), 800);
     for (int i = 0; i < 500 && !FileExists(log); ++i) QTest::qWait(10);
     EXPECT_EQ(f.dir.ReadFile("xdg-open.log"), f.dir.Path("リスト.txt") + "\n");
+}
+
+TEST(TfrmMakeIndex, AFailedEntryOrOneWithoutDocumentsDoesNotFillTheBar) {
+    if (!NamazuFixture::ProgramsAvailable()) GTEST_SKIP() << "mknmz missing";
+    Fixture f;
+    const std::string missing = f.dir.Folder() + "無い出力";
+    const std::string empty = f.dir.Folder() + "空";
+    const std::string index = f.dir.Folder() + "索引";
+    QDir().mkpath(QString::fromStdString(empty));
+    QDir().mkpath(QString::fromStdString(index));
+    f.Show();
+    QProgressBar* bar = f.form->pnlRunProgress->pbrProgress;
+    struct Row {
+        std::string command;
+        QString bar;
+        QString shown;  // a line of the process view
+        bool full;
+    };
+    const Row rows[] = {
+        // mknmz refuses an output folder that does not exist (exit code 2); its EUC-JP message
+        // names the folder in UTF-8 on the same line.
+        {"*mknmz --output=\"" + missing + "\" \"" + TestDataPath("docs") + "\"", QStringLiteral("失敗"),
+         QString::fromStdString("mknmz: " + missing + ": ") + QStringLiteral("無効な出力ディレクトリ指定"),
+         false},
+        {"*mknmz --output=\"" + index + "\" \"" + empty + "\"", QStringLiteral("対象の文書なし"),
+         QStringLiteral("インデックスすべきファイルはありません"), false},
+        {"*mknmz --output=\"" + index + "\" \"" + TestDataPath("docs") + "\"", QStringLiteral("9 / 9"),
+         QStringLiteral("9個のファイルがインデックス作成の対象として見つかりました"), true},
+    };
+    for (const Row& row : rows) {
+        f.RunSingle(QString::fromStdString(row.command));
+        EXPECT_EQ(f.form->lblProgress->text(), QStringLiteral("1 / 1"));
+        EXPECT_EQ(bar->text(), row.bar) << row.command;
+        EXPECT_EQ(bar->value() == bar->maximum(), row.full) << row.command;
+        EXPECT_TRUE(f.ProcessShows(row.shown)) << row.command;
+    }
+    EXPECT_TRUE(f.prompter.Messages().empty());
+}
+
+TEST(TfrmMakeIndex, DosWindowModeWithoutATerminalNamesTheOneItLooksFor) {
+    Fixture f("[Mknmz]\nShowProcess=DOSWindow\n");
+    QDir().mkpath(QString::fromStdString(f.dir.Path("bin")));
+    const std::string oldPath = std::getenv("PATH");
+    ::setenv("PATH", f.dir.Path("bin").c_str(), 1);  // no terminal emulator anywhere
+    f.Show();
+    f.AddEntry(QStringLiteral("!/bin/sh -c \"exit 0\""));
+    QTest::mouseClick(f.form->btnMakeIndex, Qt::LeftButton);
+    ::setenv("PATH", oldPath.c_str(), 1);
+    ASSERT_EQ(f.prompter.Messages().size(), 1u);
+    EXPECT_TRUE(f.prompter.Messages()[0].contains(QStringLiteral("x-terminal-emulator"))) << S(f.prompter.Messages()[0]);
+    EXPECT_TRUE(f.prompter.Messages()[0].contains(QStringLiteral("ウィンドウ内に表示")));
+    EXPECT_EQ(f.form->pnlRunProgress->pbrProgress->text(), QStringLiteral("失敗"));
+    EXPECT_TRUE(f.form->btnMakeIndex->isEnabled());
+}
+
+TEST(TfrmMakeIndex, LoadingRefusesWhatIsNoListWithoutReadingItAll) {
+    Fixture f;
+    f.Show();
+    f.AddEntry(QStringLiteral("!kept"));
+    f.dir.WriteFile("huge.txt", std::string(8 << 20, 'x'));
+    QElapsedTimer clock;
+    clock.start();
+    for (const std::string& path : {std::string("/dev/zero"), f.dir.Path("huge.txt"), f.dir.Folder()}) {
+        f.prompter.fileAnswers = {QString::fromStdString(path)};
+        QTest::mouseClick(f.form->btnLoadCmdList, Qt::LeftButton);
+        ASSERT_FALSE(f.prompter.Messages().empty()) << path;
+        EXPECT_EQ(f.prompter.Messages().back(), QStringLiteral("ファイルが不正です。")) << path;
+        EXPECT_EQ(f.Entries(), std::vector<std::string>{"!kept"}) << path;
+    }
+    EXPECT_EQ(f.prompter.Messages().size(), 3u);
+    EXPECT_LT(clock.elapsed(), 3000);
 }
 
 }  // namespace

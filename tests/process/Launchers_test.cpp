@@ -50,7 +50,7 @@ TEST(LaunchersTest, ShowInBrowserAndShowHtmlDocumentChooseByTheSettings) {
     }
 }
 
-TEST(LaunchersTest, HelpPagesLieInTheProgramsFolder) {
+TEST(LaunchersTest, HelpPagesLieInTheDataFolder) {
     struct Row {
         PathStyle style;
         std::string folder, start, index;
@@ -58,6 +58,8 @@ TEST(LaunchersTest, HelpPagesLieInTheProgramsFolder) {
     const Row rows[] = {
         {PathStyle::Posix, "/opt/quarrow/", "/opt/quarrow/help/start.html", "/opt/quarrow/help/index.html"},
         {PathStyle::Posix, "/", "/help/start.html", "/help/index.html"},
+        {PathStyle::Posix, "/usr/share/quarrow/", "/usr/share/quarrow/help/start.html",
+         "/usr/share/quarrow/help/index.html"},
         {PathStyle::Windows, R"(C:\Q\)", R"(C:\Q\help\start.html)", R"(C:\Q\help\index.html)"},
         {PathStyle::Windows, R"(C:\)", R"(C:\help\start.html)", R"(C:\help\index.html)"},
     };
@@ -65,7 +67,8 @@ TEST(LaunchersTest, HelpPagesLieInTheProgramsFolder) {
         PlatformProfile platform;
         platform.pathStyle = row.style;
         platform.codePage = row.style == PathStyle::Windows ? CodePage::Cp932 : CodePage::Utf8;
-        platform.programFolder = row.folder;
+        platform.programFolder = "/elsewhere/bin/";
+        platform.dataFolder = row.folder;
         EXPECT_EQ(HelpStartPath(platform), row.start);
         EXPECT_EQ(HelpIndexPath(platform), row.index);
     }

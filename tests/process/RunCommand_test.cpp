@@ -384,7 +384,12 @@ TEST_F(RunCommandTest, StartFailuresInEveryMode) {
 TEST_F(RunCommandTest, ShownWithoutATerminalIsAStartFailure) {
     PathOverride path(dir.Folder());  // no x-terminal-emulator there
     EXPECT_FALSE(RunCommand("/bin/true", "/", RunMode::Shown, nullptr, prompter, CodePage::Utf8));
-    EXPECT_EQ(prompter.Messages(), std::vector<QString>{FailureText("/", "/bin/true", 2)});
+    // It says what it looked for and what to do instead.
+    EXPECT_EQ(prompter.Messages(),
+              std::vector<QString>{QStringLiteral(
+                  "コマンドを表示する端末エミュレータ (x-terminal-emulator、xterm) が見つかりませんでした。\n\n"
+                  "端末エミュレータをインストールするか、オプションの「実行中の経過」を「ウィンドウ内に表示」に"
+                  "してください。\n\nコマンド: /bin/true")});
 }
 
 TEST_F(RunCommandTest, ShownRunsTheArgumentsInTheTerminalAndWaits) {

@@ -25,6 +25,7 @@ TempProgramDir::TempProgramDir(PathStyle style, CodePage codePage) {
     m_profile.tempFolder = Folder() + "tmp/";
     m_profile.firstRun = style == PathStyle::Windows ? FirstRunProfile::Windows : FirstRunProfile::Linux;
     m_profile.configFallbackFolder = Folder() + "config/quarrow/";
+    m_profile.dataFolder = Folder();
 }
 
 std::string TempProgramDir::Folder() const {

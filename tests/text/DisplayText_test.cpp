@@ -123,3 +123,30 @@ TEST(DocumentInCodeToUtf8, ShowsADocumentInTheChosenCode) {
     EXPECT_EQ(DocumentInCodeToUtf8("Subject: " + Word("件名") + "\n\nbody\n", TextCode::Iso2022Jp, true),
               "Subject: 件名\n\nbody\n");
 }
+
+TEST(OutputLineToUtf8, ReadsMknmzMessagesAndFileNamesOnTheSameLine) {
+    auto euc = [](const char* utf8) { return Encode(utf8, "EUC-JP"); };
+    struct Row {
+        std::string line;
+        std::string shown;
+    };
+    const Row rows[] = {
+        {"9/9 - /tmp/docs/a.txt [text/plain]", "9/9 - /tmp/docs/a.txt [text/plain]"},
+        {"/tmp/出力 索引/NMZ.i", "/tmp/出力 索引/NMZ.i"},
+        {euc("9個のファイルがインデックス作成の対象として見つかりました"),
+         "9個のファイルがインデックス作成の対象として見つかりました"},
+        // mknmz's EUC-JP message with the UTF-8 folder it names.
+        {"mknmz: " + euc("フィールド検索用のインデックスを作れませんでした") + "/tmp/出力 索引",
+         "mknmz: フィールド検索用のインデックスを作れませんでした/tmp/出力 索引"},
+        {"mknmz: /tmp/出力: " + euc("無効な出力ディレクトリ指定"), "mknmz: /tmp/出力: 無効な出力ディレクトリ指定"},
+        // A single EUC-JP kanji that is also a two-byte UTF-8 character, beside a UTF-8 name.
+        {euc("表") + " " + euc("ファイル") + " /tmp/メモ", "表 ファイル /tmp/メモ"},
+        {euc("ｶﾅ") + " /文書", "ｶﾅ /文書"},
+        // Shift_JIS from a program that writes it.
+        {Encode("ファイルを読み込みました", "CP932"), "ファイルを読み込みました"},
+        // What is neither is marked, and the rest kept.
+        {"a\xFF" "b", "a\xEF\xBF\xBD" "b"},
+        {"", ""},
+    };
+    for (const Row& row : rows) EXPECT_EQ(OutputLineToUtf8(row.line), row.shown) << row.shown;
+}
