@@ -376,30 +376,39 @@ private:
 
 ResultTextMap::ResultTextMap(const std::vector<std::string_view>& lines,
                              const std::vector<int32_t>& lineStarts) {
+    Append(lines, lineStarts);
+}
+
+QString ResultTextMap::Append(const std::vector<std::string_view>& lines, const std::vector<int32_t>& lineStarts,
+                              std::size_t from) {
     const std::size_t count = std::min(lines.size(), lineStarts.size());
-    m_lines.reserve(count);
+    if (from >= count) return {};
+    m_lines.reserve(m_lines.size() + count - from);
+    const int base = static_cast<int>(m_text.size());
     std::u16string text;
     std::size_t total = 0;
-    for (std::size_t i = 0; i < count; ++i) total += lines[i].size() + 1;
+    for (std::size_t i = from; i < count; ++i) total += lines[i].size() + 1;
     text.reserve(total);
     LineDecoder decoder;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (i > 0) text.push_back(u'\n');
+    for (std::size_t i = from; i < count; ++i) {
+        if (!m_lines.empty()) text.push_back(u'\n');
         Line line;
         line.offset = lineStarts[i];
         line.length = static_cast<int32_t>(lines[i].size());
-        line.viewStart = static_cast<int>(text.size());
+        line.viewStart = base + static_cast<int>(text.size());
         const auto unitMark = static_cast<int32_t>(m_unitToByte.size());
         const auto byteMark = static_cast<int32_t>(m_byteToUnit.size());
         if (decoder.Decode(lines[i], text, m_unitToByte, m_byteToUnit)) {
             line.unitMap = unitMark;
             line.byteMap = byteMark;
         }
-        line.viewLength = static_cast<int>(text.size()) - line.viewStart;
+        line.viewLength = base + static_cast<int>(text.size()) - line.viewStart;
         m_lines.push_back(line);
     }
-    if (!m_lines.empty()) m_xSize = m_lines.back().offset + m_lines.back().length + 2;
-    m_text = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+    m_xSize = m_lines.back().offset + m_lines.back().length + 2;
+    const QString added = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+    m_text += added;
+    return added;
 }
 
 int ResultTextMap::LineOfOffset(int32_t offset) const {

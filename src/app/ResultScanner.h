@@ -64,6 +64,11 @@ public:
     ResultTextMap() = default;
     ResultTextMap(const std::vector<std::string_view>& lines, const std::vector<int32_t>& lineStarts);
 
+    // Adds the lines that follow those the map holds (their starts in X as above), for a result
+    // read while namazu still writes it; returns the text they add to Text().
+    QString Append(const std::vector<std::string_view>& lines, const std::vector<int32_t>& lineStarts,
+                   std::size_t from = 0);
+
     const QString& Text() const { return m_text; }
     int LineCount() const { return static_cast<int>(m_lines.size()); }
 

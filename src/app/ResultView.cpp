@@ -1,6 +1,9 @@
 #include "app/ResultView.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QFile>
+#include <QTextDocument>
+#include <limits>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -46,39 +49,112 @@ void ResultView::Clear() {
 }
 
 bool ResultView::LoadResultList(const std::string& path, bool coloring) {
+    BeginLoad(path);
+    return FinishLoad(coloring);
+}
+
+void ResultView::BeginLoad(const std::string& path) {
+    AbandonLoad();
+    m_loadPath = path;
+    m_loading = new QTextDocument(this);
+    m_loading->setUndoRedoEnabled(false);
+    m_loading->setDefaultFont(font());
+}
+
+void ResultView::AbandonLoad() {
+    delete m_loading;
+    m_loading = nullptr;
+    m_loadBytes.clear();
+    m_loadTaken = 0;
+    m_loadX = 0;
+    m_loadMap = ResultTextMap();
+}
+
+bool ResultView::ReadMore(std::string& into) const {
+    QFile file(QFile::decodeName(QByteArray::fromStdString(m_loadPath)));
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    if (!file.seek(static_cast<qint64>(into.size()))) return true;
+    const QByteArray more = file.readAll();
+    into.append(more.constData(), static_cast<std::size_t>(more.size()));
+    return true;
+}
+
+void ResultView::LoadMore() {
+    if (!m_loading || !ReadMore(m_loadBytes)) return;
+    // Only lines that have ended for sure: up to the last LF (a CR may still get its LF). Each
+    // call takes only what came since the last one.
+    const std::size_t end = m_loadBytes.rfind('\n');
+    if (end == std::string::npos || end + 1 <= m_loadTaken) return;
+    const std::string_view finished(m_loadBytes.data() + m_loadTaken, end + 1 - m_loadTaken);
+    const std::vector<std::string_view> lines = SplitResultLines(finished);
+    std::vector<int32_t> starts;
+    starts.reserve(lines.size());
+    int64_t x = m_loadX;
+    for (std::string_view line : lines) {
+        if (x > std::numeric_limits<int32_t>::max()) return;  // FinishLoad refuses it
+        starts.push_back(static_cast<int32_t>(x));
+        x += static_cast<int64_t>(line.size()) + 2;
+    }
+    const QString added = m_loadMap.Append(lines, starts);
+    QTextCursor cursor(m_loading);
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(added);
+    m_loadTaken = end + 1;
+    m_loadX = x;
+}
+
+bool ResultView::FinishLoad(bool coloring) {
     UpdatesSuspended suspended(this);
-    Clear();
-
-    const std::optional<std::string> bytes = ReadWholeFile(path);
-    const QString shownPath = ToQString(m_ctx.platform.codePage, path);
-    if (!bytes) {
-        m_ctx.prompter->Tell(QStringLiteral("検索結果のファイルを読み込めませんでした。\n") + shownPath,
+    ResetHits();
+    const QString shownPath = ToQString(m_ctx.platform.codePage, m_loadPath);
+    // Read whole again: what was taken early must be where the file begins now.
+    const std::optional<std::string> whole = m_loading ? ReadWholeFile(m_loadPath) : std::nullopt;
+    if (!whole || whole->empty()) {
+        AbandonLoad();
+        clear();
+        m_ctx.prompter->Tell((whole ? QStringLiteral("検索結果のファイルのサイズが 0 バイトです。\n")
+                                    : QStringLiteral("検索結果のファイルを読み込めませんでした。\n")) +
+                                 shownPath,
                              QStringLiteral("エラー"), MessageIcon::Warning);
         return false;
     }
-    if (bytes->empty()) {
-        m_ctx.prompter->Tell(QStringLiteral("検索結果のファイルのサイズが 0 バイトです。\n") + shownPath,
-                             QStringLiteral("エラー"), MessageIcon::Warning);
-        return false;
+    const std::string& bytes = *whole;
+    if (bytes.compare(0, m_loadTaken, m_loadBytes, 0, m_loadTaken) != 0) {
+        m_loading->clear();
+        m_loadMap = ResultTextMap();
     }
-
-    ResultScan scan = ScanResultText(*bytes, ResultScanOptionsFrom(m_ctx.settings));
+    m_loadBytes.clear();
+    ResultScan scan = ScanResultText(bytes, ResultScanOptionsFrom(m_ctx.settings));
     if (scan.lineStarts.size() != scan.lines.size()) {  // beyond the 32-bit offsets
+        AbandonLoad();
+        clear();
         m_ctx.prompter->Tell(QStringLiteral("検索結果のファイルを読み込めませんでした。\n") + shownPath,
                              QStringLiteral("エラー"), MessageIcon::Warning);
         return false;
     }
-    m_map = ResultTextMap(scan.lines, scan.lineStarts);
-    setPlainText(m_map.Text());
+    const QString rest =
+        m_loadMap.Append(scan.lines, scan.lineStarts, static_cast<std::size_t>(m_loadMap.LineCount()));
+    QTextCursor cursor(m_loading);
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(rest);
+    m_map = std::exchange(m_loadMap, ResultTextMap());
     m_charKinds = std::move(scan.CharKinds);
     m_hits = std::move(scan.Hits);
     m_hitCount = scan.HitCount;
-    if (coloring) ColourSpans(m_hits);
+    // Coloured before it is shown: no layout follows each change.
+    if (coloring) ColourSpans(m_loading, m_hits);
+    // The list it replaces goes with its document (the editor deletes only one it made itself).
+    QTextDocument* replaced = document();
+    setDocument(std::exchange(m_loading, nullptr));
+    if (replaced == m_shownLoad) delete replaced;
+    m_shownLoad = document();
+    m_loadTaken = 0;
+    m_loadX = 0;
     PutCaret(0);
     return scan.scanned;
 }
 
-void ResultView::ColourSpans(const std::vector<HitRecord>& hits) {
+void ResultView::ColourSpans(QTextDocument* target, const std::vector<HitRecord>& hits) {
     if (hits.empty()) return;
     QTextCharFormat title;
     title.setForeground(QColor(0, 0, 255));
@@ -87,7 +163,7 @@ void ResultView::ColourSpans(const std::vector<HitRecord>& hits) {
     QTextCharFormat uri;
     uri.setForeground(QColor(0, 128, 128));
 
-    QTextCursor cursor(document());
+    QTextCursor cursor(target);
     cursor.beginEditBlock();
     auto paint = [&](int32_t start, int32_t end, const QTextCharFormat& format) {
         if (end < start) return;

@@ -28,6 +28,14 @@ public:
     // Loads namazu's result file and finds its hits. `coloring` is true when mnuColored is not
     // checked. False when the file is empty, unreadable or holds no hit list.
     bool LoadResultList(const std::string& path, bool coloring);
+    // The same in steps, while namazu writes the file: BeginLoad, then LoadMore as often as
+    // wished (each takes the lines finished so far into a document that is not shown yet), then
+    // FinishLoad, which is LoadResultList for what is left; so little is left when namazu ends.
+    // AbandonLoad drops what was taken.
+    void BeginLoad(const std::string& path);
+    void LoadMore();
+    bool FinishLoad(bool coloring);
+    void AbandonLoad();
     // Empties the view and the hits (a list search starts).
     void Clear();
 
@@ -77,13 +85,23 @@ private:
     void edtResultMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, bool hadSelection);
 
     void ResetHits();
-    void ColourSpans(const std::vector<HitRecord>& hits);
+    void ColourSpans(QTextDocument* document, const std::vector<HitRecord>& hits);
+    bool ReadMore(std::string& into) const;
     void PutCaret(int32_t offset);
     void SetHandCursor(bool hand);
     std::string HitLocalPath(const std::string& uri) const;
 
     AppContext& m_ctx;
     ResultTextMap m_map;
+    // The load under way: the file, the bytes read so far, how many of them went into the map
+    // and `m_loading` (the document being built, swapped in at the end).
+    std::string m_loadPath;
+    std::string m_loadBytes;
+    std::size_t m_loadTaken = 0;
+    int64_t m_loadX = 0;  // where the lines after those taken start in X
+    ResultTextMap m_loadMap;
+    QTextDocument* m_loading = nullptr;
+    QTextDocument* m_shownLoad = nullptr;  // the document of the last load, while shown
     std::vector<HitRecord> m_hits;
     int m_hitCount = 0;
     std::string m_charKinds;

@@ -1134,19 +1134,32 @@ void TfrmMain::RunSearch(const QString& query) {
 
     SetSearching(true);
     m_searchControl->Reset();
+    // namazu writes its result as it goes: the list takes the finished lines meanwhile, so that
+    // little is left to do when it ends.
+    const bool list = !ResultsAsHtml(s);
+    QTimer take;
+    if (list) {
+        edtResult->BeginLoad(m_resultFilePath);
+        take.setInterval(50);
+        connect(&take, &QTimer::timeout, edtResult, &ResultView::LoadMore);
+        take.start();
+    }
     RunCommand(command.runCommandLine, command.workDir, RunMode::Hidden, nullptr, *m_ctx.prompter,
                m_ctx.platform.codePage, NamazuEnvironment(), m_searchControl.get());
+    take.stop();
     SetSearching(false);
     if (m_closeWhenSearched) QTimer::singleShot(0, this, &QWidget::close);
     SetResultText(QString());
     if (m_searchControl->StopRequested()) {
         // What namazu wrote before it ended is no result.
+        edtResult->AbandonLoad();
         ::unlink(m_resultFilePath.c_str());
         stb->showMessage(QStringLiteral("検索を中止しました。"));
         return;
     }
 
     if (!FileExists(m_resultFilePath)) {
+        edtResult->AbandonLoad();
         m_ctx.prompter->Tell(
             QStringLiteral("検索結果のファイルが見つかりません。\n") + ToUi(m_resultFilePath), kErrorCaption,
             MessageIcon::Warning);
@@ -1156,7 +1169,7 @@ void TfrmMain::RunSearch(const QString& query) {
         pge->setCurrentWidget(tabResult);
         edtResult->setFocus();
         pgeChange();  // the page may have been the current one already
-        edtResult->LoadResultList(m_resultFilePath, !mnuColored->isChecked());
+        edtResult->FinishLoad(!mnuColored->isChecked());
         ShowSearchNotice(query);
         ::unlink(m_resultFilePath.c_str());
     } else {

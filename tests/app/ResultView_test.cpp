@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <QDir>
+#include <QPointer>
+#include <QTextDocument>
+#include <unistd.h>
 #include <QFile>
 #include <QProcess>
 #include <QScrollBar>
@@ -11,6 +14,7 @@
 #include <QTextCursor>
 
 #include "TestSupport.h"
+#include "config/FileIo.h"
 #include "config/Settings.h"
 #include "process/AppContext.h"
 #include "text/CodePage.h"
@@ -409,4 +413,56 @@ TEST(ResultView, RecordedResultFile) {
         EXPECT_EQ(f.events, (std::vector<std::string>{"open " + std::to_string(i), "page"}));
         EXPECT_EQ(f.view->CurrentDocumentPath(), hit.Uri);
     }
+}
+
+// A result taken in pieces while namazu writes it shows exactly what reading it whole shows:
+// pieces end mid-line, mid-character and between CR and LF; a file that changed under the
+// pieces is read anew.
+TEST(ResultView, AResultTakenWhileWrittenEqualsOneReadWhole) {
+    ViewFixture whole;
+    ViewFixture growing;
+    std::string bytes = ReadWholeFile(TestDataPath("results/plain-ja-query-ja.txt")).value();
+    bytes.insert(bytes.find('\n'), "\r");  // one CR LF line end
+    ASSERT_TRUE(whole.Load(bytes));
+
+    QPointer<QTextDocument> before = growing.view->document();
+    struct Row {
+        const char* what;
+        std::vector<std::size_t> cuts;
+        std::string changedTo;  // what the file holds at the end instead, when not empty
+    };
+    const std::size_t cr = bytes.find('\r');
+    const auto high = std::find_if(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; });
+    ASSERT_NE(high, bytes.end());
+    const auto japanese = static_cast<std::size_t>(high - bytes.begin());  // cut after a lead byte
+    const Row rows[] = {
+        {"pieces", {cr + 1, japanese + 1, bytes.size() / 2, bytes.size() - 3}, ""},
+        {"nothing before the end", {}, ""},
+        {"rewritten", {bytes.size() / 2}, bytes.substr(0, bytes.size() / 3) + "\n\n" + bytes.substr(bytes.size() / 3)},
+    };
+    for (const Row& row : rows) {
+        const std::string path = growing.dir.Path("growing.txt");
+        ::unlink(path.c_str());
+        growing.view->BeginLoad(path);
+        growing.view->LoadMore();  // no file yet
+        for (std::size_t cut : row.cuts) {
+            growing.dir.WriteFile("growing.txt", bytes.substr(0, cut));
+            growing.view->LoadMore();
+        }
+        const std::string final = row.changedTo.empty() ? bytes : row.changedTo;
+        growing.dir.WriteFile("growing.txt", final);
+        ASSERT_TRUE(growing.view->FinishLoad(true)) << row.what;
+        ViewFixture reference;
+        ASSERT_TRUE(reference.Load(final));
+        EXPECT_EQ(growing.view->toPlainText(), reference.view->toPlainText()) << row.what;
+        ASSERT_EQ(growing.view->Hits(), reference.view->Hits()) << row.what;
+        for (const HitRecord& hit : growing.view->Hits()) {
+            EXPECT_EQ(growing.FormatAt(hit.TitleEnd).foreground().color(), QColor(0, 0, 255)) << row.what;
+            EXPECT_EQ(growing.view->ViewPositionOf(hit.UriStart), reference.view->ViewPositionOf(hit.UriStart)) << row.what;
+        }
+        // The list it replaced is gone with its document.
+        EXPECT_TRUE(before.isNull()) << row.what;
+        before = growing.view->document();
+    }
+    EXPECT_TRUE(growing.prompter.Messages().empty());
 }
