@@ -370,7 +370,9 @@ TEST(Settings, HugeCountsAllocateOnlyForTheKeysThatExist) {
         Settings s = InitSettings(dir.Profile());
         EXPECT_EQ(s.Directories, row.directories) << row.name;
         EXPECT_EQ(s.Search.DirectoryCount, row.directoryCount) << row.name;
-        if (!row.history.empty()) EXPECT_EQ(s.QueryHistory, row.history) << row.name;
+        if (!row.history.empty()) {
+            EXPECT_EQ(s.QueryHistory, row.history) << row.name;
+        }
         EXPECT_LE(s.QueryHistory.size(), 100u) << row.name;
 
         s.QueryHistory.insert(s.QueryHistory.begin(), "new");
