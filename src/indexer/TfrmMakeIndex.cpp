@@ -43,16 +43,6 @@ namespace {
 constexpr const char* kPlacementSection = "Mknmz";
 constexpr int kListExtent = 1500;  // pixels the command list scrolls over
 
-QFont PixelFont(const QString& family, int pixels, bool fixedPitch) {
-    QFont font(family);
-    font.setPixelSize(pixels);
-    if (fixedPitch) {
-        font.setStyleHint(QFont::TypeWriter);
-        font.setFixedPitch(true);
-    }
-    return font;
-}
-
 // Every row of the command list is at least kListExtent wide, so the list scrolls over that
 // much whatever its entries.
 class WideRowDelegate final : public QStyledItemDelegate {

@@ -6,19 +6,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-namespace {
-
-QFont PixelFont(const QString& family, int pixels, bool fixedPitch) {
-    QFont font(family);
-    font.setPixelSize(pixels);
-    if (fixedPitch) {
-        font.setStyleHint(QFont::TypeWriter);
-        font.setFixedPitch(true);
-    }
-    return font;
-}
-
-}  // namespace
+#include "process/WidgetSupport.h"
 
 TfrmWindow::TfrmWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QString>
 #include <QWidget>
 
@@ -10,6 +11,17 @@ template <typename T>
 T* Named(T* object, const char* name) {
     object->setObjectName(QString::fromLatin1(name));
     return object;
+}
+
+// A font of `pixels` pixels, as the windows' fixed sizes were laid out; fixedPitch for output views.
+inline QFont PixelFont(const QString& family, int pixels, bool fixedPitch) {
+    QFont font(family);
+    font.setPixelSize(pixels);
+    if (fixedPitch) {
+        font.setStyleHint(QFont::TypeWriter);
+        font.setFixedPitch(true);
+    }
+    return font;
 }
 
 // Suspends a widget's repainting for one scope.
