@@ -16,7 +16,7 @@
 #include "BenchRounds.h"
 #include "NamazuFixture.h"
 #include "TestSupport.h"
-#include "app/ResultView.h"
+#include "results/ResultView.h"
 #include "config/FileIo.h"
 #include "config/Settings.h"
 #include "process/AppContext.h"

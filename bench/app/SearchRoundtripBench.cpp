@@ -13,7 +13,7 @@
 #include "BenchRounds.h"
 #include "NamazuFixture.h"
 #include "TestSupport.h"
-#include "app/ResultView.h"
+#include "results/ResultView.h"
 #include "app/TfrmMain.h"
 #include "config/FileIo.h"
 #include "config/Settings.h"

@@ -14,8 +14,8 @@
 #include <fstream>
 
 #include "BenchRounds.h"
-#include "app/QueryWords.h"
-#include "app/TextDocPage.h"
+#include "search/QueryWords.h"
+#include "viewer/TextDocPage.h"
 #include "process/AppContext.h"
 #include "text/CodePage.h"
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <optional>
 
-#include "app/DocumentDisplay.h"
-#include "app/SearchCommand.h"
+#include "viewer/DocumentDisplay.h"
+#include "search/SearchCommand.h"
 #include "dialogs/AliasFile.h"
 
 class QAction;

@@ -47,10 +47,10 @@
 
 #include "NamazuFixture.h"
 #include "TestSupport.h"
-#include "app/DocumentDisplay.h"
-#include "app/IndexStatus.h"
+#include "viewer/DocumentDisplay.h"
+#include "indexer/IndexStatus.h"
 #include "process/QtOutputView.h"
-#include "app/ResultView.h"
+#include "results/ResultView.h"
 #include "config/FileIo.h"
 #include "config/Settings.h"
 #include "process/AppContext.h"
