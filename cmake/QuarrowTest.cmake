@@ -18,3 +18,15 @@ function(quarrow_add_test name)
   endif()
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 600)
 endfunction()
+
+# quarrow_add_desktop_test(<test target>)
+# Runs the test's cases named *OnADesktop* again on a private X display with a window manager
+# (focus and placement are the window manager's); on the offscreen platform they skip.
+function(quarrow_add_desktop_test name)
+  add_test(NAME ${name}_desktop
+           COMMAND ${CMAKE_SOURCE_DIR}/tests/support/under-window-manager.sh $<TARGET_FILE:${name}>
+                   --gtest_filter=*OnADesktop*)
+  set_tests_properties(${name}_desktop PROPERTIES
+                       ENVIRONMENT "QUARROW_TEST=1;QTWEBENGINE_DISABLE_SANDBOX=1;QTWEBENGINE_CHROMIUM_FLAGS=--no-sandbox --disable-gpu"
+                       SKIP_RETURN_CODE 77 TIMEOUT 600)
+endfunction()

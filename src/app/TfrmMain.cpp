@@ -144,6 +144,7 @@ void TfrmMain::CreateControls() {
     cboKeyword->setCompleter(nullptr);
     cboKeyword->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     lblKeyword->setBuddy(cboKeyword);
+    ShowBackslashes({cboIndexDir, cboKeyword});  // paths and regular expressions
     btnSelectKeywordList = Named(new QToolButton(pnlHeader), "btnSelectKeywordList");
     btnSelectKeywordList->setText(QStringLiteral("..."));
     btnSelectKeywordList->setToolTip(QStringLiteral("一覧から選択"));
@@ -638,8 +639,8 @@ void TfrmMain::FormCloseQuery() {
             s.QueryHistory.resize(static_cast<std::size_t>(i));
         s.QueryHistory[static_cast<std::size_t>(i - 1)] = ToProgram(cboKeyword->itemText(i - 1));
     }
-    if (IsReadOnlyFile(s.SettingsPath)) {
-        m_savePlacement = false;  // nothing at all is written to a read-only file
+    if (s.Unreadable || IsReadOnlyFile(s.SettingsPath)) {
+        m_savePlacement = false;  // nothing at all is written to a read-only or unreadable file
         return;
     }
     SaveSettings(s.SettingsPath, s, m_ctx.platform.codePage);
@@ -692,6 +693,12 @@ void TfrmMain::FormShow() {
     if (m_ctx.settings.Window.ShowExplanation == "1") mnuHelpStartClick();
     cboKeyword->setFocus();
     mnuStayOnTopClick(false);
+    if (m_ctx.settings.Unreadable) {
+        m_ctx.prompter->Tell(QStringLiteral("設定ファイルを読み込めませんでした。初期値で起動します。"
+                                            "このファイルには何も書き込みません。\n") +
+                                 ToUi(m_ctx.settings.SettingsPath),
+                             kErrorCaption, MessageIcon::Warning);
+    }
     MRUManager->Load(ReadSettingsIni());
     for (const std::string& entry : MRUManager->List().Entries()) AddPlaceItem(ToUi(entry));
 }
@@ -1191,6 +1198,12 @@ void TfrmMain::ShowSearchNotice(const QString& query) {
     if (!file.open(QIODevice::ReadOnly)) return;
     // The References line is near the top.
     const QByteArray head = file.read(64 * 1024);
+    const std::string quote = UnquotedFolderNotice(
+        std::string_view(head.constData(), head.size()),
+        SplitIndexDirectories(TrimBlanksAndControls(ToProgram(cboIndexDir->currentText())), m_ctx.platform.codePage),
+        [this](const std::string& entry) { return IndexFolderPath(entry, m_ctx.platform, m_ctx.drives); },
+        m_ctx.platform.codePage);
+    if (!quote.empty()) stb->showMessage(QString::fromStdString(quote));
     std::vector<IgnoredWord> words = WordsIgnoredByNamazu(std::string_view(head.constData(), head.size()));
     if (words.empty()) return;
     for (IgnoredWord& word : words) word.word = HitTitleText(word.word).toStdString();
@@ -1237,6 +1250,13 @@ QString TfrmMain::IndexStatusText() const {
     return lines.join(u'\n');
 }
 
+namespace {
+// The opener's verdict comes when it ends; a failure is said where a failure to start is.
+LaunchReport ShellFailureOnStatusBar(QStatusBar* bar) {
+    return {bar, [bar] { bar->showMessage(QString::fromUtf8(kShellOpenFailed)); }};
+}
+}  // namespace
+
 void TfrmMain::OpenHit(int index) {
     const Settings& settings = m_ctx.settings;
     const auto& hits = edtResult->Hits();
@@ -1260,7 +1280,7 @@ void TfrmMain::OpenHit(int index) {
             m_htmlPage->ShowHtmlDocument(path, title);
             break;
         case HitView::Shell:
-            if (!OpenWithShell(path)) stb->showMessage(QString::fromUtf8(kShellOpenFailed));
+            if (!OpenWithShell(path, ShellFailureOnStatusBar(stb))) stb->showMessage(QString::fromUtf8(kShellOpenFailed));
             break;
         case HitView::Beep:
             break;
@@ -1317,7 +1337,8 @@ void TfrmMain::OpenPopupDocument(bool internal) {
         edtResult->OpenHitAt(edtResult->Hits()[static_cast<std::size_t>(m_popupHit)].TitleStart, internal);
         return;
     }
-    if (!OpenWithShell(m_documentItems->DocumentPath())) stb->showMessage(QString::fromUtf8(kShellOpenFailed));
+    if (!OpenWithShell(m_documentItems->DocumentPath(), ShellFailureOnStatusBar(stb)))
+        stb->showMessage(QString::fromUtf8(kShellOpenFailed));
 }
 
 void TfrmMain::mnuCopyClick() {

@@ -1,6 +1,7 @@
 #include "config/IniFile.h"
 
 #include "config/FileIo.h"
+#include "config/RegularFile.h"
 
 #include <algorithm>
 
@@ -251,10 +252,12 @@ std::string IniFile::ToText() const {
     return out;
 }
 
-bool IniFile::Load(const std::string& path, CodePage codePage) {
-    const auto bytes = ReadWholeFile(path);
-    *this = IniFile(bytes ? std::string_view(*bytes) : std::string_view(), codePage);
-    return bytes.has_value();
+bool IniFile::Load(const std::string& path, CodePage codePage, bool* missing) {
+    const RegularFileRead read = ReadRegularFile(path, kMaxIniBytes);
+    const bool ok = read.outcome == RegularFileRead::Outcome::Read;
+    *this = IniFile(ok ? std::string_view(read.bytes) : std::string_view(), codePage);
+    if (missing) *missing = read.outcome == RegularFileRead::Outcome::Missing;
+    return ok;
 }
 
 bool IniFile::Save(const std::string& path) const {

@@ -29,9 +29,11 @@ public:
 
     std::string ToText() const;
 
-    // Reads a stored file (see the constructor). A missing or unreadable file gives an empty
-    // INI and false.
-    bool Load(const std::string& path, CodePage codePage);
+    // Reads a stored file (see the constructor): only a regular file of at most kMaxIniBytes,
+    // so a link to a device or a FIFO cannot hang or exhaust the program. Anything else gives an
+    // empty INI and false; `missing` then says whether there was nothing at the path.
+    bool Load(const std::string& path, CodePage codePage, bool* missing = nullptr);
+    static constexpr std::size_t kMaxIniBytes = 64 << 20;
     bool Save(const std::string& path) const;
 
     std::optional<std::string> Value(std::string_view section, std::string_view key) const;

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "config/FileIo.h"
+#include "config/RegularFile.h"
 #include "config/IniFile.h"
 
 namespace {
@@ -322,9 +323,11 @@ long long ParseLongCount(const std::string& text, long long fallback) {
 
 Settings LoadSettings(const std::string& path, const PlatformProfile& platform) {
     IniFile ini;
-    ini.Load(path, platform.codePage);  // a missing file reads as empty
+    bool missing = false;
     Settings settings;
     settings.SettingsPath = path;
+    // A missing file reads as empty; one that is there but cannot be read must not be replaced.
+    settings.Unreadable = !ini.Load(path, platform.codePage, &missing) && !missing;
     for (const Key& k : kKeys) {
         if (!k.field) continue;
         k.field(settings) = ini.ReadString(k.section, k.key,
@@ -354,12 +357,12 @@ Settings InitSettings(const PlatformProfile& platform) {
     const std::string path = SettingsPathFor(platform);
     const std::size_t slash = path.rfind('/');
     if (slash != std::string::npos) RemoveStaleSaveFiles(slash == 0 ? "/" : path.substr(0, slash));
-    if (!FileExists(path)) WriteDefaultSettings(path, platform);
+    if (NothingAt(path)) WriteDefaultSettings(path, platform);
     return LoadSettings(path, platform);
 }
 
 void SaveSettings(const std::string& path, const Settings& settings, CodePage codePage) {
-    if (IsReadOnlyFile(path)) return;
+    if (settings.Unreadable || IsReadOnlyFile(path)) return;
     IniFile ini;
     if (!ini.Load(path, codePage)) return;
     // The field accessors hand out references for reading and writing; here they are only read,

@@ -41,6 +41,9 @@ struct Settings {
     std::vector<std::string> QueryHistory;  // past queries, most recent first
     std::string IndexDirectoryText;         // Directories joined with single blanks
     std::string SettingsPath;
+    // Something is at SettingsPath that could not be read (no permission, not a regular file, too
+    // large): the values are the absent ones, and nothing may ever be written over it.
+    bool Unreadable = false;
 };
 
 // The settings file's path: beside the program, its file name lower-cased with ".ini"
@@ -54,7 +57,7 @@ std::string ConfigFolderFor(const PlatformProfile& platform);
 // Windows 95 (and NT 4.0): major version 4, minor below 10.
 bool IsWindows95(int major, int minor);
 
-// Creates the file with the first-run values when it does not exist, then loads it.
+// Creates the file with the first-run values when nothing is at its path, then loads it.
 Settings InitSettings(const PlatformProfile& platform);
 
 // Writes every key of the first-run table in order. False when the file could not be written.
@@ -65,7 +68,7 @@ bool WriteDefaultSettings(const std::string& path, const PlatformProfile& platfo
 Settings LoadSettings(const std::string& path, const PlatformProfile& platform);
 
 // Writes the values back into the file, keeping everything else in it. Does nothing to a
-// read-only or vanished file; a failed write leaves the file as it was. Never reports.
+// read-only, vanished or unreadable file; a failed write leaves the file as it was. Never reports.
 void SaveSettings(const std::string& path, const Settings& settings, CodePage codePage);
 
 // A count read from the file: the number, or `fallback` when the text is not one.

@@ -107,9 +107,10 @@ AliasFile ReadAliasFile(const IniFile& ini) {
         file.aliasNames.push_back(aliasList.Value(KeyName("alias", a)));
         const SectionKeys alias = section(KeyName("diralias", a));
         std::string directories;
-        // Blank directories are skipped, so only the keys present can contribute.
+        // Blank directories are skipped, so only the keys present can contribute. A value that
+        // is blank once unquoted (`Directory2=" "`) is no directory either.
         for (const std::string& directory : alias.Numbered("directory", alias.Count("dircount"))) {
-            if (directory.empty()) continue;
+            if (TrimBlanks(directory).empty()) continue;
             if (!directories.empty()) directories += "\r\n";
             directories += directory;
         }

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "config/FileIo.h"
+#include "config/ProgramInfo.h"
 #include "process/AppContext.h"
 #include "process/Launchers.h"
 
@@ -71,7 +72,10 @@ TfrmAbout::TfrmAbout(const AppContext& ctx, QWidget* owner, Opener opener)
 
     lblCopyright =
         new QLabel(QStringLiteral("Copyright © Quarrow for Namazu 開発チーム\n"
-                                  "検索とインデックス作成には Namazu Project の Namazu を使っています。"),
+                                  "検索とインデックス作成には Namazu Project の Namazu を使っています。\n\n"
+                                  "このプログラムはフリーソフトウェアです。") +
+                       QString::fromUtf8(kLicenceName) +
+                       QStringLiteral(" の条件で再配布・改変できます。無保証です。"),
                    this);
     lblCopyright->setObjectName(QStringLiteral("lblCopyright"));
 

@@ -26,6 +26,7 @@ TfrmSetNamazurc::TfrmSetNamazurc(AppContext& ctx, QWidget* owner) : QDialog(owne
     auto* lblNamazurcPath =
         Named(new QLabel(QStringLiteral("namazurc のパス(&P):"), this), "lblNamazurcPath");
     edtNamazurcPath = Named(new QLineEdit(this), "edtNamazurcPath");
+    ShowBackslashes({edtNamazurcPath});
     edtNamazurcPath->setMinimumWidth(320);
     lblNamazurcPath->setBuddy(edtNamazurcPath);
     edtNamazurcPathButton = Named(new QToolButton(this), "edtNamazurcPathButton");
@@ -98,8 +99,12 @@ void TfrmSetNamazurc::edtNamazurcPathButtonClick() {
 }
 
 void TfrmSetNamazurc::btnEditNamazurcClick() {
-    // The desktop's editor for the file, started on its own; its fate is not reported.
-    OpenWithShell(FromQString(m_ctx.platform.codePage, edtNamazurcPath->text()));
+    // The desktop's editor for the file, not waited for; a failure is told when the opener ends.
+    auto failed = [this] {
+        m_ctx.prompter->Tell(QStringLiteral("関連付けされたアプリケーションの起動に失敗しました。"),
+                             QStringLiteral("エラー"), MessageIcon::Error);
+    };
+    if (!OpenWithShell(FromQString(m_ctx.platform.codePage, edtNamazurcPath->text()), {this, failed})) failed();
 }
 
 void TfrmSetNamazurc::btnOKClick() {

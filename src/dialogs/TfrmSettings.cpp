@@ -53,6 +53,7 @@ TfrmSettings::TfrmSettings(AppContext& ctx, QWidget* owner) : QDialog(owner), m_
     font.setPixelSize(12);
     setFont(font);
     CreateControls();
+    ShowBackslashes({edtPerlPath, edtMknmzPath, edtNamazuPath, edtPnamazuPath, edtNamazuParams, edtNavigatorPath});
     FormCreate();
 }
 

@@ -1,5 +1,6 @@
 #include "indexer/FolderTree.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
@@ -91,6 +92,31 @@ FolderTree::FolderTree(QWidget* parent) : QTreeView(parent) {
     m_checked->sort(0, Qt::AscendingOrder);
 
     connect(m_checked, &CheckedFolderModel::checkStateChanged, this, &FolderTree::checkStateChanged);
+    ShowFocus(false);
+}
+
+void FolderTree::focusInEvent(QFocusEvent* event) {
+    ShowFocus(true);
+    QTreeView::focusInEvent(event);
+}
+
+void FolderTree::focusOutEvent(QFocusEvent* event) {
+    ShowFocus(false);
+    QTreeView::focusOutEvent(event);
+}
+
+void FolderTree::ShowFocus(bool focused) {
+    const QPalette standard = QApplication::palette(this);
+    QPalette shown = palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        shown.setColor(group, QPalette::Highlight,
+                       focused ? standard.color(group, QPalette::Highlight)
+                               : standard.color(group, QPalette::Window).darker(125));
+        shown.setColor(group, QPalette::HighlightedText,
+                       focused ? standard.color(group, QPalette::HighlightedText)
+                               : standard.color(group, QPalette::Text));
+    }
+    setPalette(shown);
 }
 
 QString FolderTree::PathOf(const QModelIndex& index) const {

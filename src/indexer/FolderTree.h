@@ -40,7 +40,15 @@ signals:
     // A folder's box was ticked (`checked`) or cleared.
     void checkStateChanged(const QString& path, bool checked);
 
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
 private:
+    // The current folder is highlighted only while the tree has the focus, greyed otherwise: a
+    // tree that looks focused while the keys go elsewhere misleads.
+    void ShowFocus(bool focused);
+
     QFileSystemModel* m_files = nullptr;
     CheckedFolderModel* m_checked = nullptr;
 };

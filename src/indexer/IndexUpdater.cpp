@@ -1,6 +1,7 @@
 #include "indexer/IndexUpdater.h"
 
 #include <QLabel>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <vector>
@@ -68,8 +69,11 @@ void IndexUpdater::CloseConsole() {
 }
 
 void IndexUpdater::OpenConsole() {
+    // Over the search window, as its own window that goes with it; Escape closes it once the
+    // update has ended, and the search window has the keys again.
+    auto* owner = qobject_cast<QWidget*>(parent());
     if (!m_console) {
-        m_console = new TfrmWindow();
+        m_console = new TfrmWindow(owner);
         m_console->setObjectName(QStringLiteral("frmUpdateIndex"));
         m_console->setWindowTitle(QStringLiteral("インデックスの更新"));
         auto* top = new QWidget;
@@ -84,6 +88,17 @@ void IndexUpdater::OpenConsole() {
         column->addWidget(m_panel);
         m_console->AddPanel(top);
         m_console->resize(640, 360);
+        if (owner) m_console->move(owner->frameGeometry().center() - m_console->rect().center());
+        auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), m_console);
+        connect(escape, &QShortcut::activated, m_console, [this] {
+            if (!m_running) m_console->close();
+        });
+        if (owner) {
+            connect(m_console, &QObject::destroyed, owner, [owner] {
+                owner->raise();
+                owner->activateWindow();
+            });
+        }
     } else {
         m_console->edt->Clear();
     }

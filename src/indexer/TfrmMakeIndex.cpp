@@ -126,6 +126,9 @@ TfrmMakeIndex::TfrmMakeIndex(AppContext& ctx, QWidget* parent)
     setModal(true);
     m_run.currentDirectory = QDir::currentPath().toStdString();
     CreateControls();
+    ShowBackslashes({edtTargetDirectories, edtExcludeDirPattern, edtOutputDir, edtTargetFilePattern,
+                     edtTargetFileListFileName, edtDenyFilePattern, edtMediaType, edtReplace, edtMknmzrcFileName,
+                     edtOtherParameters, edtCmdlineEdit, lstCmdlineList, edtCommandLine});
     ConnectHandlers();
     FormCreate();
 }
@@ -406,7 +409,9 @@ QWidget* TfrmMakeIndex::CreateTabProcess() {
     pnlRunProgress = Named(new IndexProgressPanel(page), "pnlRunProgress");
 
     edtProcess = Named(new QtOutputView(page), "edtProcess");
-    edtProcess->setFont(PixelFont(QStringLiteral("ＭＳ ゴシック"), 12, true));
+    QFont processFont = PixelFont(QStringLiteral("ＭＳ ゴシック"), 12, true);
+    processFont.setFamilies({QStringLiteral("DejaVu Sans Mono"), QStringLiteral("ＭＳ ゴシック")});  // paths in the output
+    edtProcess->setFont(processFont);
     edtProcess->SetTabColumns(4);
     edtProcess->SetSelectable(false);  // until the first run has ended
     edtProcess->SetRunFlag(1);
@@ -515,6 +520,8 @@ void TfrmMakeIndex::FormCreate() {
     btnBrowseOutputDir->setEnabled(chkOutputDir->isChecked());
     UpdateListButtons();
     pgeMknmz->setCurrentWidget(tab1);
+    // The keys go where the eye goes first: the folder tree, not the page tabs.
+    tvFolder->setFocus();
     m_console = nullptr;
 }
 
@@ -673,8 +680,13 @@ void TfrmMakeIndex::BrowseFile(QLineEdit* edit) {
 }
 
 void TfrmMakeIndex::btnEditFileListClick() {
-    // Opened by the desktop's editor for the file, without waiting; the result is not checked.
-    OpenWithShell(ToProgram(edtTargetFileListFileName->text()));
+    // Opened by the desktop's editor for the file, without waiting; a failure is told when the
+    // opener ends.
+    auto failed = [this] {
+        m_ctx.prompter->Tell(QStringLiteral("関連付けされたアプリケーションの起動に失敗しました。"),
+                             QStringLiteral("エラー"), MessageIcon::Error);
+    };
+    if (!OpenWithShell(ToProgram(edtTargetFileListFileName->text()), {this, failed})) failed();
 }
 
 void TfrmMakeIndex::btnHelpClick() {

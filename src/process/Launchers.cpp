@@ -17,16 +17,30 @@ QString Native(const std::string& bytes) {
     return QFile::decodeName(QByteArray::fromStdString(bytes));
 }
 
-bool StartDetached(const QString& program, const QStringList& arguments) {
+// Started as our child rather than detached, so that its exit code can be read; it is never
+// waited for, and it outlives the program if it has to (the QProcess is not destroyed at exit).
+bool Start(const QString& program, const QStringList& arguments, const LaunchReport& report) {
     if (program.isEmpty()) return false;
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments(arguments);
+    auto* process = new QProcess;
+    process->setProgram(program);
+    process->setArguments(arguments);
     // The browser must not inherit our terminal's chatter, nor hold on to it.
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.setStandardErrorFile(QProcess::nullDevice());
-    return process.startDetached();
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    if (report.context && report.failed) {
+        QObject::connect(process, &QProcess::finished, report.context,
+                         [failed = report.failed](int code, QProcess::ExitStatus status) {
+                             if (status != QProcess::NormalExit || code != 0) failed();
+                         });
+    }
+    process->start();
+    if (!process->waitForStarted()) {
+        delete process;
+        return false;
+    }
+    return true;
 }
 
 // "http:", "mailto:", "file:" ...: a scheme of two letters or more (one letter is a drive).
@@ -94,15 +108,15 @@ std::string Separated(std::string_view posixPath, PathStyle style) {
 
 }  // namespace
 
-bool OpenInNetscape(const std::string& url, const std::string& programPath) {
-    return StartDetached(Native(programPath), {Native(url)});
+bool OpenInNetscape(const std::string& url, const std::string& programPath, const LaunchReport& report) {
+    return Start(Native(programPath), {Native(url)}, report);
 }
 
-bool OpenInInternetExplorer(const std::string& url) {
-    return StartDetached(QStringLiteral("x-www-browser"), {Native(url)});
+bool OpenInInternetExplorer(const std::string& url, const LaunchReport& report) {
+    return Start(QStringLiteral("x-www-browser"), {Native(url)}, report);
 }
 
-bool OpenWithShell(const std::string& target) {
+bool OpenWithShell(const std::string& target, const LaunchReport& report) {
     if (target.empty()) return false;
     const std::string_view scheme = SchemeOf(target);
     if (scheme.empty()) {
@@ -111,12 +125,13 @@ bool OpenWithShell(const std::string& target) {
         const QString local = QUrl(Native(target)).toLocalFile();
         if (local.isEmpty() || !QFileInfo::exists(local)) return false;
     }
-    return StartDetached(QStringLiteral("xdg-open"), {Native(target)});
+    return Start(QStringLiteral("xdg-open"), {Native(target)}, report);
 }
 
-bool OpenContainingFolder(const std::string& path, PathStyle style, CodePage codePage) {
+bool OpenContainingFolder(const std::string& path, PathStyle style, CodePage codePage,
+                          const LaunchReport& report) {
     const std::string folder = FolderPart(path, style, codePage);
-    return !folder.empty() && OpenWithShell(folder);
+    return !folder.empty() && OpenWithShell(folder, report);
 }
 
 std::string LocalFileUri(const std::string& path) {

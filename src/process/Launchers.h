@@ -1,29 +1,38 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+class QObject;
+
 #include "config/PlatformProfile.h"
 #include "config/Settings.h"
 
-// Outside browsers and the desktop's "open": every launcher starts its program detached and
-// returns at once. True when the program could be started; what it does with the page after
-// that is its own business.
+// Outside browsers and the desktop's "open": every launcher starts its program and returns as
+// soon as it runs. False when it could not be started. The opener's own verdict (xdg-open ends
+// with a non-zero code when no application takes the file) comes later: then `failed` of the
+// report is called from the event loop, unless its `context` is gone by then.
+struct LaunchReport {
+    QObject* context = nullptr;
+    std::function<void()> failed;
+};
 
 // The `NavigatorPath` program with the URL as its argument. False for an empty or missing program.
-bool OpenInNetscape(const std::string& url, const std::string& programPath);
+bool OpenInNetscape(const std::string& url, const std::string& programPath, const LaunchReport& report = {});
 
 // The system's web browser, `x-www-browser URL`.
-bool OpenInInternetExplorer(const std::string& url);
+bool OpenInInternetExplorer(const std::string& url, const LaunchReport& report = {});
 
 // The application the desktop associates with a file or URL, through xdg-open. A local file
 // that does not exist counts as a failure, as the shell's "open" reports it.
-bool OpenWithShell(const std::string& target);
+bool OpenWithShell(const std::string& target, const LaunchReport& report = {});
 
 // The folder that holds a local file, opened with the desktop's file manager (through
 // OpenWithShell). False when the path names no folder or the folder cannot be opened.
-bool OpenContainingFolder(const std::string& path, PathStyle style, CodePage codePage);
+bool OpenContainingFolder(const std::string& path, PathStyle style, CodePage codePage,
+                          const LaunchReport& report = {});
 
 // A local path as a file URI, every byte that needs it escaped: "file:///tmp/a%20b.txt".
 std::string LocalFileUri(const std::string& path);

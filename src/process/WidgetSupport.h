@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QString>
 #include <QWidget>
+#include <initializer_list>
 
 // Small helpers shared by the windows.
 
@@ -22,6 +23,16 @@ inline QFont PixelFont(const QString& family, int pixels, bool fixedPitch) {
         font.setFixedPitch(true);
     }
     return font;
+}
+
+// Boxes that hold patterns, paths and command lines: the IPA fonts draw the backslash as a yen
+// sign, which makes a regular expression or a Windows path unreadable. Their Latin text takes a
+// font that draws it as it is; Japanese falls back to the IPA font. Only the families are set,
+// so the size stays the window's.
+inline void ShowBackslashes(std::initializer_list<QWidget*> boxes) {
+    QFont font;
+    font.setFamilies({QStringLiteral("DejaVu Sans Mono"), QStringLiteral("IPAGothic")});
+    for (QWidget* box : boxes) box->setFont(font);
 }
 
 // Suspends a widget's repainting for one scope.

@@ -21,7 +21,13 @@
 #include "process/WidgetSupport.h"
 
 ResultView::ResultView(AppContext& ctx, QWidget* parent)
-    : QTextEdit(parent), m_ctx(ctx), m_openExternal(OpenWithShell) {
+    : QTextEdit(parent), m_ctx(ctx),
+      m_openExternal([this](const std::string& path) {
+          // The opener's verdict comes when it ends; said the same way as a failure to start.
+          return OpenWithShell(path, {this, [this] {
+                                   emit statusMessage(QStringLiteral("関連付けされたアプリケーションの起動に失敗しました。"));
+                               }});
+      }) {
     setObjectName(QStringLiteral("edtResult"));
     setReadOnly(true);
     setUndoRedoEnabled(false);

@@ -153,6 +153,8 @@ std::string ComposeLine(const SearchMenuState& menus, const std::string& query, 
     line += (pnamazu ? " -o " : " --output=") + QuoteArgument(resultFilePath) + " ";
     const std::string extra = TrimBlanks(settings.Command.namazuOption);
     if (!extra.empty()) line += extra + " ";
+    // A query such as "--output=/x" would be read by namazu as an option; after "--" it is the query.
+    if (!pnamazu && !query.empty() && query.front() == '-') line += "-- ";
     line += QuoteArgument(query);
 
     if (useNamazurc && settings.Search.SetIndexInNamazurc == "1") return line;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "config/FileIo.h"
+
 namespace {
 
 struct Marker {
@@ -90,4 +92,37 @@ std::string IgnoredWordsNotice(const std::vector<IgnoredWord>& words, std::strin
     if (notice.empty()) return {};
     return notice + "語を加えて絞り込むか、namazurc の " + settings +
            " を大きくしてください (検索 → namazurc の設定)。";
+}
+
+bool NamazuCouldNotOpenAnIndex(std::string_view result) {
+    constexpr std::string_view kTexts[] = {
+        "can't open the index",
+        "\xA5\xA4\xA5\xF3\xA5\xC7\xA5\xC3\xA5\xAF\xA5\xB9\xA4\xAC\xB3\xAB\xA4\xB1\xA4\xDE\xA4\xBB\xA4\xF3",  // EUC-JP
+        "インデックスが開けません",
+    };
+    return std::any_of(std::begin(kTexts), std::end(kTexts),
+                       [&](std::string_view text) { return result.find(text) != std::string_view::npos; });
+}
+
+std::string UnquotedFolderNotice(std::string_view result, const std::vector<std::string>& pieces,
+                                 const std::function<std::string(const std::string&)>& folderOf,
+                                 CodePage codePage) {
+    if (!NamazuCouldNotOpenAnIndex(result)) return {};
+    // A search place is typed by hand: a few dozen pieces at most; beyond that nobody split a
+    // folder name by accident, and the pairs would cost more than they tell.
+    constexpr std::size_t kMostPieces = 64;
+    const std::size_t count = std::min(pieces.size(), kMostPieces);
+    for (std::size_t first = 0; first < count; ++first) {
+        if (pieces[first].empty()) continue;
+        std::string joined = pieces[first];
+        for (std::size_t last = first + 1; last < count; ++last) {
+            joined += ' ' + pieces[last];
+            if (pieces[last].empty()) continue;
+            const std::string folder = folderOf(joined);
+            if (!folder.empty() && FileExists(folder + "/NMZ.i")) {
+                return "空白を含むフォルダは \"…\" で囲んでください: \"" + ProgramToUtf8(codePage, joined) + "\"";
+            }
+        }
+    }
+    return {};
 }

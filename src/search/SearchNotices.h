@@ -1,8 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "text/CodePage.h"
 
 // What the search window tells the user about a search beyond its result list. UTF-8 texts.
 
@@ -26,3 +29,16 @@ std::vector<IgnoredWord> WordsIgnoredByNamazu(std::string_view result);
 // The notice for them: which words were ignored, why, and how to narrow the query or raise the
 // limit in namazurc. Words in UTF-8; an empty word is named by `query`.
 std::string IgnoredWordsNotice(const std::vector<IgnoredWord>& words, std::string_view query);
+
+// namazu's result (plain or HTML) says that it could not open an index (its English text or its
+// Japanese one in EUC-JP or UTF-8).
+bool NamazuCouldNotOpenAnIndex(std::string_view result);
+
+// When namazu could not open an index and the search place was split at a blank that belongs to
+// a folder name ("/tmp/out idx1" typed without quotes): the notice that says how to quote it,
+// naming the folder. Empty when no run of neighbouring pieces, joined with single blanks, names
+// an existing index folder. `pieces` are the search place's entries in order (empty ones kept),
+// `folderOf` gives the folder namazu would open for an entry. UTF-8.
+std::string UnquotedFolderNotice(std::string_view result, const std::vector<std::string>& pieces,
+                                 const std::function<std::string(const std::string&)>& folderOf,
+                                 CodePage codePage);

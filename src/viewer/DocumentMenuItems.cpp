@@ -25,8 +25,9 @@ DocumentMenuItems::DocumentMenuItems(QMenu* menu, const PlatformProfile& platfor
     connect(mnuOpenDocument, &QAction::triggered, this, [this] { emit openRequested(true); });
     connect(mnuOpenWithApplication, &QAction::triggered, this, [this] { emit openRequested(false); });
     connect(mnuOpenFolder, &QAction::triggered, this, [this] {
-        if (!OpenContainingFolder(LocalFile(), m_platform.pathStyle, m_platform.codePage))
-            emit statusMessage(QString::fromUtf8(kShellOpenFailed));
+        auto failed = [this] { emit statusMessage(QString::fromUtf8(kShellOpenFailed)); };
+        if (!OpenContainingFolder(LocalFile(), m_platform.pathStyle, m_platform.codePage, {this, failed}))
+            failed();
     });
     connect(mnuCopyPath, &QAction::triggered, this,
             [this] { QGuiApplication::clipboard()->setText(ToQString(m_platform.codePage, LocalFile())); });

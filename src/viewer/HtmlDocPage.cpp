@@ -19,6 +19,7 @@
 #include "config/FileIo.h"
 #include "process/AppContext.h"
 #include "process/Paths.h"
+#include "process/QtText.h"
 #include "process/WidgetSupport.h"
 
 namespace {
@@ -156,7 +157,10 @@ private:
 }  // namespace
 
 HtmlDocPage::HtmlDocPage(AppContext& ctx, QWidget* parent)
-    : QWidget(parent), m_ctx(ctx), m_openWithShell(OpenWithShell) {
+    : QWidget(parent), m_ctx(ctx),
+      m_openWithShell([this](const std::string& target) {
+          return OpenWithShell(target, {this, [this] { emit statusMessage(QString::fromUtf8(kShellOpenFailed)); }});
+      }) {
     setObjectName(QStringLiteral("tabHTMLDoc"));
     m_column = new QVBoxLayout(this);
     m_column->setContentsMargins(0, 0, 0, 0);
@@ -260,15 +264,24 @@ void HtmlDocPage::Navigate(const QUrl& url) {
 void HtmlDocPage::ShowExternally(BrowserLauncher launcher, const std::string& target,
                                  const std::string& navigatorUrl) {
     switch (launcher) {
-        case BrowserLauncher::Navigator:
-            OpenInNetscape(navigatorUrl, m_ctx.settings.WebBrowser.NavigatorPath);
+        case BrowserLauncher::Navigator: {
+            // A browser that ends with an error at once did not show the page either.
+            const QString program = ToQString(m_ctx.platform.codePage, m_ctx.settings.WebBrowser.NavigatorPath);
+            auto failed = [this, program] {
+                m_ctx.prompter->Tell(QStringLiteral("ブラウザ (") + program + QStringLiteral(") の起動に失敗しました。"),
+                                     QStringLiteral("エラー"), MessageIcon::Error);
+            };
+            if (!OpenInNetscape(navigatorUrl, m_ctx.settings.WebBrowser.NavigatorPath, {this, failed})) failed();
             break;
-        case BrowserLauncher::InternetExplorer:
-            if (!OpenInInternetExplorer(target)) {
+        }
+        case BrowserLauncher::InternetExplorer: {
+            auto failed = [this] {
                 m_ctx.prompter->Tell(QStringLiteral("ブラウザ (x-www-browser) を起動できませんでした。"),
                                      QStringLiteral("エラー"), MessageIcon::Error);
-            }
+            };
+            if (!OpenInInternetExplorer(target, {this, failed})) failed();
             break;
+        }
         case BrowserLauncher::Shell:
             m_openWithShell(target);
             break;

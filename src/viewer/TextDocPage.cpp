@@ -61,7 +61,10 @@ const QColor kCurrentWordColour(255, 160, 60);
 }  // namespace
 
 TextDocPage::TextDocPage(AppContext& ctx, QWidget* parent)
-    : QWidget(parent), m_ctx(ctx), m_openWithShell(OpenWithShell) {
+    : QWidget(parent), m_ctx(ctx),
+      m_openWithShell([this](const std::string& path) {
+          return OpenWithShell(path, {this, [this] { emit statusMessage(QString::fromUtf8(kShellOpenFailed)); }});
+      }) {
     setObjectName(QStringLiteral("tabTextDoc"));
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);

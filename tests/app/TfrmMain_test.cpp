@@ -493,6 +493,26 @@ TEST(TfrmMain, ClosingDuringASearchWaitsForIt) {
     EXPECT_NE(f.dir.ReadFile("quarrow.ini").find("History1=namazu"), std::string::npos);
 }
 
+// A query that begins with "-" is searched for, never taken by namazu as an option; a folder with
+// a blank typed without quotes is explained.
+TEST(TfrmMain, TheRealNamazuTakesADashQueryAsAQueryAndASplitFolderIsExplained) {
+    if (!NamazuFixture::ProgramsAvailable()) GTEST_SKIP() << "namazu or mknmz missing";
+    const NamazuFixture index(TestDataPath("docs"));
+    ASSERT_TRUE(index.Built()) << index.BuildLog();
+    Fixture f;
+    const std::string clobbered = f.dir.Path("clobbered.txt");
+    SearchFor(f, QString::fromStdString(index.IndexFolder()), QString::fromStdString("--output=" + clobbered));
+    EXPECT_FALSE(FileExists(clobbered));
+    EXPECT_TRUE(f.prompter.Messages().empty()) << f.prompter.Messages().front().toStdString();
+
+    const std::string spaced = f.dir.Path("out idx1");
+    ASSERT_EQ(::symlink(index.IndexFolder().c_str(), spaced.c_str()), 0);
+    SearchFor(f, QString::fromStdString(spaced), QStringLiteral("lighthouse"));
+    EXPECT_EQ(f.Find<QStatusBar>("stb")->currentMessage(),
+              QStringLiteral("空白を含むフォルダは \"…\" で囲んでください: \"") + QString::fromStdString(spaced) +
+                  u'"');
+}
+
 namespace {
 
 // A stand-in for namazu: it records its arguments, one per line, and writes a recorded result

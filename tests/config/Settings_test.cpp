@@ -5,6 +5,7 @@
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <QDir>
@@ -12,6 +13,8 @@
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <random>
 
 #include "TestSupport.h"
@@ -40,6 +43,10 @@ const char* const kLinuxFirstRun =
 
 std::string ReadAll(const std::string& path) {
     return ReadWholeFile(path).value_or("<missing>");
+}
+
+void WriteAll(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
 }
 
 }  // namespace
@@ -472,4 +479,55 @@ TEST(Settings, SavesKilledAtAnyMomentLeaveTheOldOrTheNewFile) {
     EXPECT_GT(interrupted, 0) << "no kill landed inside a save";
     InitSettings(dir.Profile());
     EXPECT_TRUE(SaveFilesIn(dir.Folder()).empty());
+}
+
+// Something at the settings path that cannot be read is neither read for long nor ever replaced:
+// the start takes the absent values and says so, closing writes nothing.
+TEST(Settings, WhatCannotBeReadIsNeitherWaitedForNorReplaced) {
+    struct Row {
+        const char* what;
+        std::function<bool(const std::string& path, const std::string& folder)> make;
+    };
+    const Row rows[] = {
+        {"no read permission", [](const std::string& p, const std::string&) {
+             WriteAll(p, "[Window]\nStayOnTop=1\n");
+             return ::chmod(p.c_str(), 0200) == 0 && ::geteuid() != 0;  // root reads it all the same
+         }},
+        {"a link to a device that never ends", [](const std::string& p, const std::string& folder) {
+             const std::string device = folder + "zero";
+             return ::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 5)) == 0 &&
+                    ::symlink(device.c_str(), p.c_str()) == 0;
+         }},
+        {"a FIFO nobody writes", [](const std::string& p, const std::string&) { return ::mkfifo(p.c_str(), 0644) == 0; }},
+        {"a file beyond any settings file", [](const std::string& p, const std::string&) {
+             WriteAll(p, "[Window]\n");
+             return ::truncate(p.c_str(), (64 << 20) + 1) == 0;
+         }},
+        {"a folder", [](const std::string& p, const std::string&) { return ::mkdir(p.c_str(), 0755) == 0; }},
+    };
+    for (const Row& row : rows) {
+        TempProgramDir dir;
+        const std::string path = SettingsPathFor(dir.Profile());
+        if (!row.make(path, dir.Folder())) continue;
+        struct stat before {};
+        ::lstat(path.c_str(), &before);
+        const auto start = std::chrono::steady_clock::now();
+        Settings s = InitSettings(dir.Profile());
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << row.what;
+        EXPECT_TRUE(s.Unreadable) << row.what;
+        EXPECT_EQ(s.Window.StayOnTop, "0") << row.what;
+        s.Window.StayOnTop = "1";
+        SaveSettings(path, s, CodePage::Utf8);
+        struct stat after {};
+        ASSERT_EQ(::lstat(path.c_str(), &after), 0) << row.what;
+        EXPECT_EQ(after.st_ino, before.st_ino) << row.what;
+        EXPECT_EQ(after.st_mode, before.st_mode) << row.what;
+        EXPECT_EQ(after.st_size, before.st_size) << row.what;
+        if (S_ISLNK(after.st_mode)) {
+            struct stat device {};
+            EXPECT_EQ(::stat(path.c_str(), &device), 0);
+            EXPECT_TRUE(S_ISCHR(device.st_mode)) << row.what;
+        }
+        ::chmod(path.c_str(), 0644);
+    }
 }

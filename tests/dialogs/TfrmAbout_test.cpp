@@ -42,6 +42,9 @@ TEST(TfrmAbout, LinkMenuHoldsTheFivePagesByTag) {
 
     EXPECT_EQ(about.windowTitle(), QStringLiteral("バージョン情報"));
     ASSERT_NE(about.findChild<QLabel*>(QStringLiteral("lblCopyright")), nullptr);
+    EXPECT_TRUE(about.findChild<QLabel*>(QStringLiteral("lblCopyright"))
+                    ->text()
+                    .contains(QStringLiteral("GNU General Public License, version 2 or later")));
     auto* mnuLink = about.findChild<QMenu*>(QStringLiteral("mnuLink"));
     ASSERT_NE(mnuLink, nullptr);
     const QList<QAction*> items = mnuLink->actions();

@@ -60,7 +60,7 @@ done < <(cd "$source/help" && find . -type f ! -name CMakeLists.txt)
 if grep -Ei 'demo|seed|test' "$scratch/contents"; then fail "the package holds files it must not"; fi
 depends=$(dpkg-deb -f "$deb" Depends)
 for package in namazu2 namazu2-index-tools nkf kakasi libnkf-perl libtext-kakasi-perl xdg-utils \
-               fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n libqt6webenginewidgets6 libc6; do
+               fonts-ipafont-gothic fonts-ipafont-mincho fonts-dejavu-core qt6-translations-l10n libqt6webenginewidgets6 libc6; do
   [[ ", $depends," == *", $package"[\ ,]* ]] || fail "Depends lacks $package: $depends"
 done
 
@@ -73,6 +73,8 @@ step "unpacking it"
 root=$scratch/root
 dpkg-deb -x "$deb" "$root"
 desktop-file-validate "$root/usr/share/applications/quarrow.desktop" || fail "desktop entry"
+grep -qx 'License: GPL-2+' "$root/usr/share/doc/quarrow/copyright" || fail "the copyright file names no licence"
+"$root/usr/bin/quarrow" --version | grep -q 'GPL-2.0-or-later' || fail "quarrow --version names no licence"
 program=$root/$(sed -n 's/^Exec=\([^ ]*\).*/usr\/bin\/\1/p' "$root/usr/share/applications/quarrow.desktop")
 [ -x "$program" ] || fail "the desktop entry's Exec names no program in usr/bin: $program"
 

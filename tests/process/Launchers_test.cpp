@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -203,6 +204,37 @@ TEST_F(FakePrograms, MissingTargetsAndProgramsFailWithoutWaiting) {
 
     qputenv("PATH", QByteArray::fromStdString(Folder()));  // no x-www-browser anywhere
     EXPECT_FALSE(OpenInInternetExplorer("/tmp/a.html"));
+}
+
+// xdg-open ends with 3 or 4 when no application takes the file: that is a failure, told when the
+// opener ends, while the launcher itself has returned at once.
+TEST_F(FakePrograms, AnOpenerThatEndsBadlyIsReportedWhenItEnds) {
+    const std::string document = Folder() + "a.zzqq";
+    std::ofstream(document) << "x\n";
+    struct Row {
+        const char* program;
+        const char* ending;
+        bool (*launch)(const std::string& document, const std::string& folder, const LaunchReport&);
+        bool failed;
+    };
+    const Row rows[] = {
+        {"xdg-open", "exit 4\n", [](const std::string& d, const std::string&, const LaunchReport& r) { return OpenWithShell(d, r); }, true},
+        {"xdg-open", "exit 0\n", [](const std::string& d, const std::string&, const LaunchReport& r) { return OpenWithShell(d, r); }, false},
+        {"xdg-open", "exit 3\n", [](const std::string& d, const std::string&, const LaunchReport& r) { return OpenContainingFolder(d, PathStyle::Posix, CodePage::Utf8, r); }, true},
+        {"x-www-browser", "exit 1\n", [](const std::string& d, const std::string&, const LaunchReport& r) { return OpenInInternetExplorer(d, r); }, true},
+        {"navigator", "kill -9 $$\n", [](const std::string& d, const std::string& f, const LaunchReport& r) { return OpenInNetscape(d, f + "navigator", r); }, true},
+    };
+    for (const Row& row : rows) {
+        AddProgram(row.program, std::string("printf '' > '") + Folder() + "ran'\n" + row.ending);
+        QFile::remove(QString::fromStdString(Folder() + "ran"));
+        QObject context;
+        bool failed = false;
+        EXPECT_TRUE(row.launch(document, Folder(), {&context, [&] { failed = true; }})) << row.program;
+        QDeadlineTimer deadline(row.failed ? 5000 : 1000);
+        while (!failed && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        EXPECT_EQ(failed, row.failed) << row.program << " " << row.ending;
+        EXPECT_TRUE(FileExists(Folder() + "ran")) << row.program;
+    }
 }
 
 TEST_F(FakePrograms, LaunchingDoesNotWaitForTheProgram) {

@@ -135,6 +135,34 @@ TEST(SearchCommand, QuotesInTheQueryCannotAddArguments) {
               R"("a\" --output=\"/tmp/x" "/var/lib/namazu/index")");
 }
 
+// namazu takes a query that begins with "-" for an option (--output= wrote its result elsewhere):
+// "--" ends its options. Other command lines stay as they were.
+TEST(SearchCommand, AQueryBeginningWithADashIsNoOption) {
+    const PlatformProfile linux = LinuxProfile();
+    const std::string head = R"("/usr/bin/namazu" --sort=score --max=20 --output="/run/user/1000/quarrow/result.txt" )";
+    struct Row {
+        const char* query;
+        const char* option;
+        const char* pnamazu;
+        std::string expected;
+    };
+    const Row rows[] = {
+        {"--output=/x/clobbered.txt", "", "0", head + R"(-- "--output=/x/clobbered.txt" "/var/lib/namazu/index")"},
+        {"-rf", " -l ", "0", head + R"(-l -- "-rf" "/var/lib/namazu/index")"},
+        {"a -b", "", "0", head + R"("a -b" "/var/lib/namazu/index")"},
+        {"-x", "", "1",
+         R"("/usr/bin/perl" "/usr/local/share/pnamazu/pnamazu.pl" --sort=score --max=20 -o "/run/user/1000/quarrow/result.txt" "-x" "/var/lib/namazu/index")"},
+    };
+    for (const Row& row : rows) {
+        Settings s = Defaults(linux);
+        s.Command.namazuOption = row.option;
+        s.Command.Usepnamazu = row.pnamazu;
+        const SearchCommand c = ComposeSearchCommand(ScoreMenus(), row.query, s, linux, {}, false);
+        EXPECT_EQ(c.commandLine, row.expected);
+        EXPECT_EQ(c.runCommandLine, row.expected);
+    }
+}
+
 TEST(SearchCommand, LinuxProfileSendsTheQueryInEucJp) {
     const PlatformProfile linux = LinuxProfile();
     Settings s = Defaults(linux);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include "TestSupport.h"
 #include "config/FileIo.h"
 
@@ -56,4 +58,35 @@ TEST(SearchNotices, NoticeNamesTheWordsTheReasonAndTheWayOut) {
               "「港*」 は一致する語が多すぎるため (namazurc の MaxMatch を超えたため) 無視されました。"
               "語を加えて絞り込むか、namazurc の MaxHit と MaxMatch を大きくしてください (検索 → namazurc の設定)。");
     EXPECT_EQ(IgnoredWordsNotice({}, "x"), "");
+}
+
+// "/tmp/out idx1" typed without quotes is two indexes that namazu cannot open; the blank-joined
+// pieces name the folder the user meant.
+TEST(SearchNotices, AFolderSplitAtItsBlankIsNamedWithItsQuotes) {
+    TempProgramDir dir;
+    for (const char* folder : {"out idx1", "a b c"}) {
+        ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir.Path(folder))));
+        dir.WriteFile(std::string(folder) + "/NMZ.i", "");
+    }
+    const std::string out = dir.Path("out");
+    const std::string english = "References: \n(" + out + ") [  (can't open the index)  ] \n(idx1) [  (can't open the index)  ] \n";
+    const std::string eucJp = "(" + out + ") [  (\xA5\xA4\xA5\xF3\xA5\xC7\xA5\xC3\xA5\xAF\xA5\xB9\xA4\xAC\xB3\xAB\xA4\xB1\xA4\xDE\xA4\xBB\xA4\xF3\xA4\xC7\xA4\xB7\xA4\xBF)  ]\n";
+    struct Row {
+        std::string result;
+        std::vector<std::string> pieces;
+        std::string folder;  // empty: no notice
+    };
+    const Row rows[] = {
+        {english, {out, "idx1"}, out + " idx1"},
+        {eucJp, {"/elsewhere", dir.Path("a"), "b", "c"}, dir.Path("a b c")},
+        {Recorded("plain-ja-query-en.txt"), {out, "idx1"}, ""},  // every index opened
+        {english, {out, "", "idx1"}, ""},                        // "out  idx1" is no folder
+        {english, {out, "idx2"}, ""},
+    };
+    for (const Row& row : rows) {
+        const std::string notice = UnquotedFolderNotice(
+            row.result, row.pieces, [](const std::string& entry) { return entry; }, CodePage::Utf8);
+        EXPECT_EQ(notice, row.folder.empty() ? "" : "空白を含むフォルダは \"…\" で囲んでください: \"" + row.folder + "\"")
+            << row.folder;
+    }
 }
