@@ -52,7 +52,7 @@ std::string AboutPageForTag(int tag, const std::string& dataFolder) {
 }
 
 TfrmAbout::TfrmAbout(const AppContext& ctx, QWidget* owner, Opener opener)
-    : QDialog(owner), m_ctx(ctx), m_opener(opener ? std::move(opener) : Opener(&OpenWithShell)) {
+    : QDialog(owner), m_ctx(ctx), m_opener(opener ? std::move(opener) : Opener([](const std::string& page) { return OpenWithShell(page); })) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("バージョン情報"));
 

@@ -101,11 +101,23 @@ QString TfrmSelectAlias::ToUi(const std::string& text) const {
     return ToQString(m_ctx.platform.codePage, text);
 }
 
+namespace {
+// A list row lays out its whole text whenever it is measured or painted: a name of megabytes in
+// a broken aliases.ini took seconds per megabyte. No one reads more than the start of a row.
+QString RowText(QString text) {
+    constexpr qsizetype kShown = 500;
+    if (text.size() <= kShown) return text;
+    const qsizetype cut = text.at(kShown - 1).isHighSurrogate() ? kShown - 1 : kShown;
+    text.truncate(cut);
+    return text + QStringLiteral("…");
+}
+}  // namespace
+
 void TfrmSelectAlias::FormCreate() {
     m_file = LoadAliasFile(AliasFilePath(m_ctx.settings.SettingsPath, m_ctx.platform.pathStyle),
                            m_ctx.platform.codePage);
-    for (const std::string& name : m_file.aliasNames) lstDirAlias->addItem(ToUi(name));
-    for (const QueryGroup& group : m_file.QueryGroups) lstQueryGroup->addItem(ToUi(group.name));
+    for (const std::string& name : m_file.aliasNames) lstDirAlias->addItem(RowText(ToUi(name)));
+    for (const QueryGroup& group : m_file.QueryGroups) lstQueryGroup->addItem(RowText(ToUi(group.name)));
     pgeAlias->setCurrentWidget(m_state.LastAliasPage == 2 ? tab2 : tab1);
 }
 
@@ -121,7 +133,7 @@ void TfrmSelectAlias::lstQueryGroupClick() {
     m_filling = true;
     lstQuery->clear();
     for (const QueryEntry& entry : m_file.QueryGroups[static_cast<std::size_t>(row)].queries) {
-        auto* item = new QListWidgetItem(ToUi(entry.shown), lstQuery);
+        auto* item = new QListWidgetItem(RowText(ToUi(entry.shown)), lstQuery);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(entry.checked ? Qt::Checked : Qt::Unchecked);
     }

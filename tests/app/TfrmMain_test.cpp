@@ -444,6 +444,25 @@ TEST(TfrmMain, AReadOnlySettingsFileIsLeftAsItWasOnClosing) {
     ::chmod(f.dir.Path("quarrow.ini").c_str(), 0644);
 }
 
+TEST(TfrmMain, ASettingsFileThatCannotBeReadIsSaidOnceAndNeverWritten) {
+    TempProgramDir dir;
+    ASSERT_EQ(::mkfifo(dir.Path("quarrow.ini").c_str(), 0644), 0);  // nobody ever writes into it
+    FakePrompter prompter;
+    AppContext ctx;
+    ctx.platform = dir.Profile();
+    ctx.prompter = &prompter;
+    ctx.settings = InitSettings(ctx.platform);
+    ctx.settings.Window.ShowExplanation = "0";
+    TfrmMain window(ctx);
+    window.show();
+    window.close();
+    ASSERT_EQ(prompter.Messages().size(), 1u);
+    EXPECT_TRUE(prompter.Messages().front().startsWith(QStringLiteral("設定ファイルを読み込めませんでした。")));
+    struct stat st {};
+    ASSERT_EQ(::lstat(dir.Path("quarrow.ini").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
 TEST(TfrmMain, DriveInformationListsTheDriveConstants) {
     Fixture f;
     f.Find<QAction>("mnuShowDriveInfo")->trigger();
@@ -744,6 +763,19 @@ TEST(TfrmMain, AHitsPopupMenuReachesItsFile) {
     ClickItem(popup, f.Find<QAction>("mnuCopyUri"));
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded));
     EXPECT_FALSE(f.Find<QAction>("mnuCodeAuto")->isVisible() && popup->actions().back()->isVisible());
+
+    // No application takes the folder: the opener ends with 4 a moment later, and that is said.
+    f.dir.WriteFile("xdg-open", "#!/bin/sh\nsleep 0.3\nexit 4\n");
+    ::chmod(f.dir.Path("xdg-open").c_str(), 0755);
+    const QByteArray path0 = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(f.dir.Folder()) + ':' + path0);
+    RightClick(f.window.get(), result, overTitle);
+    ClickItem(popup, f.Find<QAction>("mnuOpenFolder"));
+    qputenv("PATH", path0);
+    auto* bar = f.Find<QStatusBar>("stb");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return bar->currentMessage() == QStringLiteral("関連付けされたアプリケーションの起動に失敗しました。"); }, 5000))
+        << bar->currentMessage().toStdString();
 
     // Over the head of the result there is no document.
     RightClick(f.window.get(), result, QPoint(5, 5));
@@ -1107,6 +1139,51 @@ TEST(TfrmMainAsAUser, TheIndexMenuUpdatesTheIndexesOfTheSearchPlace) {
     QCoreApplication::processEvents();
     EXPECT_FALSE(f.window->isVisible());
     EXPECT_TRUE(!console || !console->isVisible());
+}
+
+// The update's console opens over the search window, not in a corner of the screen; once the
+// update has ended Escape closes it and the search window has the keys again.
+TEST(TfrmMainOnADesktop, TheUpdateConsoleOpensOverTheSearchWindowAndEscapeGivesTheKeysBack) {
+    if (QGuiApplication::platformName() != QStringLiteral("xcb")) GTEST_SKIP() << "needs a desktop";
+    if (!NamazuFixture::ProgramsAvailable()) GTEST_SKIP() << "namazu or mknmz missing";
+    Fixture f;
+    const std::string docs = f.dir.Path("docs");
+    NamazuFixture::GenerateCorpus(docs, 3);
+    const NamazuFixture index(docs);
+    ASSERT_TRUE(index.Built()) << index.BuildLog();
+    f.window->setGeometry(500, 300, 640, 480);
+    ShowAndWait(f);
+    TypeInto(f.Find<QComboBox>("cboIndexDir"), QString::fromStdString(index.IndexFolder()));
+    ChooseUpdateIndex(f);
+    QPointer<QWidget> console = UpdateConsole();
+    ASSERT_NE(console, nullptr);
+    EXPECT_TRUE(f.window->frameGeometry().contains(console->frameGeometry().center()))
+        << console->frameGeometry().x() << "," << console->frameGeometry().y();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == console; }, 3000));
+    Press(Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !console || !console->isVisible(); }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == f.window.get(); }, 3000));
+    EXPECT_TRUE(f.window->isAncestorOf(Focused()));
+}
+
+// With the frame a window manager draws, the status bar keeps its whole height at the bottom edge,
+// also when the window's height is fixed (results in an outside browser).
+TEST(TfrmMainOnADesktop, TheStatusBarIsWhollyInsideTheWindow) {
+    if (QGuiApplication::platformName() != QStringLiteral("xcb")) GTEST_SKIP() << "needs a desktop";
+    for (const char* ini : {"[Window]\nShowIndexDir=1\n", "[Window]\nShowIndexDir=0\n",
+                            "[Result]\nDisplayTo=WebBrowser\n[WebBrowser]\nDisplayTo=External\n",
+                            "[Window]\nShowIndexDir=0\n[Result]\nDisplayTo=WebBrowser\n[WebBrowser]\nDisplayTo=External\n"}) {
+        Fixture f(ini);
+        ShowAndWait(f);
+        QTest::qWait(300);  // the frame's size is known once the window manager has placed it
+        auto* bar = f.Find<QStatusBar>("stb");
+        EXPECT_GE(bar->height(), bar->sizeHint().height()) << ini;
+        EXPECT_LE(bar->geometry().bottom(), f.window->height() - 1) << ini;
+        for (QWidget* part : f.window->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+            if (part->isVisible() && part != bar && part->geometry().intersects(bar->geometry()))
+                ADD_FAILURE() << ini << part->objectName().toStdString() << " overlaps the status bar";
+        }
+    }
 }
 
 TEST(TfrmMainAsAUser, AnUpdateThatCannotBeDoneOrFailsIsTold) {

@@ -1,6 +1,8 @@
 #include "dialogs/TfrmSelectAlias.h"
 
 #include <gtest/gtest.h>
+
+#include <QElapsedTimer>
 #include <unistd.h>
 
 #include <QCheckBox>
@@ -213,4 +215,23 @@ TEST(TfrmSelectAlias, MissingFileGivesEmptyLists) {
                                Click(dialog, "btnOK");
                            }));
     EXPECT_TRUE(s.prompter.Messages().empty());
+}
+
+// One alias name of megabytes (a hostile or broken aliases.ini) made the list lay out the whole
+// text again and again: seconds per megabyte. The dialog opens and closes at once.
+TEST(TfrmSelectAlias, AHugeAliasNameOpensAtOnce) {
+    SearchWindowSession s("", "[DirAliasList]\nCount=2\nAlias1=" + std::string(8 << 20, 'a') +
+                                  "\nAlias2=short\n[DirAlias1]\nDirCount=1\nDirectory1=/srv/a\n");
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(WithDialog([] { PressCtrl(Qt::Key_L); },
+                           [&](QDialog& dialog) {
+                               auto* list = FindIn<QListWidget>(dialog, "lstDirAlias");
+                               EXPECT_TRUE(list->item(0)->text().startsWith(QStringLiteral("aaaa")));
+                               EXPECT_EQ(list->item(1)->text(), QStringLiteral("short"));
+                               ClickRow(list, 0);
+                               Click(dialog, "btnOK");
+                           }));
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_EQ(s.Find<QComboBox>("cboIndexDir")->currentText(), QStringLiteral("/srv/a"));
 }

@@ -9,6 +9,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -909,6 +912,38 @@ TEST(TfrmMakeIndex, LoadingRefusesWhatIsNoListWithoutReadingItAll) {
     }
     EXPECT_EQ(f.prompter.Messages().size(), 3u);
     EXPECT_LT(clock.elapsed(), 3000);
+}
+
+// On a Japanese desktop the window's font is an IPA one, which draws "\\" as "¥": in the boxes
+// of patterns, paths and command lines a regular expression or a Windows path must read as it is.
+TEST(TfrmMakeIndexOnADesktop, BoxesOfPatternsPathsAndCommandLinesDrawABackslash) {
+    if (QGuiApplication::platformName() != QStringLiteral("xcb")) GTEST_SKIP() << "needs a desktop";
+    Fixture f;
+    f.Show();
+    if (!QFontInfo(f.form->font()).family().startsWith(QStringLiteral("IPA")))
+        GTEST_SKIP() << "not a Japanese desktop: " << S(QFontInfo(f.form->font()).family());
+    for (QWidget* box : std::initializer_list<QWidget*>{
+             f.form->edtTargetDirectories, f.form->edtExcludeDirPattern, f.form->edtOutputDir,
+             f.form->edtTargetFilePattern, f.form->edtDenyFilePattern, f.form->edtOtherParameters,
+             f.form->edtCmdlineEdit, f.form->lstCmdlineList, f.form->edtCommandLine, f.form->edtProcess}) {
+        const QFontInfo shown(box->font());
+        EXPECT_FALSE(shown.family().startsWith(QStringLiteral("IPA"))) << S(box->objectName()) << " " << S(shown.family());
+        EXPECT_TRUE(QFontMetrics(box->font()).inFontUcs4(U'\\')) << S(box->objectName());
+        EXPECT_EQ(shown.pixelSize(), QFontInfo(f.form->font()).pixelSize()) << S(box->objectName());
+    }
+}
+
+// Where the keys go when the window opens, and that the tree shows it has them.
+TEST(TfrmMakeIndexOnADesktop, TheKeysStartInTheFolderTreeAndTheTreeShowsIt) {
+    if (QGuiApplication::platformName() != QStringLiteral("xcb")) GTEST_SKIP() << "needs a desktop";
+    Fixture f;
+    f.Show();
+    ASSERT_TRUE(WaitActive(f.form.get()));
+    EXPECT_EQ(QApplication::focusWidget(), f.form->tvFolder);
+    const QImage focused = f.form->tvFolder->grab().toImage();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_NE(QApplication::focusWidget(), f.form->tvFolder);
+    EXPECT_NE(f.form->tvFolder->grab().toImage(), focused);  // the current folder is highlighted only with the keys
 }
 
 }  // namespace

@@ -27,4 +27,6 @@ else
   sleep 1
 fi
 export QT_QPA_PLATFORM=xcb
+# A Japanese desktop, as the program's users have: fonts fall back to the IPA ones.
+export LANG=ja_JP.UTF-8
 "$@"
