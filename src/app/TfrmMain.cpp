@@ -30,8 +30,6 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QEvent>
-#include <QFile>
-#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
