@@ -31,6 +31,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTabBar>
@@ -461,6 +462,23 @@ TEST(TfrmMain, ASettingsFileThatCannotBeReadIsSaidOnceAndNeverWritten) {
     struct stat st {};
     ASSERT_EQ(::lstat(dir.Path("quarrow.ini").c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+// The help page names what a newcomer would otherwise never find, with its keys and with the
+// captions the window shows.
+TEST(TfrmMain, TheHelpPageNamesTheHiddenCommandsWithTheirKeys) {
+    Fixture f;
+    const std::string page = ReadWholeFile(TEST_DATA_DIR "/../../help/index.html").value_or("");
+    std::vector<std::string> wanted = {"<kbd>F3</kbd>", "<kbd>Shift</kbd>+<kbd>F3</kbd>", "<kbd>Ctrl</kbd>+<kbd>F</kbd>",
+                                       "「中止」", "<kbd>Esc</kbd>"};
+    for (const char* name : {"mnuOpenDocument", "mnuOpenWithApplication", "mnuOpenFolder", "mnuCopyPath", "mnuCopyUri",
+                             "mnuUpdateIndex", "mnuCodeAuto", "mnuCodeShiftJis"}) {
+        QString caption = f.Find<QAction>(name)->text();
+        caption.remove(QRegularExpression(QStringLiteral("\\(&.\\)|&")));
+        wanted.push_back("「" + caption.toStdString() + "」");
+    }
+    wanted.push_back("「" + f.Find<QMenu>("mnuDocumentCode")->title().remove(QRegularExpression(QStringLiteral("\\(&.\\)"))).toStdString() + "」");
+    for (const std::string& text : wanted) EXPECT_NE(page.find(text), std::string::npos) << text;
 }
 
 TEST(TfrmMain, DriveInformationListsTheDriveConstants) {
