@@ -81,7 +81,10 @@ std::string CommandListFileText(const std::vector<std::string>& entries) {
 
 std::optional<std::vector<std::string>> ParseCommandListFile(std::string_view bytes, CodePage codePage) {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    std::vector<std::string> lines = SplitTextLines(FileTextToProgram(codePage, bytes));
+    // Decided per line, as the settings file is: one line pasted from elsewhere in another code
+    // must not garble the rest.
+    std::vector<std::string> lines = SplitTextLines(bytes);
+    for (std::string& line : lines) line = FileTextToProgram(codePage, line);
     if (lines.size() < 2 || lines.front() != kCommandListHeader) return std::nullopt;
     lines.erase(lines.begin());
     return lines;

@@ -10,8 +10,8 @@
 #include "text/CodePage.h"
 
 // Command-list files: the header line, then one entry per line, CR LF after every line.
-// Written in the program code page; on reading any line end counts, and a file that is not
-// valid UTF-8 (a list brought from Windows) is read as CP932 when the program runs in UTF-8.
+// Written in the program code page; on reading any line end counts, and a line that is not
+// valid UTF-8 (from a list brought from Windows) is read as CP932 when the program runs in UTF-8.
 
 extern const char kCommandListHeader[];  // "This is a 'Quarrow for Namazu' Command Line List File."
 

@@ -57,8 +57,8 @@ private:
 };
 
 // mknmz --quiet tells of no document even when it reads some (-q, or --quiet abbreviated).
-bool QuietMknmz(const std::string& entry) {
-    for (const std::string& argument : SplitCommandLine(ParseEntry(entry).arguments)) {
+bool QuietMknmz(const std::string& entry, CodePage codePage) {
+    for (const std::string& argument : SplitCommandLine(ParseEntry(entry).arguments, codePage)) {
         if (argument == "-q" || (argument.size() >= 3 && argument.rfind("--", 0) == 0 &&
                                  std::string_view("--quiet").starts_with(argument))) {
             return true;
@@ -75,6 +75,13 @@ void RemoveLockOfKilledMknmz(const std::string& folder, pid_t child) {
     const std::string lock = folder + (folder.back() == '/' ? "" : "/") + "NMZ.lock2";
     const std::optional<std::string> holder = ReadWholeFile(lock);
     if (holder && TrimText(*holder) == std::to_string(child)) ::unlink(lock.c_str());
+}
+
+// A line of the run's own (UTF-8) and an empty one after it, made visible at once.
+void Tell(OutputView& view, CodePage codePage, const std::string& utf8) {
+    view.AppendLines({Utf8ToProgram(codePage, utf8), ""});
+    view.MakeCurrent(view.LineCount() - 1);
+    view.Repaint();
 }
 
 }  // namespace
@@ -104,6 +111,9 @@ BatchResult RunCommandEntries(const std::vector<std::string>& entries, CommandLi
         if (options.sink) options.sink->EntryStarting(i + 1, count, entries[i]);
         if (tap) tap->TakeSawProgress();
         const PreparedEntry prepared = PrepareEntry(entries[i], run, settings, platform);
+        if (!prepared.skipReason.empty() && view) {
+            Tell(*view, platform.codePage, "*** 実行されませんでした: " + prepared.skipReason + " ***");
+        }
         bool failed = false;
         bool sawProgress = true;
         if (!prepared.commandLine.empty()) {
@@ -117,11 +127,7 @@ BatchResult RunCommandEntries(const std::vector<std::string>& entries, CommandLi
             failed = !started || (options.mode != RunMode::Shown && exitCode != 0);
             if (tap) sawProgress = tap->TakeSawProgress();
             if (started && failed && view && !(options.control && options.control->StopRequested())) {
-                view->AppendLines({Utf8ToProgram(platform.codePage, "*** 失敗しました (終了コード " +
-                                                                        std::to_string(exitCode) + ") ***"),
-                                   ""});
-                view->MakeCurrent(view->LineCount() - 1);
-                view->Repaint();
+                Tell(*view, platform.codePage, "*** 失敗しました (終了コード " + std::to_string(exitCode) + ") ***");
             }
         }
         if (prepared.namazuEnvironment && options.control && options.control->Killed()) {
@@ -134,10 +140,12 @@ BatchResult RunCommandEntries(const std::vector<std::string>& entries, CommandLi
         EntryOutcome outcome = EntryOutcome::Done;
         if (stopped) {
             outcome = EntryOutcome::Stopped;
+        } else if (!prepared.skipReason.empty()) {
+            outcome = EntryOutcome::Skipped;
         } else if (failed) {
             outcome = EntryOutcome::Failed;
             result.failed.push_back(i + 1);
-        } else if (!sawProgress && prepared.namazuEnvironment && !QuietMknmz(entries[i])) {
+        } else if (!sawProgress && prepared.namazuEnvironment && !QuietMknmz(entries[i], platform.codePage)) {
             outcome = EntryOutcome::NoDocuments;
         }
         if (options.sink) options.sink->EntryEnded(i + 1, outcome);

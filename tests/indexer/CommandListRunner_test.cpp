@@ -23,7 +23,7 @@ public:
         lastPath = progress.path;
     }
     void EntryEnded(std::size_t number, EntryOutcome outcome) override {
-        const char* names[] = {"", " no documents", " failed", " stopped"};
+        const char* names[] = {"", " no documents", " failed", " stopped", " skipped"};
         events.push_back("end " + std::to_string(number) + names[static_cast<int>(outcome)]);
     }
     std::vector<std::string> events;
@@ -69,7 +69,7 @@ TEST_F(CommandListRunnerTest, EntriesRunInTurnAndAStartFailureDoesNotEndTheBatch
     EXPECT_TRUE(DirectoryExists(made));
     EXPECT_EQ(sink.events, (std::vector<std::string>{"start 1/4 *mkdir \"" + made + "\"", "end 1",
                                                      "start 2/4 !/no/such/program arg", "end 2 failed",
-                                                     "start 3/4   options alone", "end 3",
+                                                     "start 3/4   options alone", "end 3 skipped",
                                                      "start 4/4 !/bin/sh -c \"pwd; echo second\"", "end 4"}));
     ASSERT_EQ(prompter.Messages().size(), 1u);
     EXPECT_TRUE(prompter.Messages()[0].startsWith(QStringLiteral("コマンドの実行に失敗しました。")));
@@ -112,6 +112,28 @@ TEST_F(CommandListRunnerTest, AnEntryThatFailsOrFindsNoDocumentIsToldSo) {
                                               "end 6 failed"}));
     EXPECT_TRUE(OutputHas("*** 失敗しました (終了コード 3) ***"));
     EXPECT_TRUE(OutputHas("*** 失敗しました (終了コード 137) ***"));
+    EXPECT_TRUE(prompter.Messages().empty());
+}
+
+TEST_F(CommandListRunnerTest, AnEntryThatCannotBeCarriedOutSaysWhy) {
+    const std::pair<std::string, std::string> rows[] = {
+        {"--output=/tmp/x /tmp/docs", "先頭が * でも ! でもない行です"},
+        {" *mknmz -V", "先頭が * でも ! でもない行です"},
+        {"", "空の行です"},
+        {"*mknmz", "コマンドの後に引数がありません"},
+        {"*MKNMZ -V", "* の後は mknmz, mkdir, delete, chdir のどれかです"},
+        {"*delete /a, \"NMZ.*\"", "*delete \"フォルダ\", \"マスク\" の形ではありません"},
+        {"*chdir /a", "*chdir \"フォルダ\" の形ではありません"},
+        {"*mkdir \"\"", "フォルダが空です"},
+        {"!  ", "! の後にコマンドがありません"},
+    };
+    std::vector<std::string> entries;
+    for (const auto& row : rows) entries.push_back(row.first);
+    EXPECT_EQ(Run(entries).finished, std::size(rows));
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_TRUE(OutputHas("*** 実行されませんでした: " + rows[i].second + " ***")) << rows[i].first;
+        EXPECT_EQ(sink.events[2 * i + 1], "end " + std::to_string(i + 1) + " skipped") << rows[i].first;
+    }
     EXPECT_TRUE(prompter.Messages().empty());
 }
 

@@ -292,6 +292,23 @@ TEST(CommandList, EditingRules) {
     EXPECT_FALSE(DeleteCommandLine(s));
     EXPECT_EQ(EntryToEdit(s), std::nullopt);
 
+    // An entry is one line; options alone are offered as a *mknmz entry (Yes), kept as typed
+    // (No) or not added (Cancel).
+    CommandListState lines;
+    FakePrompter offer;
+    offer.messageAnswers = {MessageResult::Yes, MessageResult::No, MessageResult::Cancel};
+    EXPECT_TRUE(AddCommandLine(lines, "\r\n !a\r\nb\n", CodePage::Utf8, offer));
+    EXPECT_TRUE(AddCommandLine(lines, "--output=/x /docs\r\n", CodePage::Utf8, offer));
+    EXPECT_TRUE(AddCommandLine(lines, "-V", CodePage::Utf8, offer));
+    EXPECT_FALSE(AddCommandLine(lines, "-q", CodePage::Utf8, offer));
+    lines.selected = 2;
+    EXPECT_TRUE(ModifyCommandLine(lines, "!x\rmore"));
+    EXPECT_EQ(lines.entries, (Entries{"!a", "*mknmz --output=/x /docs", "!x"}));
+    ASSERT_EQ(offer.calls.size(), 3u);
+    EXPECT_EQ(offer.calls[0].text, QStringLiteral("先頭が * でも ! でもないコマンドは実行されません。\n"
+                                                  "「*mknmz --output=/x /docs」として追加しますか？"));
+    EXPECT_EQ(offer.calls[0].buttons, MessageButtons::YesNoCancel);
+
     CommandListState full{{"!a", "!b"}, 1};
     FakePrompter ask;
     ask.messageAnswers = {MessageResult::No};
@@ -321,6 +338,8 @@ TEST(CommandListFile, ReadingAndWriting) {
          Entries{"  *mknmz a ", "", "", "!b"}},
         {"a list from Windows in CP932", h + "\r\n*mkdir \"C:\\\x95\x5c\"\r\n", CodePage::Utf8,
          Entries{"*mkdir \"C:\\表\""}},
+        {"UTF-8 and CP932 lines, each in its own code", h + "\r\n!echo 表\r\n*mkdir \"C:\\\x95\x5c\"\r\n",
+         CodePage::Utf8, Entries{"!echo 表", "*mkdir \"C:\\表\""}},
         {"CP932 kept in a CP932 program", h + "\r\n*mkdir \"C:\\\x95\x5c\"\r\n", CodePage::Cp932,
          Entries{"*mkdir \"C:\\\x95\x5c\""}},
         {"a byte-order mark", "\xEF\xBB\xBF" + h + "\r\n!a\r\n", CodePage::Utf8, Entries{"!a"}},
