@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QProcess>
 #include <QTimer>
 
 #include "NamazuFixture.h"
@@ -181,6 +186,48 @@ TEST_F(CommandListRunnerTest, RealMknmzFeedsTheProgressAndWritesTheIndex) {
     EXPECT_EQ(docs.back(), "docs 9/9");
     EXPECT_EQ(sink.events.back(), "end 2");
     EXPECT_NE(sink.lastPath.find("%E3%83%A1%E3%83%A2"), std::string::npos) << sink.lastPath;
+    EXPECT_TRUE(prompter.Messages().empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CommandListRunnerTest, ALockOfAKilledMknmzIsRemovedAndALiveOneIsToldWithTheUsersFolder) {
+    if (!NamazuFixture::ProgramsAvailable()) GTEST_SKIP() << "mknmz or namazu is not installed";
+    // A blank in the folder: mknmz gets it through a link, and the view still names the folder.
+    const std::string index = dir.Folder() + "索引 A";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(index)));
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    dir.WriteFile("索引 A/NMZ.lock2", std::to_string(gone));
+    for (const char* name : {"NMZ.i.tmp", "NMZ.tmp_w.tmp", "NMZ.err"}) dir.WriteFile("索引 A/" + std::string(name), "");
+    const std::string entry = "*mknmz --output=\"" + index + "\" \"" + TestDataPath("docs") + "\"";
+    Run({entry});
+    EXPECT_EQ(sink.events.back(), "end 1");
+    EXPECT_TRUE(OutputHas("*** " + index + " に残っていたロック (NMZ.lock2: プロセス " + std::to_string(gone) +
+                          " はもうありません) と一時ファイルを削除しました (4 個) ***"));
+    EXPECT_TRUE(FileExists(index + "/NMZ.i"));
+    EXPECT_EQ(QDir(QString::fromStdString(index)).entryList({QStringLiteral("*.tmp"), QStringLiteral("NMZ.lock*")}),
+              QStringList());
+
+    // A mknmz that still runs keeps its lock, and the entry is not started.
+    const QString standIn = QString::fromStdString(dir.Path("mknmz"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/bin/sleep"), standIn));
+    QProcess running;
+    running.start(standIn, {QStringLiteral("30")});
+    ASSERT_TRUE(running.waitForStarted());
+    const std::string holder = std::to_string(running.processId());
+    dir.WriteFile("索引 A/NMZ.lock2", holder);
+    view = MemoryOutputView();
+    Run({entry});
+    running.kill();
+    running.waitForFinished();
+    EXPECT_EQ(sink.events.back(), "end 1 failed");
+    EXPECT_TRUE(OutputHas("*** " + index + " は他の mknmz (プロセス " + holder + ") が更新中です。そのプロセスがないときは " + index + "/NMZ.lock2 を削除してください ***"));
+    EXPECT_EQ(view.lines.size(), 2u);  // mknmz did not run
+    EXPECT_TRUE(FileExists(index + "/NMZ.lock2"));
     EXPECT_TRUE(prompter.Messages().empty());
 }
 
