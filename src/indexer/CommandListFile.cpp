@@ -107,7 +107,13 @@ bool SaveCommandList(CommandListState& list, CodePage codePage, Prompter& prompt
     request.filter = kAllFilesFilter;
     const std::optional<QString> chosen = prompter.SaveFile(request);
     if (!chosen) return false;
-    if (!WriteCommandListFile(FromQString(codePage, *chosen), list.entries)) {
+    const std::string path = FromQString(codePage, *chosen);
+    if (FileExists(path) && IsReadOnlyFile(path) &&
+        prompter.Message(*chosen + QStringLiteral(" は読み取り専用です。\n上書きしますか？"), QStringLiteral("確認"),
+                         MessageIcon::Warning, MessageButtons::YesNoDefaultNo) != MessageResult::Yes) {
+        return false;
+    }
+    if (!WriteCommandListFile(path, list.entries)) {
         // The list is still only in the window: say that it was not kept.
         prompter.Tell(QStringLiteral("ファイルを保存できませんでした。"), QStringLiteral("エラー"),
                       MessageIcon::Error);

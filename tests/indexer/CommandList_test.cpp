@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
 
 #include "TestSupport.h"
+#include "config/FileIo.h"
 #include "indexer/CommandListFile.h"
 
 namespace {
@@ -384,6 +386,22 @@ TEST(CommandListFile, SaveTrimsTheListAndLoadReplacesIt) {
     save.fileAnswers = {QString::fromStdString(path)};
     EXPECT_TRUE(SaveCommandList(list, CodePage::Utf8, save));
     EXPECT_EQ(dir.ReadFile("一覧.txt"), kHeader + "\r\n*mknmz a\r\n!b\r\n");
+
+    // A read-only file is replaced only after asking; it stays read-only.
+    ::chmod(path.c_str(), 0444);
+    list.entries.push_back("!c");
+    FakePrompter readOnly;
+    readOnly.fileAnswers = {QString::fromStdString(path), QString::fromStdString(path)};
+    readOnly.messageAnswers = {MessageResult::No, MessageResult::Yes};
+    EXPECT_FALSE(SaveCommandList(list, CodePage::Utf8, readOnly));
+    EXPECT_EQ(dir.ReadFile("一覧.txt"), kHeader + "\r\n*mknmz a\r\n!b\r\n");
+    EXPECT_TRUE(SaveCommandList(list, CodePage::Utf8, readOnly));
+    EXPECT_EQ(dir.ReadFile("一覧.txt"), kHeader + "\r\n*mknmz a\r\n!b\r\n!c\r\n");
+    EXPECT_TRUE(IsReadOnlyFile(path));
+    ASSERT_EQ(readOnly.Messages().size(), 2u);
+    EXPECT_EQ(readOnly.Messages()[0], QString::fromStdString(path) + QStringLiteral(" は読み取り専用です。\n上書きしますか？"));
+    EXPECT_EQ(readOnly.calls[1].buttons, MessageButtons::YesNoDefaultNo);
+    ::chmod(path.c_str(), 0644);
 
     FakePrompter failing;
     failing.fileAnswers = {QString::fromStdString(dir.Path("missing/x.txt"))};
