@@ -82,7 +82,7 @@ TEST(IndexUpdate, TheEntryNamesTheFolderAsOneArgument) {
         if (!prepared.outputLink.empty()) {
             EXPECT_EQ(std::filesystem::read_symlink(prepared.outputLink).string(), folder) << entry;
         }
-        const std::vector<std::string> argv = SplitCommandLine(prepared.commandLine);
+        const std::vector<std::string> argv = SplitCommandLine(prepared.commandLine, CodePage::Utf8);
         EXPECT_EQ(argv, (std::vector<std::string>{"/usr/bin/perl", "/usr/bin/mknmz", "--update=" + named}))
             << entry;
     }
