@@ -230,6 +230,8 @@ BatchResult RunCommandEntries(const std::vector<std::string>& entries, CommandLi
         }
         ++result.finished;
     }
+    // Finished also when no command ran (every entry skipped or refused): a console can close.
+    if (view) view->SetRunFlag(1);
     return result;
 }
 

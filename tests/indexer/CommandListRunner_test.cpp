@@ -221,12 +221,14 @@ TEST_F(CommandListRunnerTest, ALockOfAKilledMknmzIsRemovedAndALiveOneIsToldWithT
     const std::string holder = std::to_string(running.processId());
     dir.WriteFile("索引 A/NMZ.lock2", holder);
     view = MemoryOutputView();
+    view.runFlag = 0;
     Run({entry});
     running.kill();
     running.waitForFinished();
     EXPECT_EQ(sink.events.back(), "end 1 failed");
     EXPECT_TRUE(OutputHas("*** " + index + " は他の mknmz (プロセス " + holder + ") が更新中です。そのプロセスがないときは " + index + "/NMZ.lock2 を削除してください ***"));
     EXPECT_EQ(view.lines.size(), 2u);  // mknmz did not run
+    EXPECT_EQ(view.runFlag, 1);        // and the view is done: its window can close
     EXPECT_TRUE(FileExists(index + "/NMZ.lock2"));
     EXPECT_TRUE(prompter.Messages().empty());
 }
