@@ -109,8 +109,8 @@ int main(int argc, char** argv) {
             }
         });
     };
-    // The text document lays itself out lazily, in the background and as the view scrolls; the
-    // movements are measured on a finished layout.
+    // The list lays out the lines it draws: the movements are measured after a scroll to the end
+    // and back to the middle, over lines already drawn once.
     auto finishLayout = [&] {
         ours.verticalScrollBar()->setValue(ours.verticalScrollBar()->maximum());
         SettleEvents();

@@ -53,9 +53,10 @@ ResultView::ResultView(AppContext& ctx, QWidget* parent)
 ResultView::~ResultView() = default;
 
 void ResultView::ResetHits() {
-    m_hits.clear();
+    // Released, not only emptied: a list of 100,000 hits holds tens of megabytes.
+    std::vector<HitRecord>().swap(m_hits);
     m_hitCount = 0;
-    m_charKinds.clear();
+    std::string().swap(m_charKinds);
     m_colouring = false;
     SetHandCursor(false);
 }
