@@ -61,7 +61,7 @@ void ResultView::ResetHits() {
     SetHandCursor(false);
 }
 
-void ResultView::TakeLines(std::string&& bytes, const std::vector<std::string_view>& lines,
+void ResultView::HoldLines(std::string&& bytes, const std::vector<std::string_view>& lines,
                            const std::vector<int32_t>& starts) {
     m_lines.clear();
     m_lines.shrink_to_fit();
@@ -93,7 +93,7 @@ void ResultView::ForgetShown() {
 
 void ResultView::Clear() {
     ResetHits();
-    TakeLines({}, {}, {});
+    HoldLines({}, {}, {});
 }
 
 void ResultView::setPlainText(const QString& text) {
@@ -107,7 +107,7 @@ void ResultView::setPlainText(const QString& text) {
         starts.push_back(static_cast<int32_t>(std::min<int64_t>(x, std::numeric_limits<int32_t>::max())));
         x += static_cast<int64_t>(line.size()) + 2;
     }
-    TakeLines(std::move(bytes), lines, starts);
+    HoldLines(std::move(bytes), lines, starts);
 }
 
 bool ResultView::LoadResultList(const std::string& path, bool coloring) {
@@ -128,6 +128,10 @@ void ResultView::AbandonLoad() {
 void ResultView::LoadMore() {
     // Nothing is taken early: the finished file is read and its lines found in less time than
     // a screen takes, and what namazu writes meanwhile could still change.
+}
+
+void ResultView::TakeLines(std::string_view) {
+    // As LoadMore: the file read whole at the end is what is shown.
 }
 
 bool ResultView::FinishLoad(bool coloring) {
@@ -154,7 +158,7 @@ bool ResultView::FinishLoad(bool coloring) {
     m_hits = std::move(scan.Hits);
     m_hitCount = scan.HitCount;
     m_colouring = coloring;
-    TakeLines(std::move(*whole), scan.lines, scan.lineStarts);
+    HoldLines(std::move(*whole), scan.lines, scan.lineStarts);
     return scan.scanned;
 }
 

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -36,9 +37,11 @@ public:
     // checked. False when the file is empty, unreadable or holds no hit list.
     bool LoadResultList(const std::string& path, bool coloring);
     // The same in steps, while namazu writes the file: BeginLoad, then LoadMore as often as
-    // wished, then FinishLoad, which is LoadResultList. AbandonLoad forgets the load.
+    // wished (or TakeLines with the lines another reader took from the file's end), then
+    // FinishLoad, which is LoadResultList. AbandonLoad forgets the load.
     void BeginLoad(const std::string& path);
     void LoadMore();
+    void TakeLines(std::string_view lines);
     bool FinishLoad(bool coloring);
     void AbandonLoad();
     // Empties the view and the hits (a list search starts).
@@ -129,7 +132,7 @@ private:
     void edtResultMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, bool hadSelection);
 
     void ResetHits();
-    void TakeLines(std::string&& bytes, const std::vector<std::string_view>& lines,
+    void HoldLines(std::string&& bytes, const std::vector<std::string_view>& lines,
                    const std::vector<int32_t>& starts);
     void PutCaret(int32_t offset);
     void MoveCaret(int32_t offset, bool keepAnchor);
