@@ -2,13 +2,12 @@
 // against loading the same file into the same kind of view as plain text; and the cost of one
 // mouse movement over a large and a small result. Each pair runs in turn for several rounds;
 // medians compared.
-#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QDir>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTemporaryDir>
-#include <QTextBlock>
+#include <QTextEdit>
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
