@@ -24,10 +24,12 @@ namespace {
 
 // One batch of reads before the view is updated and other events get their turn.
 constexpr std::size_t kBatchBytes = 64 * 1024;
-// After a read that emptied the pipe, the next waits this long: a child that writes a line at a
-// time then costs one wake-up per pause instead of one per line, and a child that fills the
-// pipe is read again at once.
+// After a small batch that emptied the pipe, the next read waits this long: a child that writes
+// a line at a time then costs one wake-up per pause instead of one per line. A batch of at least
+// kCaptureQuietBytes means a child that writes fast: it is read again at once, never blocked on
+// a full pipe.
 constexpr int kCapturePauseMs = 50;
+constexpr std::size_t kCaptureQuietBytes = 8 * 1024;
 
 // Terminal emulators for Shown, in the order they are looked for: Debian's alternative, which
 // names the desktop's own, then the one every X installation can have.
@@ -254,7 +256,7 @@ void CaptureOutput(int readFd, OutputView& view) {
     std::vector<std::string> lines;
     std::vector<char> buffer(kBatchBytes);
 
-    // Returns true when the output has ended; `drained` tells that the pipe was emptied.
+    // Returns true when the output has ended; `drained` tells that a small batch emptied the pipe.
     bool drained = false;
     auto readBatch = [&] {
         std::size_t total = 0;
@@ -272,7 +274,7 @@ void CaptureOutput(int readFd, OutputView& view) {
             } else if (n < 0 && errno == EINTR) {
                 continue;
             } else if (n < 0 && errno == EAGAIN) {
-                drained = true;
+                drained = total < kCaptureQuietBytes;
                 break;
             } else {
                 // End of the output; a read error ends the capture the same way.
