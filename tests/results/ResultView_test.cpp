@@ -1,7 +1,10 @@
 #include "results/ResultView.h"
 
 #include <gtest/gtest.h>
+#include <QApplication>
+#include <QClipboard>
 #include <QDir>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QTextDocument>
 #include <unistd.h>
@@ -458,4 +461,101 @@ TEST(ResultView, AResultTakenWhileWrittenEqualsOneReadWhole) {
         }
     }
     EXPECT_TRUE(growing.prompter.Messages().empty());
+}
+
+// The caret and the selection go as in a read-only text field: each row starts with the caret at
+// an offset, presses one key and finds the caret (or the selection) where a user expects it.
+TEST(ResultView, KeysMoveTheCaretAndSelect) {
+    ViewFixture f;
+    ASSERT_TRUE(f.Load(kExample));
+    f.view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.view.get()));
+    f.view->setFocus();
+    const int32_t lastLineEnd = static_cast<int32_t>(f.view->CharKinds().size()) - 2;  // before "end"'s CR
+    struct Row {
+        int32_t from;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int32_t caret;     // without Shift
+        QString selected;  // with Shift
+    };
+    const Row rows[] = {
+        {0, Qt::Key_End, Qt::NoModifier, 8, {}},
+        {0, Qt::Key_Down, Qt::NoModifier, 10, {}},
+        {12, Qt::Key_Right, Qt::NoModifier, 13, {}},
+        {12, Qt::Key_Left, Qt::NoModifier, 10, {}},  // the end of the empty line above
+        {8, Qt::Key_Right, Qt::NoModifier, 10, {}},  // over the line break
+        {15, Qt::Key_Home, Qt::NoModifier, 12, {}},
+        {15, Qt::Key_End, Qt::ControlModifier, lastLineEnd, {}},
+        {70, Qt::Key_Home, Qt::ControlModifier, 0, {}},
+        {0, Qt::Key_PageDown, Qt::NoModifier, lastLineEnd - 3, {}},  // the whole list is one page
+        {12, Qt::Key_End, Qt::ShiftModifier, 0, QStringLiteral("1. Alpha (score: 5)")},
+        {12, Qt::Key_Down, Qt::ShiftModifier, 0, QStringLiteral("1. Alpha (score: 5)\n")},
+        {33, Qt::Key_Up, Qt::ShiftModifier, 0, QStringLiteral("1. Alpha (score: 5)\n")},
+    };
+    for (const Row& row : rows) {
+        f.view->SetCaretOffset(row.from);
+        QTest::keyClick(QApplication::focusWidget(), row.key, row.modifiers);
+        if (row.modifiers.testFlag(Qt::ShiftModifier)) {
+            EXPECT_EQ(f.view->SelectedText(), row.selected) << row.from << " " << row.key;
+        } else {
+            EXPECT_EQ(f.view->CaretOffset(), row.caret) << row.from << " " << row.key;
+            EXPECT_FALSE(f.view->HasSelection()) << row.from << " " << row.key;
+        }
+    }
+    // Ctrl+A and Ctrl+C copy the whole text as shown.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), f.view->toPlainText());
+
+    // A drag selects from the press to the release; a double click selects a word.
+    auto leftEdge = [&](int32_t offset) {
+        const QRect box = f.view->CharRect(offset);
+        return QPoint(box.left() + 1, box.center().y());
+    };
+    QTest::mousePress(f.view->viewport(), Qt::LeftButton, Qt::NoModifier, leftEdge(3));
+    QMouseEvent drag(QEvent::MouseMove, leftEdge(6), f.view->viewport()->mapToGlobal(leftEdge(6)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(f.view->viewport(), &drag);
+    QTest::mouseRelease(f.view->viewport(), Qt::LeftButton, Qt::NoModifier, leftEdge(6));
+    EXPECT_EQ(f.view->SelectedText(), QStringLiteral("ult"));
+    QTest::mouseDClick(f.view->viewport(), Qt::LeftButton, Qt::NoModifier, f.PointOf(16));
+    EXPECT_EQ(f.view->SelectedText(), QStringLiteral("Alpha"));
+}
+
+// A list far longer than the screen: the last hit is reached, shown and coloured like the first,
+// and the mouse finds it, although only the lines on the screen were ever decoded.
+TEST(ResultView, ALongListIsWalkedToItsEnd) {
+    ViewFixture f;
+    std::string text = "Results:\n\n";
+    constexpr int kHits = 20000;
+    for (int i = 1; i <= kHits; ++i) {
+        const std::string n = std::to_string(i);
+        text += n + ". " + Euc("題名") + n + " (score: 1)\n/doc/" + n + ".txt (1 bytes)\n\n\n";
+    }
+    ASSERT_TRUE(f.Load(text + "end\n"));
+    ASSERT_EQ(f.view->HitCount(), kHits);
+    const HitRecord last = f.view->Hits().back();
+    f.view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.view.get()));
+    f.view->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_P);
+    EXPECT_EQ(f.view->CaretOffset(), last.TitleStart);
+    EXPECT_TRUE(f.view->viewport()->rect().contains(f.view->CharRect(last.TitleStart)));
+    EXPECT_EQ(f.view->FormatAt(last.TitleEnd).foreground().color(), QColor(0, 0, 255));
+    EXPECT_EQ(f.view->FormatAt(last.UriStart).foreground().color(), QColor(0, 128, 128));
+    f.MoveMouseTo(last.TitleStart + 3);
+    EXPECT_TRUE(f.view->HandCursorShown());
+    EXPECT_EQ(f.view->HitIndexAt(f.view->LastMousePos()), kHits - 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(f.events, (std::vector<std::string>{"open " + std::to_string(kHits - 1), "page"}));
+    // Back to the top: the first title is on the screen again.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_TRUE(f.view->viewport()->rect().contains(f.view->CharRect(f.view->Hits()[0].TitleStart)));
+
+    // A message in place of a list has no hits.
+    f.view->setPlainText(QStringLiteral("検索中です\n..."));
+    EXPECT_EQ(f.view->toPlainText(), QStringLiteral("検索中です\n..."));
+    EXPECT_EQ(f.view->HitCount(), 0);
 }
