@@ -86,9 +86,9 @@ bool PrepareResults(const std::string& cache) {
         WriteFileAtomically(cache + "/namazurc", "MaxHit\t1000000\nMaxMatch\t1000000\n");
         for (const Size& size : kSizes) {
             const std::string result = cache + "/result-" + std::to_string(size.hits) + ".txt";
-            const std::string line = QuoteArgument("/usr/bin/namazu") + " --all -f " +
-                                     QuoteArgument(cache + "/namazurc") + " --output=" + QuoteArgument(result) +
-                                     " " + size.word + " " + QuoteArgument(index);
+            const std::string line = QuoteArgument("/usr/bin/namazu", CodePage::Utf8) + " --all -f " +
+                                     QuoteArgument(cache + "/namazurc", CodePage::Utf8) + " --output=" + QuoteArgument(result, CodePage::Utf8) +
+                                     " " + size.word + " " + QuoteArgument(index, CodePage::Utf8);
             if (!Run(line, cache, NamazuEnvironment())) return false;
         }
         WriteFileAtomically(stampPath, kCacheStamp);
