@@ -23,7 +23,8 @@ inline void WriteCorpusFile(const std::string& path, const std::string& bytes) {
     out << bytes;
 }
 
-inline void GenerateResultCorpus(const std::string& folder, int count, const std::vector<CorpusMarker>& markers = {}) {
+inline void GenerateResultCorpus(const std::string& folder, int count,
+                                 const std::vector<CorpusMarker>& markers = {}) {
     static const char* const words[] = {"港",   "灯台",   "レンズ", "嵐", "漁船",
                                         "朝市", "博物館", "階段",   "潮", "岬"};
     QDir().mkpath(QString::fromStdString(folder));
@@ -37,10 +38,11 @@ inline void GenerateResultCorpus(const std::string& folder, int count, const std
         const std::string n = std::to_string(i);
         switch (i % 3) {
             case 0:
-                WriteCorpusFile(folder + "/page" + n + ".html",
-                                ConvertEncoding("<html><head><title>灯台の記録 第" + n + "号</title></head><body>" +
-                                                    marked + japanese + "</body></html>\n",
-                                                "UTF-8", "EUC-JP"));
+                WriteCorpusFile(
+                    folder + "/page" + n + ".html",
+                    ConvertEncoding("<html><head><title>灯台の記録 第" + n + "号</title></head><body>" +
+                                        marked + japanese + "</body></html>\n",
+                                    "UTF-8", "EUC-JP"));
                 break;
             case 1:
                 WriteCorpusFile(folder + "/灯台メモ " + n + ".txt", marked + japanese + "\n");

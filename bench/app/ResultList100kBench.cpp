@@ -14,8 +14,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QTextEdit>
 #include <QScrollBar>
+#include <QTextEdit>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -76,7 +76,8 @@ bool PrepareResults(const std::string& cache) {
     if (ReadWholeFile(stampPath).value_or("") != kCacheStamp) {
         QDir(QString::fromStdString(cache)).removeRecursively();
         const std::string docs = cache + "/docs";
-        std::fprintf(stderr, "resultlist-100k: generating and indexing %d documents once (long)...\n", kDocuments);
+        std::fprintf(stderr, "resultlist-100k: generating and indexing %d documents once (long)...\n",
+                     kDocuments);
         bench::GenerateResultCorpus(docs, kDocuments, {{10000, "sizeten"}, {30000, "sizethirty"}});
         QDir().mkpath(QString::fromStdString(index));
         const bool built = Run(NamazuFixture::MknmzCommandLine(docs, index), cache, NamazuEnvironment()) &&
@@ -87,8 +88,9 @@ bool PrepareResults(const std::string& cache) {
         for (const Size& size : kSizes) {
             const std::string result = cache + "/result-" + std::to_string(size.hits) + ".txt";
             const std::string line = QuoteArgument("/usr/bin/namazu", CodePage::Utf8) + " --all -f " +
-                                     QuoteArgument(cache + "/namazurc", CodePage::Utf8) + " --output=" + QuoteArgument(result, CodePage::Utf8) +
-                                     " " + size.word + " " + QuoteArgument(index, CodePage::Utf8);
+                                     QuoteArgument(cache + "/namazurc", CodePage::Utf8) +
+                                     " --output=" + QuoteArgument(result, CodePage::Utf8) + " " + size.word +
+                                     " " + QuoteArgument(index, CodePage::Utf8);
             if (!Run(line, cache, NamazuEnvironment())) return false;
         }
         WriteFileAtomically(stampPath, kCacheStamp);
@@ -125,7 +127,8 @@ double LongestIdleStall(double seconds) {
         last = now;
     });
     tick.start();
-    while (clock.nsecsElapsed() < static_cast<qint64>(seconds * 1e9)) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    while (clock.nsecsElapsed() < static_cast<qint64>(seconds * 1e9))
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     return static_cast<double>(longest) / 1e9;
 }
 
@@ -160,8 +163,8 @@ double MouseMoveMicroseconds(ResultView& view) {
     const double seconds = bench::Time([&] {
         for (int i = 0; i < kMoves; ++i) {
             const QPointF at(5 + (i * 3) % 400, 5 + (i / 2) % (height - 10));
-            QMouseEvent move(QEvent::MouseMove, at, view.viewport()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
-                             Qt::NoModifier);
+            QMouseEvent move(QEvent::MouseMove, at, view.viewport()->mapToGlobal(at), Qt::NoButton,
+                             Qt::NoButton, Qt::NoModifier);
             QCoreApplication::sendEvent(view.viewport(), &move);
         }
     });
@@ -210,27 +213,28 @@ int main(int argc, char** argv) {
         bool loaded = true;
         std::vector<double> cpu;
         const auto times = bench::Interleave(
-            rounds, {[&] {
-                         ours.Clear();
-                         const double cpuBefore = ThreadCpuSeconds();
-                         const double seconds = bench::Time([&] {
-                             loaded = ours.LoadResultList(result, true) && loaded;
-                             ours.viewport()->repaint();
-                         });
-                         cpu.push_back(ThreadCpuSeconds() - cpuBefore);
-                         return seconds;
-                     },
-                     [&] {
-                         plain.clear();
-                         SettleEvents();
-                         const double seconds = bench::Time([&] {
-                             const std::string file = ReadWholeFile(result).value_or("");
-                             plain.setPlainText(QString::fromUtf8(file.data(), static_cast<qsizetype>(file.size())));
-                             plain.viewport()->repaint();
-                         });
-                         plain.clear();  // its layout would go on in the background of the next round
-                         return seconds;
-                     }});
+            rounds,
+            {[&] {
+                 ours.Clear();
+                 const double cpuBefore = ThreadCpuSeconds();
+                 const double seconds = bench::Time([&] {
+                     loaded = ours.LoadResultList(result, true) && loaded;
+                     ours.viewport()->repaint();
+                 });
+                 cpu.push_back(ThreadCpuSeconds() - cpuBefore);
+                 return seconds;
+             },
+             [&] {
+                 plain.clear();
+                 SettleEvents();
+                 const double seconds = bench::Time([&] {
+                     const std::string file = ReadWholeFile(result).value_or("");
+                     plain.setPlainText(QString::fromUtf8(file.data(), static_cast<qsizetype>(file.size())));
+                     plain.viewport()->repaint();
+                 });
+                 plain.clear();  // its layout would go on in the background of the next round
+                 return seconds;
+             }});
         const bool complete = loaded && ours.HitCount() == size.hits &&
                               std::all_of(ours.Hits().begin(), ours.Hits().end(),
                                           [](const HitRecord& h) { return !h.Uri.empty(); });
@@ -255,16 +259,18 @@ int main(int argc, char** argv) {
 
         char detail[480];
         std::snprintf(detail, sizeof detail,
-                      "%d hits, %zu bytes%s; first screen %.3f s (target <= 0.5 s at 100k), %.3f s of CPU; Ctrl+End/PageDown/jump "
-                      "%.1f ms at worst in %d rounds (last round: Ctrl+End %.1f, PageDown %.1f, jump %.1f; target <= 50); idle stall %.1f ms; "
+                      "%d hits, %zu bytes%s; first screen %.3f s (target <= 0.5 s at 100k), %.3f s of CPU; "
+                      "Ctrl+End/PageDown/jump "
+                      "%.1f ms at worst in %d rounds (last round: Ctrl+End %.1f, PageDown %.1f, jump %.1f; "
+                      "target <= 50); idle stall %.1f ms; "
                       "memory %.2f kB per hit above the file (target <= 1); mouse move %.2f us (target <= 5)",
                       ours.HitCount(), bytes.size(), complete ? "" : ", HITS MISSING",
                       bench::SpreadOf(times[0]).median, bench::SpreadOf(cpu).median,
-                      bench::SpreadOf(navigation).high * 1e3, rounds, last.ctrlEnd * 1e3,
-                      last.pageDown * 1e3, last.jump * 1e3, stall * 1e3, perHit / 1024, mouse);
+                      bench::SpreadOf(navigation).high * 1e3, rounds, last.ctrlEnd * 1e3, last.pageDown * 1e3,
+                      last.jump * 1e3, stall * 1e3, perHit / 1024, mouse);
         const std::string name = "resultlist-100k/" + std::to_string(size.hits);
-        bench::PrintRatio(name.c_str(), bench::Compare(times[0], times[1]), "first screen ours/plain medians", 0.15,
-                          rounds, detail);
+        bench::PrintRatio(name.c_str(), bench::Compare(times[0], times[1]), "first screen ours/plain medians",
+                          0.15, rounds, detail);
 
         if (withPlainTextEdit) {
             ours.Clear();
@@ -284,9 +290,11 @@ int main(int argc, char** argv) {
             const double end = KeySeconds(edit, Qt::Key_End, Qt::ControlModifier);
             const double page = KeySeconds(edit, Qt::Key_PageUp);
             const double memory = (HeapBytes() - before - static_cast<double>(bytes.size())) / size.hits;
-            std::printf("resultlist-100k/%d QPlainTextEdit, uncoloured: first screen %.3f s, Ctrl+End %.1f ms, PageUp "
-                        "%.1f ms, memory %.2f kB per hit above the file\n",
-                        size.hits, load, end * 1e3, page * 1e3, memory / 1024);
+            std::printf(
+                "resultlist-100k/%d QPlainTextEdit, uncoloured: first screen %.3f s, Ctrl+End %.1f ms, "
+                "PageUp "
+                "%.1f ms, memory %.2f kB per hit above the file\n",
+                size.hits, load, end * 1e3, page * 1e3, memory / 1024);
             std::fflush(stdout);
         }
     }

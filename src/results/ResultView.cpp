@@ -75,8 +75,9 @@ void ResultView::HoldLines(std::string&& bytes, const std::vector<std::string_vi
     ForgetShown();
     m_widest = 0;
     // The horizontal range starts from the line with the most bytes; lines drawn later widen it.
-    const auto longest = std::max_element(m_lines.begin(), m_lines.end(),
-                                          [](const LineSpan& a, const LineSpan& b) { return a.length < b.length; });
+    const auto longest =
+        std::max_element(m_lines.begin(), m_lines.end(),
+                         [](const LineSpan& a, const LineSpan& b) { return a.length < b.length; });
     if (longest != m_lines.end()) Shown(static_cast<int>(longest - m_lines.begin()));
     m_caret = m_anchor = 0;
     m_goalX = -1;
@@ -172,7 +173,8 @@ int ResultView::LineOfOffset(int32_t offset) const {
 
 std::string_view ResultView::LineBytes(int line) const {
     const LineSpan& span = m_lines[static_cast<std::size_t>(line)];
-    return std::string_view(m_bytes).substr(static_cast<std::size_t>(span.at), static_cast<std::size_t>(span.length));
+    return std::string_view(m_bytes).substr(static_cast<std::size_t>(span.at),
+                                            static_cast<std::size_t>(span.length));
 }
 
 ResultTextMap ResultView::LineMap(int line) const {
@@ -217,7 +219,8 @@ const ResultView::ShownLine& ResultView::Shown(int line) const {
 }
 
 int ResultView::UnitOf(const ShownLine& shown, int line, int32_t offset) const {
-    return shown.map.ViewPosition(std::clamp(offset, m_lines[static_cast<std::size_t>(line)].x, LineEnd(line)));
+    return shown.map.ViewPosition(
+        std::clamp(offset, m_lines[static_cast<std::size_t>(line)].x, LineEnd(line)));
 }
 
 int32_t ResultView::OffsetOfUnit(const ShownLine& shown, int line, int unit) const {
@@ -242,8 +245,8 @@ int ResultView::VisibleLines() const {
 }
 
 void ResultView::UpdateScrollBars() {
-    const int height = static_cast<int>(
-        std::min<int64_t>(static_cast<int64_t>(LineCount()) * m_lineHeight + 2 * kMargin, std::numeric_limits<int>::max()));
+    const int height = static_cast<int>(std::min<int64_t>(
+        static_cast<int64_t>(LineCount()) * m_lineHeight + 2 * kMargin, std::numeric_limits<int>::max()));
     QScrollBar* vertical = verticalScrollBar();
     vertical->setRange(0, std::max(0, height - viewport()->height()));
     vertical->setPageStep(viewport()->height());
@@ -267,7 +270,8 @@ int32_t ResultView::OffsetAt(const QPoint& point, bool onCharacter) const {
     const QTextLine text = shown.layout.lineAt(0);
     if (!text.isValid()) return m_lines[static_cast<std::size_t>(line)].x;
     const qreal x = point.x() + horizontalScrollBar()->value() - kMargin;
-    const int unit = text.xToCursor(x, onCharacter ? QTextLine::CursorOnCharacter : QTextLine::CursorBetweenCharacters);
+    const int unit =
+        text.xToCursor(x, onCharacter ? QTextLine::CursorOnCharacter : QTextLine::CursorBetweenCharacters);
     return OffsetOfUnit(shown, line, unit);
 }
 
@@ -283,7 +287,8 @@ QRect ResultView::CharRect(int32_t offset) const {
     const int unit = UnitOf(shown, line, offset);
     const qreal left = text.isValid() ? text.cursorToX(unit) : 0;
     qreal right = left + 1;
-    if (text.isValid() && unit < shown.map.Text().size()) right = text.cursorToX(shown.layout.nextCursorPosition(unit));
+    if (text.isValid() && unit < shown.map.Text().size())
+        right = text.cursorToX(shown.layout.nextCursorPosition(unit));
     const int x = kMargin - horizontalScrollBar()->value();
     return QRect(QPoint(x + static_cast<int>(left), LineTop(line)),
                  QPoint(x + static_cast<int>(std::ceil(right)) - 1, LineTop(line) + m_lineHeight - 1));
@@ -381,8 +386,10 @@ QString ResultView::SelectedText() const {
     QString text;
     for (int line = first; line <= last; ++line) {
         const ResultTextMap map = LineMap(line);
-        const int a = line == first ? map.ViewPosition(std::max(from, m_lines[static_cast<std::size_t>(line)].x)) : 0;
-        const int b = line == last ? map.ViewPosition(std::min(to, LineEnd(line))) : static_cast<int>(map.Text().size());
+        const int a =
+            line == first ? map.ViewPosition(std::max(from, m_lines[static_cast<std::size_t>(line)].x)) : 0;
+        const int b = line == last ? map.ViewPosition(std::min(to, LineEnd(line)))
+                                   : static_cast<int>(map.Text().size());
         text += map.Text().mid(a, b - a);
         if (line != last) text += QLatin1Char('\n');
     }
@@ -616,7 +623,8 @@ void ResultView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && !m_lines.empty()) {
         m_dragging = true;
         m_goalX = -1;
-        MoveCaret(OffsetAt(event->position().toPoint(), false), event->modifiers().testFlag(Qt::ShiftModifier));
+        MoveCaret(OffsetAt(event->position().toPoint(), false),
+                  event->modifiers().testFlag(Qt::ShiftModifier));
     }
     edtResultMouseDown(event->button(), event->modifiers(), hadSelection);
 }
@@ -625,7 +633,8 @@ void ResultView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     m_dragging = false;
     QClipboard* clipboard = QGuiApplication::clipboard();
-    if (HasSelection() && clipboard->supportsSelection()) clipboard->setText(SelectedText(), QClipboard::Selection);
+    if (HasSelection() && clipboard->supportsSelection())
+        clipboard->setText(SelectedText(), QClipboard::Selection);
 }
 
 void ResultView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -684,8 +693,8 @@ void ResultView::paintEvent(QPaintEvent* event) {
             // A selection that runs on past the line's end shows its line break as a blank.
             if (selectionTo > LineEnd(line)) {
                 const qreal end = text.isValid() ? text.naturalTextWidth() : 0;
-                painter.fillRect(QRectF(origin.x() + end, LineTop(line), painter.fontMetrics().averageCharWidth(),
-                                        m_lineHeight),
+                painter.fillRect(QRectF(origin.x() + end, LineTop(line),
+                                        painter.fontMetrics().averageCharWidth(), m_lineHeight),
                                  selected.background());
             }
             if (b > a) selections.append({a, b - a, selected});

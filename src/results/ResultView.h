@@ -168,7 +168,7 @@ private:
     // Decoded lines, kept up to a bound; every one is made again when needed.
     mutable std::unordered_map<int, std::unique_ptr<ShownLine>> m_shown;
     mutable std::unique_ptr<ResultTextMap> m_whole;  // the whole text's map, only when asked for
-    mutable int m_widest = 0;                         // the widest line laid out so far, in pixels
+    mutable int m_widest = 0;                        // the widest line laid out so far, in pixels
     int m_lineHeight = 16;
     int m_ascent = 12;  // of every line's baseline below its top
     QTextCharFormat m_titleFormat;
