@@ -48,7 +48,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "namazu2, namazu2-index-tools, nkf, kakasi, libnkf-perl, libtext-kakasi-perl, xdg-utils, \
+    "namazu2, namazu2-index-tools, nkf, kakasi, libnkf-perl, libtext-kakasi-perl, locales, xdg-utils, \
 fonts-ipafont-gothic, fonts-ipafont-mincho, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)

@@ -1,12 +1,14 @@
 #include <unistd.h>
 #include <QApplication>
 #include <QIcon>
+#include <QStatusBar>
 
 #include "app/QtTranslation.h"
 #include "app/TfrmMain.h"
 #include "config/Settings.h"
 #include "process/AppContext.h"
 #include "process/DriveTable.h"
+#include "process/NamazuLocale.h"
 #include "process/QtPrompter.h"
 
 int main(int argc, char* argv[]) {
@@ -28,5 +30,9 @@ int main(int argc, char* argv[]) {
 
     TfrmMain window(ctx);
     window.show();
+    // Built while the user types the first query; the first namazu or mknmz run waits for it.
+    QStatusBar* status = window.statusBar();
+    ProcessNamazuLocale().Start(NamazuLocaleFolder(ctx.platform),
+                                [status](const QString& text) { status->showMessage(text); });
     return app.exec();
 }
