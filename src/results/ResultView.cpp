@@ -19,6 +19,7 @@
 #include "process/Paths.h"
 #include "process/QtText.h"
 #include "process/WidgetSupport.h"
+#include "results/FileNameTitles.h"
 
 ResultView::ResultView(AppContext& ctx, QWidget* parent)
     : QTextEdit(parent), m_ctx(ctx), m_openExternal(OpenWithShell) {
@@ -118,13 +119,18 @@ bool ResultView::FinishLoad(bool coloring) {
                              QStringLiteral("エラー"), MessageIcon::Warning);
         return false;
     }
-    const std::string& bytes = *whole;
+    std::string bytes = std::move(*whole);
+    ResultScan scan = ScanResultText(bytes, ResultScanOptionsFrom(m_ctx.settings));
+    if (std::optional<std::string> fixed =
+            WithFileNameTitles(bytes, scan, m_ctx.platform.pathStyle, m_ctx.platform.codePage)) {
+        bytes = std::move(*fixed);
+        scan = ScanResultText(bytes, ResultScanOptionsFrom(m_ctx.settings));
+    }
     if (bytes.compare(0, m_loadTaken, m_loadBytes, 0, m_loadTaken) != 0) {
         m_loading->clear();
         m_loadMap = ResultTextMap();
     }
     m_loadBytes.clear();
-    ResultScan scan = ScanResultText(bytes, ResultScanOptionsFrom(m_ctx.settings));
     if (scan.lineStarts.size() != scan.lines.size()) {  // beyond the 32-bit offsets
         AbandonLoad();
         clear();

@@ -59,7 +59,7 @@ while IFS= read -r file; do
 done < <(cd "$source/help" && find . -type f ! -name CMakeLists.txt)
 if grep -Ei 'demo|seed|test' "$scratch/contents"; then fail "the package holds files it must not"; fi
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in namazu2 namazu2-index-tools nkf kakasi libnkf-perl libtext-kakasi-perl xdg-utils \
+for package in namazu2 namazu2-index-tools nkf kakasi libnkf-perl libtext-kakasi-perl locales xdg-utils \
                fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n libqt6webenginewidgets6 libc6; do
   [[ ", $depends," == *", $package"[\ ,]* ]] || fail "Depends lacks $package: $depends"
 done
@@ -148,6 +148,11 @@ until_ok 30 hits_copied || { cat "$scratch/program.log"; xclip -selection clipbo
 xclip -selection clipboard -o >"$scratch/hits.txt"
 head -n 8 "$scratch/hits.txt"
 grep -Eq '^ *1\. ' "$scratch/hits.txt" || fail "the hit list is not numbered"
+# namazu speaks Japanese: through the system's ja_JP.eucJP, or one the program built in its cache.
+if ! locale -a | grep -qix 'ja_JP.eucjp'; then
+  [ -f "$HOME/.cache/quarrow/locale/ja_JP.eucJP/quarrow-stamp" ] || fail "no ja_JP.eucJP built in ~/.cache/quarrow/locale"
+fi
+grep -q '^検索結果' "$scratch/hits.txt" || fail "namazu's frame is not Japanese"
 stop_program
 [ ! -e "$root/usr/bin/quarrow.ini" ] || fail "settings were written beside the program"
 
