@@ -34,18 +34,24 @@ std::optional<std::string> ConvertStrictly(std::string_view bytes, const char* f
     return out;
 }
 
-// Walks the title along the file name: equal bytes, or a pair of non-ASCII bytes of the name
-// that became one ASCII sign in the title. The title may end one byte before the name does.
+// Bytes at `j` that EUC-JP reads as a full-width sign, digit or letter (rows 1 and 3), which
+// mknmz turns into its ASCII form.
+bool IsFullWidthAsciiPair(std::string_view name, std::size_t j) {
+    if (j + 1 >= name.size()) return false;
+    const auto lead = static_cast<unsigned char>(name[j]);
+    return (lead == 0xA1 || lead == 0xA3) && static_cast<unsigned char>(name[j + 1]) >= 0xA1;
+}
+
+// Walks the title along the file name: equal bytes, or a full-width pair of the name that
+// became one ASCII character in the title. The title may end one byte before the name does.
 bool FollowsFileName(std::string_view title, std::string_view name) {
     std::size_t i = 0;
     std::size_t j = 0;
-    auto high = [](char c) { return static_cast<unsigned char>(c) >= 0x80; };
     while (i < title.size() && j < name.size()) {
         if (title[i] == name[j]) {
             ++i;
             ++j;
-        } else if (!high(title[i]) && std::ispunct(static_cast<unsigned char>(title[i])) && high(name[j]) &&
-                   j + 1 < name.size() && high(name[j + 1])) {
+        } else if (std::isprint(static_cast<unsigned char>(title[i])) && IsFullWidthAsciiPair(name, j)) {
             ++i;
             j += 2;
         } else {

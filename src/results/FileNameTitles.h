@@ -10,8 +10,8 @@
 // mknmz makes a document without a title of its own (a text file, an HTML page without
 // <title>) take its file name as the title, passed through its own code conversion. A name in
 // UTF-8 or Shift_JIS comes out cut by a byte when its byte count is odd ("灯台の歴史.tx"),
-// with a full-width pair turned into ASCII ("メモ" → bytes with a "<" inside) or as bytes no
-// longer read in the title's code. The list shows the file name instead.
+// with bytes that EUC-JP reads as a full-width character turned into ASCII ("メモ" gets a "<",
+// "引っ越し" an "h") or as bytes no longer read in the title's code. The list shows the file name instead.
 
 // Whether `title` (namazu's title of a hit, without its "N. ") is the file name `fileName`
 // (the last segment of the hit's path, as bytes) cut or garbled that way. A title that reads as

@@ -32,6 +32,9 @@ TEST(FileNameTitles, WhichTitlesAreMangledFileNames) {
         {"UTF-8, odd byte count: cut by a byte", "灯台の歴史.tx", "灯台の歴史.txt", true},
         {"one kanji", "港.tx", "港.txt", true},
         {"a full-width pair turned into '<'", "\xE3\x83<\x83\xA2.txt", "メモ.txt", true},
+        {"full-width letters turned into 'h' and 'g'", "\xE5\xBC\x95\xE3\x81h\xB6\x8A\xE3\x81\x97\xE3\x81\xAE\xE9\x80g\xB5\xA1.txt",
+         "引っ越しの連絡.txt", true},
+        {"a letter where the name has no full-width pair", "\xE3\x83h\x83\xA2.txt", "\xE3\x83\x81\xE3\x83\xA2.txt", false},
         {"Shift_JIS bytes read as EUC-JP", Sjis("漁船の一覧.txt"), Sjis("漁船の一覧.txt"), true},
         {"UTF-8 whole, read as EUC-JP", "味噌汁の作り方.txt", "味噌汁の作り方.txt", true},
         {"EUC-JP name: reads right already", Euc("灯台守の日記.txt"), Euc("灯台守の日記.txt"), false},
@@ -66,6 +69,7 @@ TEST(FileNameTitles, RealIndexOverJapaneseFileNames) {
         {"味噌汁の作り方.txt", "味噌汁の作り方.txt"},
         {"港.txt", "港.txt"},
         {"メモ 2024.txt", "メモ 2024.txt"},
+        {"引っ越しの連絡.txt", "引っ越しの連絡.txt"},
         {Euc("灯台守の日記.txt"), "灯台守の日記.txt"},
         {Euc("灯台の歴史 第2版.txt"), "灯台の歴史 第2版.txt"},
         {Sjis("漁船の一覧.txt"), "漁船の一覧.txt"},
@@ -106,7 +110,7 @@ TEST(FileNameTitles, RealIndexOverJapaneseFileNames) {
     }
     // The UTF-8 and Shift_JIS names were mangled; the EUC-JP ones, the ASCII one, the <title>
     // and the Subject were not.
-    EXPECT_EQ(replaced, 6);
+    EXPECT_EQ(replaced, 7);
     // A result without such a title is left alone.
     const std::string english = fixture.Search("titleword and english");
     EXPECT_FALSE(WithFileNameTitles(english, ScanResultText(english, ResultScanOptions{}), PathStyle::Posix,
