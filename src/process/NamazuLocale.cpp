@@ -227,6 +227,7 @@ QString NamazuLocaleBuiltText() {
 }
 
 QString NamazuLocaleUnavailableText() {
-    return QStringLiteral("ロケール ja_JP.eucJP を作成できないため、namazu と mknmz のメッセージは英語になります。"
-                          "パッケージ locales をインストールすると日本語になります。");
+    // The package comes first: a narrow window's status bar cuts the end off.
+    return QStringLiteral("パッケージ locales をインストールすると namazu と mknmz のメッセージが日本語になります"
+                          " (ロケール ja_JP.eucJP を作成できないため、今は英語です)。");
 }
