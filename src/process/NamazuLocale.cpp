@@ -56,7 +56,8 @@ int RunQuietly(const std::vector<std::string>& argv) {
     args.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    for (int fd : {0, 1, 2}) posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
+    for (int fd : {0, 1, 2})
+        posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
     pid_t pid = -1;
     const int error = ::posix_spawn(&pid, args.front(), &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -119,7 +120,8 @@ std::string BuildNamazuLocale(const std::string& folder) {
     if (code < 0 || code > 1 || !LocaleFilesPresent(built)) {
         RemoveTree(work);
         return code < 0 ? "localedef を起動できません"
-                        : "localedef が ja_JP.eucJP を作成できませんでした (終了コード " + std::to_string(code) + ")";
+                        : "localedef が ja_JP.eucJP を作成できませんでした (終了コード " +
+                              std::to_string(code) + ")";
     }
     {
         std::ofstream stamp(built + "/" + kStampFile, std::ios::binary);
@@ -167,7 +169,9 @@ void NamazuLocale::Start(const std::string& folder, Tell tell) {
     m_thread = std::thread([this, folder, receiver, promise = std::move(promise)]() mutable {
         promise.set_value(BuildNamazuLocale(folder));
         // The end is told on the starting thread, as soon as its events are handled.
-        if (receiver) QMetaObject::invokeMethod(receiver, [this] { Collect(); }, Qt::QueuedConnection);
+        if (receiver)
+            QMetaObject::invokeMethod(
+                receiver, [this] { Collect(); }, Qt::QueuedConnection);
     });
     if (m_tell) m_tell(NamazuLocaleBuildingText());
 }
@@ -191,7 +195,8 @@ void NamazuLocale::Collect() {
 std::string NamazuLocale::Path() {
     if (CurrentState() == State::Building) {
         // A build takes about a second; the window goes on painting meanwhile.
-        const bool pump = QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
+        const bool pump = QCoreApplication::instance() &&
+                          QThread::currentThread() == QCoreApplication::instance()->thread();
         // The events handled may take the outcome (Collect) before this loop sees it.
         while (CurrentState() == State::Building &&
                m_build.wait_for(std::chrono::milliseconds(pump ? 20 : 1000)) != std::future_status::ready) {
@@ -228,6 +233,7 @@ QString NamazuLocaleBuiltText() {
 
 QString NamazuLocaleUnavailableText() {
     // The package comes first: a narrow window's status bar cuts the end off.
-    return QStringLiteral("パッケージ locales をインストールすると namazu と mknmz のメッセージが日本語になります"
-                          " (ロケール ja_JP.eucJP を作成できないため、今は英語です)。");
+    return QStringLiteral(
+        "パッケージ locales をインストールすると namazu と mknmz のメッセージが日本語になります"
+        " (ロケール ja_JP.eucJP を作成できないため、今は英語です)。");
 }

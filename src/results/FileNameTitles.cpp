@@ -97,11 +97,12 @@ std::optional<std::string> WithFileNameTitles(std::string_view bytes, const Resu
         const std::string utf8 = FileNameToUtf8(name);
         const std::optional<std::string> euc = ConvertStrictly(utf8, "UTF-8", "EUC-JP");
         // Offsets are into X (CR LF after every line); the line's view says where it is in `bytes`.
-        const auto line = std::upper_bound(scan.lineStarts.begin(), scan.lineStarts.end(), hit.TitleStart) - 1 -
-                          scan.lineStarts.begin();
-        const auto start = static_cast<std::size_t>(scan.lines[static_cast<std::size_t>(line)].data() - bytes.data()) +
-                           static_cast<std::size_t>(hit.TitleStart - scan.lineStarts[static_cast<std::size_t>(line)]) +
-                           number;
+        const auto line = std::upper_bound(scan.lineStarts.begin(), scan.lineStarts.end(), hit.TitleStart) -
+                          1 - scan.lineStarts.begin();
+        const auto start =
+            static_cast<std::size_t>(scan.lines[static_cast<std::size_t>(line)].data() - bytes.data()) +
+            static_cast<std::size_t>(hit.TitleStart - scan.lineStarts[static_cast<std::size_t>(line)]) +
+            number;
         fixed.append(bytes.substr(copied, start - copied));
         fixed.append(euc ? *euc : utf8);
         copied = start + title.size();

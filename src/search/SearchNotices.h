@@ -11,14 +11,15 @@
 struct NamazuFrame {
     bool hasReferences = false;  // "References:" / "参考ヒット数:"
     std::string references;      // the rest of that line, trimmed: "[ WORD: N ] ..."
-    int total = -1;              // "Total N documents matching your query." / "検索式にマッチする N 個の..."
-    bool noDocument = false;     // "No document matching your query." / "検索式にマッチする文書は..."
+    int total = -1;  // "Total N documents matching your query." / "検索式にマッチする N 個の..."
+    bool noDocument = false;  // "No document matching your query." / "検索式にマッチする文書は..."
 };
 NamazuFrame ReadNamazuFrame(std::string_view result);
 
 // Why namazu left a word of the query out of the search.
 enum class IgnoredReason {
-    TooManyDocuments,  // "(Too many documents hit. Ignored)": more than namazurc's MaxHit (or its Japanese form)
+    TooManyDocuments,  // "(Too many documents hit. Ignored)": more than namazurc's MaxHit (or its Japanese
+                       // form)
     TooManyWords,      // "(Too many words matched. Ignored)": a wildcard or regex over MaxMatch
 };
 

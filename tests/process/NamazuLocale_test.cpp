@@ -49,16 +49,17 @@ bool LocaledefAvailable() {
 
 std::vector<std::string> Entries(const std::string& folder) {
     std::vector<std::string> names;
-    for (const QString& name : QDir(QString::fromStdString(folder))
-                                   .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name))
+    for (const QString& name :
+         QDir(QString::fromStdString(folder))
+             .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name))
         names.push_back(name.toStdString());
     return names;
 }
 
 // namazu's own option help, run with the locale in `locpath` (none when empty).
 std::string NamazuHelp(const std::string& locpath) {
-    std::vector<EnvironmentChange> env = {{"LANG", "ja_JP.eucJP"}, {"LANGUAGE", std::nullopt},
-                                          {"LC_ALL", std::nullopt}, {"LC_MESSAGES", std::nullopt},
+    std::vector<EnvironmentChange> env = {{"LANG", "ja_JP.eucJP"},    {"LANGUAGE", std::nullopt},
+                                          {"LC_ALL", std::nullopt},   {"LC_MESSAGES", std::nullopt},
                                           {"LC_CTYPE", std::nullopt}, {"LOCPATH", locpath}};
     if (locpath.empty()) env.back().value = std::nullopt;
     MemoryOutputView view;
@@ -70,7 +71,8 @@ std::string NamazuHelp(const std::string& locpath) {
 }
 
 TEST(NamazuLocale, BuildsIntoItsOwnFolderAndNamazuSpeaksJapanese) {
-    if (!LocaledefAvailable() || !NamazuFixture::ProgramsAvailable()) GTEST_SKIP() << "no localedef or namazu";
+    if (!LocaledefAvailable() || !NamazuFixture::ProgramsAvailable())
+        GTEST_SKIP() << "no localedef or namazu";
     TempProgramDir dir;
     const std::string folder = dir.Path("cache/locale");
     EXPECT_FALSE(NamazuLocaleBuiltIn(folder));
@@ -97,11 +99,11 @@ TEST(NamazuLocale, BuildsIntoItsOwnFolderAndNamazuSpeaksJapanese) {
 
 struct StartCase {
     const char* name;
-    bool hideLocaledef;    // PATH without localedef
-    bool prebuilt;         // a locale built earlier is in the folder
-    bool systemHasIt;      // this process's LOCPATH holds one, as a system locale would
+    bool hideLocaledef;  // PATH without localedef
+    bool prebuilt;       // a locale built earlier is in the folder
+    bool systemHasIt;    // this process's LOCPATH holds one, as a system locale would
     NamazuLocale::State state;
-    bool pathIsFolder;     // Path() gives the folder
+    bool pathIsFolder;  // Path() gives the folder
     std::vector<QString> told;
 };
 
@@ -114,9 +116,19 @@ TEST(NamazuLocale, DecidesOnceAndTellsOnce) {
     QDir().mkpath(QString::fromStdString(empty));
     using S = NamazuLocale::State;
     const StartCase cases[] = {
-        {"built on the first start", false, false, false, S::Built, true,
+        {"built on the first start",
+         false,
+         false,
+         false,
+         S::Built,
+         true,
          {NamazuLocaleBuildingText(), NamazuLocaleBuiltText()}},
-        {"no localedef: English, said once, naming the package", true, false, false, S::Unavailable, false,
+        {"no localedef: English, said once, naming the package",
+         true,
+         false,
+         false,
+         S::Unavailable,
+         false,
          {NamazuLocaleBuildingText(), NamazuLocaleUnavailableText()}},
         {"built earlier: used at once, nothing said", true, true, false, S::Built, true, {}},
         {"the system's own: nothing set, nothing built", false, false, true, S::System, false, {}},

@@ -411,7 +411,8 @@ TEST_F(RunCommandTest, ShownRunsTheArgumentsInTheTerminalAndWaits) {
 bool SaysTotal(const std::string& result, int count) {
     const std::string n = std::to_string(count);
     return result.find("Total " + n + " documents") != std::string::npos ||
-           result.find(ConvertEncoding("検索式にマッチする " + n + " 個の文書", "UTF-8", "EUC-JP")) != std::string::npos;
+           result.find(ConvertEncoding("検索式にマッチする " + n + " 個の文書", "UTF-8", "EUC-JP")) !=
+               std::string::npos;
 }
 
 TEST(NamazuPrograms, IndexAndSearchTheTestDocuments) {

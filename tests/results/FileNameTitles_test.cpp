@@ -32,9 +32,11 @@ TEST(FileNameTitles, WhichTitlesAreMangledFileNames) {
         {"UTF-8, odd byte count: cut by a byte", "灯台の歴史.tx", "灯台の歴史.txt", true},
         {"one kanji", "港.tx", "港.txt", true},
         {"a full-width pair turned into '<'", "\xE3\x83<\x83\xA2.txt", "メモ.txt", true},
-        {"full-width letters turned into 'h' and 'g'", "\xE5\xBC\x95\xE3\x81h\xB6\x8A\xE3\x81\x97\xE3\x81\xAE\xE9\x80g\xB5\xA1.txt",
-         "引っ越しの連絡.txt", true},
-        {"a letter where the name has no full-width pair", "\xE3\x83h\x83\xA2.txt", "\xE3\x83\x81\xE3\x83\xA2.txt", false},
+        {"full-width letters turned into 'h' and 'g'",
+         "\xE5\xBC\x95\xE3\x81h\xB6\x8A\xE3\x81\x97\xE3\x81\xAE\xE9\x80g\xB5\xA1.txt", "引っ越しの連絡.txt",
+         true},
+        {"a letter where the name has no full-width pair", "\xE3\x83h\x83\xA2.txt",
+         "\xE3\x83\x81\xE3\x83\xA2.txt", false},
         {"Shift_JIS bytes read as EUC-JP", Sjis("漁船の一覧.txt"), Sjis("漁船の一覧.txt"), true},
         {"UTF-8 whole, read as EUC-JP", "味噌汁の作り方.txt", "味噌汁の作り方.txt", true},
         {"EUC-JP name: reads right already", Euc("灯台守の日記.txt"), Euc("灯台守の日記.txt"), false},
@@ -45,7 +47,8 @@ TEST(FileNameTitles, WhichTitlesAreMangledFileNames) {
         {"cut by more than a byte", "灯台の歴史.t", "灯台の歴史.txt", false},
         {"empty title", "", "港.txt", false},
     };
-    for (const Row& row : rows) EXPECT_EQ(IsMangledFileNameTitle(row.title, row.name), row.mangled) << row.what;
+    for (const Row& row : rows)
+        EXPECT_EQ(IsMangledFileNameTitle(row.title, row.name), row.mangled) << row.what;
     EXPECT_EQ(FileNameToUtf8(Sjis("漁船の一覧.txt")), "漁船の一覧.txt");
     EXPECT_EQ(FileNameToUtf8(Euc("灯台守の日記.txt")), "灯台守の日記.txt");
 }
@@ -75,14 +78,16 @@ TEST(FileNameTitles, RealIndexOverJapaneseFileNames) {
         {Sjis("漁船の一覧.txt"), "漁船の一覧.txt"},
         {Sjis("灯台の歴史.txt"), "灯台の歴史.txt"},
         {"english.txt", "english.txt"},
-        {"page.html", "灯台の歴史.txt"},  // its <title>
+        {"page.html", "灯台の歴史.txt"},     // its <title>
         {"mail.eml", "灯台の点検について"},  // its Subject
     };
     for (const auto& [name, title] : expected) {
         if (name == "page.html") {
-            Write(docs, name, "<html><head><title>灯台の歴史.txt</title></head><body>titleword</body></html>\n");
+            Write(docs, name,
+                  "<html><head><title>灯台の歴史.txt</title></head><body>titleword</body></html>\n");
         } else if (name == "mail.eml") {
-            Write(docs, name, ReadWholeFile(TestDataPath("docs/mail-iso2022jp.eml")).value() + "\ntitleword\n");
+            Write(docs, name,
+                  ReadWholeFile(TestDataPath("docs/mail-iso2022jp.eml")).value() + "\ntitleword\n");
         } else {
             Write(docs, name, "titleword " + title + "\n");
         }
@@ -92,7 +97,8 @@ TEST(FileNameTitles, RealIndexOverJapaneseFileNames) {
     const std::string result = fixture.Search("titleword", {"--all"});
     const ResultScan scan = ScanResultText(result, ResultScanOptions{});
     ASSERT_EQ(scan.HitCount, static_cast<int>(expected.size())) << result;
-    const std::optional<std::string> fixed = WithFileNameTitles(result, scan, PathStyle::Posix, CodePage::Utf8);
+    const std::optional<std::string> fixed =
+        WithFileNameTitles(result, scan, PathStyle::Posix, CodePage::Utf8);
     ASSERT_TRUE(fixed.has_value());
     const ResultScan again = ScanResultText(*fixed, ResultScanOptions{});
     ASSERT_EQ(again.HitCount, scan.HitCount);
@@ -105,7 +111,8 @@ TEST(FileNameTitles, RealIndexOverJapaneseFileNames) {
         ASSERT_TRUE(expected.count(name)) << hit.Uri;
         const int from = map.ViewPosition(hit.TitleStart);
         const QString shown = map.Text().mid(from, map.ViewPositionAfter(hit.TitleEnd) - from);
-        EXPECT_EQ(shown.toStdString(), std::to_string(i + 1) + ". " + expected.at(name)) << FileNameToUtf8(name);
+        EXPECT_EQ(shown.toStdString(), std::to_string(i + 1) + ". " + expected.at(name))
+            << FileNameToUtf8(name);
         replaced += hit.Title != scan.Hits[static_cast<std::size_t>(i)].Title;
     }
     // The UTF-8 and Shift_JIS names were mangled; the EUC-JP ones, the ASCII one, the <title>

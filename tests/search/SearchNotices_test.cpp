@@ -57,11 +57,15 @@ TEST(SearchNotices, FindsTheWordsNamazuIgnored) {
          {{"a*", R::TooManyWords}, {"b", R::TooManyDocuments}}},
         {"References:  [ \xC5\xF4\xC2\xE6 (Too many documents hit. Ignored)  ]\n",
          {{"\xC5\xF4\xC2\xE6", R::TooManyDocuments}}},
-        {Euc("参考ヒット数:  [ 港* (マッチする単語が多すぎるので無視しました)  ]  [ 灯台 (ヒット数が多すぎるので無視しました)  ]\n"),
+        {Euc("参考ヒット数:  [ 港* (マッチする単語が多すぎるので無視しました)  ]  [ 灯台 "
+             "(ヒット数が多すぎるので無視しました)  ]\n"),
          {{Euc("港*"), R::TooManyWords}, {Euc("灯台"), R::TooManyDocuments}}},
         // The marker quoted in a document's summary is no reference.
-        {"Results:\n\nReferences:  [ x: 1 ] \n\n1. x (score: 1)\nsays (Too many documents hit. Ignored)\n", {}},
-        {Euc("検索結果\n\n参考ヒット数:  [ x: 1 ] \n\n1. x (スコア: 1)\n(ヒット数が多すぎるので無視しました)\n"), {}},
+        {"Results:\n\nReferences:  [ x: 1 ] \n\n1. x (score: 1)\nsays (Too many documents hit. Ignored)\n",
+         {}},
+        {Euc("検索結果\n\n参考ヒット数:  [ x: 1 ] \n\n1. x (スコア: "
+             "1)\n(ヒット数が多すぎるので無視しました)\n"),
+         {}},
         {"", {}},
     };
     rows.insert(rows.end(), std::begin(written), std::end(written));
@@ -112,10 +116,13 @@ TEST(SearchNotices, NoticeNamesTheWordsTheReasonAndTheWayOut) {
     EXPECT_EQ(IgnoredWordsNotice({{"", R::TooManyDocuments}}, "maxhitword"),
               "「maxhitword」 は一致する文書が多すぎるため (namazurc の MaxHit を超えたため) 無視されました。"
               "語を加えて絞り込むか、namazurc の MaxHit を大きくしてください (検索 → namazurc の設定)。");
-    EXPECT_EQ(IgnoredWordsNotice({{"灯台", R::TooManyDocuments}, {"港*", R::TooManyWords}, {"港", R::TooManyDocuments}},
-                                 "灯台 港* 港"),
-              "「灯台」、「港」 は一致する文書が多すぎるため (namazurc の MaxHit を超えたため) 無視されました。"
-              "「港*」 は一致する語が多すぎるため (namazurc の MaxMatch を超えたため) 無視されました。"
-              "語を加えて絞り込むか、namazurc の MaxHit と MaxMatch を大きくしてください (検索 → namazurc の設定)。");
+    EXPECT_EQ(
+        IgnoredWordsNotice(
+            {{"灯台", R::TooManyDocuments}, {"港*", R::TooManyWords}, {"港", R::TooManyDocuments}},
+            "灯台 港* 港"),
+        "「灯台」、「港」 は一致する文書が多すぎるため (namazurc の MaxHit を超えたため) 無視されました。"
+        "「港*」 は一致する語が多すぎるため (namazurc の MaxMatch を超えたため) 無視されました。"
+        "語を加えて絞り込むか、namazurc の MaxHit と MaxMatch を大きくしてください (検索 → namazurc "
+        "の設定)。");
     EXPECT_EQ(IgnoredWordsNotice({}, "x"), "");
 }
