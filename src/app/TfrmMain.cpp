@@ -4,6 +4,7 @@
 #include "viewer/DocumentMenuItems.h"
 #include "viewer/HtmlDocPage.h"
 #include "indexer/IndexStatus.h"
+#include "indexer/IndexAutoUpdate.h"
 #include "indexer/IndexUpdater.h"
 #include "app/MruMenu.h"
 #include "search/QueryWords.h"
@@ -72,6 +73,13 @@ constexpr std::chrono::seconds kSearchStopGrace(2);
 const QString kDefaultUiFont = QStringLiteral("ＭＳ Ｐゴシック");
 constexpr int kTargetHeight = 33;
 
+bool ResultSaysIndexLocked(const std::string& path) {
+    QFile file(QFile::decodeName(QByteArray::fromStdString(path)));
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const QByteArray head = file.read(64 * 1024);  // the References line is near the top
+    return NamazuSaysIndexLocked(std::string_view(head.constData(), head.size()));
+}
+
 QFont ViewFont(const QString& name, const std::string& size, const std::string& bold) {
     QFont font(name.isEmpty() ? kDefaultUiFont : name);
     const int points = ParseCount(size, 9);
@@ -87,6 +95,10 @@ TfrmMain::TfrmMain(AppContext& ctx, QWidget* parent)
     setObjectName(QStringLiteral("frmMain"));
     m_updater = new IndexUpdater(m_ctx, this);
     connect(m_updater, &IndexUpdater::runningChanged, this, &TfrmMain::SetUpdating);
+    m_autoUpdate = new IndexAutoUpdate(m_ctx, this);
+    connect(m_autoUpdate, &IndexAutoUpdate::idle, this, [this] {
+        if (m_closeWhenUpdated) close();
+    });
     setWindowTitle(kAppTitle);
     QFont font(kDefaultUiFont);
     font.setPixelSize(12);
@@ -251,6 +263,7 @@ void TfrmMain::CreateControls() {
     stb = Named(new QStatusBar(this), "stb");
     stb->setSizeGripEnabled(true);
     setStatusBar(stb);
+    stb->addPermanentWidget(m_autoUpdate->StatusLabel());
 
     pmnu = Named(new QMenu(this), "pmnu");
     mnuCopy = Named(pmnu->addAction(QStringLiteral("コピー(&C)")), "mnuCopy");
@@ -420,6 +433,10 @@ void TfrmMain::CreateMenus() {
     mnuMakeIndex->setShortcut(QKeySequence(QStringLiteral("Ctrl+K")));
     mnuUpdateIndex = AddAction(mnuIndexing, "mnuUpdateIndex", QStringLiteral("更新(&U)"));
     mnuUpdateIndex->setToolTip(QStringLiteral("検索場所のインデックスを mknmz --update で最新にします"));
+    mnuAutoUpdate = AddAction(mnuIndexing, "mnuAutoUpdate", QStringLiteral("自動更新(&A)"));
+    mnuAutoUpdate->setCheckable(true);
+    mnuAutoUpdate->setChecked(m_autoUpdate->Enabled());
+    mnuAutoUpdate->setToolTip(QStringLiteral("検索場所のインデックスの文書のフォルダを監視し、変更があれば裏で更新します"));
     mnuIndexing->setToolTipsVisible(true);
 
     mnuTool = menu(nullptr, "mnuTool", QStringLiteral("ツール(&T)"));
@@ -450,6 +467,9 @@ void TfrmMain::CreateMenus() {
         form.exec();
     });
     connect(mnuUpdateIndex, &QAction::triggered, this, &TfrmMain::mnuUpdateIndexClick);
+    connect(mnuAutoUpdate, &QAction::toggled, m_autoUpdate, &IndexAutoUpdate::SetEnabled);
+    connect(cboIndexDir, &QComboBox::editTextChanged, this,
+            [this](const QString& place) { m_autoUpdate->SetPlace(ToProgram(place)); });
     connect(mnuHelpStart, &QAction::triggered, this, &TfrmMain::mnuHelpStartClick);
     connect(btnTutorial, &QToolButton::clicked, this, &TfrmMain::mnuHelpStartClick);
     connect(mnuHelpQuarrow, &QAction::triggered, this, &TfrmMain::mnuHelpQuarrowClick);
@@ -610,6 +630,15 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // A background update is the program's own business: it is stopped, and the window closes
+    // when mknmz has ended (with its index written and its lock removed).
+    if (m_autoUpdate->Running()) {
+        m_closeWhenUpdated = true;
+        m_autoUpdate->Stop();
+        stb->showMessage(QStringLiteral("インデックスの自動更新を止めています…"));
+        event->ignore();
+        return;
+    }
     // An update is refused as a run of the make-index window is: stopping it is a choice the
     // user makes with its stop button.
     if (m_updater->Running()) {
@@ -761,6 +790,10 @@ void TfrmMain::mnuSelectDirectoryClick() {
 
 void TfrmMain::mnuUpdateIndexClick() {
     if (m_updater->Running() || m_searching) return;
+    if (m_autoUpdate->Updating(ToProgram(cboIndexDir->currentText()))) {
+        stb->showMessage(QStringLiteral("このインデックスは自動更新中です。終わってから更新してください。"));
+        return;
+    }
     const QString said = m_updater->Update(ToProgram(cboIndexDir->currentText()));
     if (!said.isEmpty()) stb->showMessage(said);
 }
@@ -1163,6 +1196,18 @@ void TfrmMain::RunSearch(const QString& query) {
         m_ctx.prompter->Tell(
             QStringLiteral("検索結果のファイルが見つかりません。\n") + ToUi(m_resultFilePath), kErrorCaption,
             MessageIcon::Warning);
+        return;
+    }
+    if (!m_searchRetried && m_autoUpdate->Running() && ResultSaysIndexLocked(m_resultFilePath)) {
+        // mknmz is putting the updated index in place: once more when it is done.
+        edtResult->AbandonLoad();
+        SetResultText(QStringLiteral("インデックスの更新中です。更新が終わりしだい検索し直します…"));
+        m_autoUpdate->WhenUpdateEnds(this, [this, query] {
+            m_searchRetried = true;
+            RunSearch(query);
+            m_searchRetried = false;
+            stb->showMessage(QStringLiteral("インデックスが更新中だったため、更新が終わってから検索し直しました。"));
+        });
         return;
     }
     if (!ResultsAsHtml(s)) {

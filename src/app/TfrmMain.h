@@ -30,6 +30,7 @@ class TextDocPage;
 class HtmlDocPage;
 class IniFile;
 class IndexUpdater;
+class IndexAutoUpdate;
 class QToolButton;
 class QWidget;
 struct AppContext;
@@ -142,6 +143,9 @@ private:
     std::string m_resultFilePath;
     AliasDialogState m_aliasState;  // what the alias dialog keeps between openings
     IndexUpdater* m_updater = nullptr;
+    IndexAutoUpdate* m_autoUpdate = nullptr;
+    bool m_closeWhenUpdated = false;  // closing waits for the background update to stop
+    bool m_searchRetried = false;     // the search runs again after finding its index locked
 
     // Rows and views.
     QWidget* pnlTarget = nullptr;
@@ -228,6 +232,7 @@ private:
     QMenu* mnuIndexing = nullptr;
     QAction* mnuMakeIndex = nullptr;
     QAction* mnuUpdateIndex = nullptr;
+    QAction* mnuAutoUpdate = nullptr;
     QMenu* mnuTool = nullptr;
     QAction* mnuToolOption = nullptr;
     QAction* mnuShowDriveInfo = nullptr;
