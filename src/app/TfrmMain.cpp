@@ -7,9 +7,11 @@
 #include "indexer/IndexAutoUpdate.h"
 #include "indexer/IndexUpdater.h"
 #include "app/MruMenu.h"
+#include "app/SearchOptions.h"
 #include "search/QueryWords.h"
 #include "results/ResultView.h"
 #include "search/SearchNotices.h"
+#include "search/SearchRun.h"
 #include "viewer/TextDocPage.h"
 #include "config/WindowPlacement.h"
 #include "dialogs/TfrmAbout.h"
@@ -29,8 +31,6 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QEvent>
-#include <QFile>
-#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -56,11 +56,9 @@
 #include "process/IndexDirectories.h"
 #include "process/Launchers.h"
 #include "process/QtText.h"
-#include "process/RunCommand.h"
 #include "process/TfrmWindow.h"
 #include "process/WidgetSupport.h"
 
-#include <unistd.h>
 #include <algorithm>
 
 namespace {
@@ -68,30 +66,21 @@ namespace {
 const QString kAppTitle = QStringLiteral("Quarrow for Namazu");
 const QString kErrorCaption = QStringLiteral("エラー");
 const QString kSearching = QStringLiteral("検索中.....");
-// namazu keeps nothing worth finishing: a stopped search that ignores SIGTERM is killed soon.
-constexpr std::chrono::seconds kSearchStopGrace(2);
 const QString kDefaultUiFont = QStringLiteral("ＭＳ Ｐゴシック");
 constexpr int kTargetHeight = 33;
-
-bool ResultSaysIndexLocked(const std::string& path) {
-    QFile file(QFile::decodeName(QByteArray::fromStdString(path)));
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    const QByteArray head = file.read(64 * 1024);  // the References line is near the top
-    return NamazuSaysIndexLocked(std::string_view(head.constData(), head.size()));
-}
 
 QFont ViewFont(const QString& name, const std::string& size, const std::string& bold) {
     QFont font(name.isEmpty() ? kDefaultUiFont : name);
     const int points = ParseCount(size, 9);
     font.setPointSize(points > 0 ? points : 9);
-    font.setBold(bold == "1");
+    font.setBold(FlagOn(bold));
     return font;
 }
 
 }  // namespace
 
 TfrmMain::TfrmMain(AppContext& ctx, QWidget* parent)
-    : QMainWindow(parent), m_ctx(ctx), m_searchControl(std::make_unique<RunControl>(kSearchStopGrace)) {
+    : QMainWindow(parent), m_ctx(ctx) {
     setObjectName(QStringLiteral("frmMain"));
     m_updater = new IndexUpdater(m_ctx, this);
     connect(m_updater, &IndexUpdater::runningChanged, this, &TfrmMain::SetUpdating);
@@ -99,6 +88,9 @@ TfrmMain::TfrmMain(AppContext& ctx, QWidget* parent)
     connect(m_autoUpdate, &IndexAutoUpdate::idle, this, [this] {
         if (m_closeWhenUpdated) close();
     });
+    m_search = new SearchRun(m_ctx, this);
+    connect(m_search, &SearchRun::runningChanged, this, &TfrmMain::SetSearching);
+    connect(m_search, &SearchRun::ended, this, &TfrmMain::SearchEnded);
     setWindowTitle(kAppTitle);
     QFont font(kDefaultUiFont);
     font.setPixelSize(12);
@@ -111,6 +103,10 @@ TfrmMain::TfrmMain(AppContext& ctx, QWidget* parent)
 }
 
 TfrmMain::~TfrmMain() = default;
+
+const std::string& TfrmMain::ResultFilePath() const {
+    return m_search->ResultFilePath();
+}
 
 std::string TfrmMain::ToProgram(const QString& text) const {
     return FromQString(m_ctx.platform.codePage, text);
@@ -226,24 +222,17 @@ void TfrmMain::CreateControls() {
 
     m_textPage = new TextDocPage(m_ctx);
     tabTextDoc = m_textPage;
-    pnlSubject = m_textPage->pnlSubject;
-    btnPrevious = m_textPage->btnPrevious;
-    btnNext = m_textPage->btnNext;
     edtTextContents = m_textPage->edtTextContents;
     pge->addTab(tabTextDoc, QStringLiteral("テキスト文書(&2)"));
 
     m_htmlPage = new HtmlDocPage(m_ctx);
     tabHTMLDoc = m_htmlPage;
-    pnlTitle = m_htmlPage->pnlTitle;
-    btnResult = m_htmlPage->btnResult;
-    btnPreviousW = m_htmlPage->btnPreviousW;
-    btnNextW = m_htmlPage->btnNextW;
     pge->addTab(tabHTMLDoc, QStringLiteral("HTML文書(&3)"));
 
     const auto stepHit = [this](int step) { return StepHit(step); };
     m_textPage->SetHitStepper(stepHit);
     m_htmlPage->SetHitStepper(stepHit);
-    m_htmlPage->SetResultFileSource([this] { return m_resultFilePath; });
+    m_htmlPage->SetResultFileSource([this] { return m_search->ResultFilePath(); });
     const auto showStatus = [this](const QString& text) { stb->showMessage(text); };
     connect(m_textPage, &TextDocPage::statusMessage, this, showStatus);
     connect(m_htmlPage, &HtmlDocPage::statusMessage, this, showStatus);
@@ -289,24 +278,24 @@ void TfrmMain::CreateControls() {
 
     // While namazu runs the button reads "中止" and stops it; Escape does the same.
     connect(btnSearch, &QPushButton::clicked, this, [this] {
-        if (m_searching) {
-            StopSearch();
+        if (m_search->Running()) {
+            m_search->Stop();
         } else {
             btnSearchClick();
         }
     });
-    m_stopSearchKey = new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &TfrmMain::StopSearch);
+    m_stopSearchKey = new QShortcut(QKeySequence(Qt::Key_Escape), this, m_search, &SearchRun::Stop);
     m_stopSearchKey->setEnabled(false);
+    connect(m_search, &SearchRun::linesReady, edtResult, [this](const QByteArray& lines) {
+        edtResult->TakeLines(std::string_view(lines.constData(), static_cast<std::size_t>(lines.size())));
+    });
     connect(lblSearchNotice, &QLabel::linkActivated, this, [this] { mnuSetNamazurc->trigger(); });
-    connect(cboSortType, &QComboBox::activated, this, &TfrmMain::cboSortTypeClick);
-    connect(chkShowContents, &QCheckBox::clicked, this, &TfrmMain::chkShowContentsClick);
     connect(edtResult, &ResultView::escapePressed, this, [this] { cboKeyword->setFocus(); });
     connect(edtResult, &ResultView::statusMessage, stb,
             [this](const QString& text) { stb->showMessage(text); });
     connect(edtResult, &ResultView::openHitRequested, this, &TfrmMain::OpenHit);
     connect(edtResult, &ResultView::pageChangeRequested, this, &TfrmMain::pgeChange);
     // The box itself gets the focus events; its line edit is only its focus proxy.
-    cboListCount->installEventFilter(this);
     cboKeyword->installEventFilter(this);
     cboKeyword->lineEdit()->installEventFilter(this);
     cboIndexDir->installEventFilter(this);
@@ -344,41 +333,8 @@ void TfrmMain::CreateMenus() {
     mnuExit = AddAction(mnuSearch, "mnuExit", QStringLiteral("終了(&X)"));
 
     mnuView = menu(nullptr, "mnuView", QStringLiteral("表示(&V)"));
-    mnuSort = menu(mnuView, "mnuSort", QStringLiteral("並び順(&S)"));
-    auto* sortGroup = new QActionGroup(this);
-    // Menu order differs from the table order; the actions are kept in table order.
-    const std::pair<SortKey, QString> sortMenu[] = {
-        {SortKey::Score, QStringLiteral("スコア(&S)")},
-        {SortKey::Later, QStringLiteral("新しい順(&L)")},
-        {SortKey::Earlier, QStringLiteral("古い順(&E)")},
-        {SortKey::Title, QStringLiteral("題名(&T)")},
-        {SortKey::Date, QStringLiteral("&Date: ヘッダ")},
-        {SortKey::Uri, QStringLiteral("ファイル名(&N)")},
-        {SortKey::Size, QStringLiteral("ファイルサイズ(&Z)")},
-        {SortKey::From, QStringLiteral("差出人(&F)")},
-        {SortKey::To, QStringLiteral("宛先(&T)")},
-        {SortKey::Newsgroup, QStringLiteral("ニュースグループ(&G)")},
-    };
-    for (const auto& [key, caption] : sortMenu) {
-        mnuSortItems[static_cast<int>(key)] = AddAction(mnuSort, RowOf(key).menuName, caption, sortGroup);
-    }
-    mnuSort->addSeparator();
-    auto* directionGroup = new QActionGroup(this);
-    mnuSortAscending = AddAction(mnuSort, "mnuSortAscending", QStringLiteral("昇順(&A)"), directionGroup);
-    mnuSortDescending = AddAction(mnuSort, "mnuSortDescending", QStringLiteral("降順(&D)"), directionGroup);
-
-    mnuContents = menu(mnuView, "mnuContents", QStringLiteral("要約(&C)"));
-    auto* contentsGroup = new QActionGroup(this);
-    mnuContentsOn = AddAction(mnuContents, "mnuContentsOn", QStringLiteral("表示する(&S)"), contentsGroup);
-    mnuContentsOff =
-        AddAction(mnuContents, "mnuContentsOff", QStringLiteral("表示しない(&N)"), contentsGroup);
-
-    mnuListCount = menu(mnuView, "mnuListCount", QStringLiteral("件数(&N)"));
-    auto* countGroup = new QActionGroup(this);
-    mnuListCountTwenty = AddAction(mnuListCount, "mnuListCountTwenty", QStringLiteral("20件"), countGroup);
-    mnuListCountFifty = AddAction(mnuListCount, "mnuListCountFifty", QStringLiteral("50件"), countGroup);
-    mnuListCountHundred = AddAction(mnuListCount, "mnuListCountHundred", QStringLiteral("100件"), countGroup);
-    mnuListCountAll = AddAction(mnuListCount, "mnuListCountAll", QStringLiteral("すべて(&A)"), countGroup);
+    m_options = new SearchOptions(m_ctx.settings, {cboListCount, cboSortType, chkShowContents}, mnuView, this);
+    connect(m_options, &SearchOptions::changed, this, &TfrmMain::ReSearch);
 
     mnuConvert = menu(mnuView, "mnuConvert", QStringLiteral("コード変換(&V)"));
     auto* convertGroup = new QActionGroup(this);
@@ -495,21 +451,6 @@ void TfrmMain::CreateMenus() {
     connect(mnuStayOnTop, &QAction::triggered, this, [this] { mnuStayOnTopClick(true); });
     connect(mnuShowIndexDirectory, &QAction::triggered, this, &TfrmMain::mnuShowIndexDirectoryClick);
     connect(mnuColored, &QAction::triggered, this, &TfrmMain::mnuColoredClick);
-    for (QAction* item : {mnuListCountTwenty, mnuListCountFifty, mnuListCountHundred, mnuListCountAll}) {
-        connect(item, &QAction::triggered, this, [this, item] { mnuListCountTwentyClick(item); });
-    }
-    connect(mnuListCount, &QMenu::aboutToShow, this, [this] {
-        if (cboListCount->hasFocus() || cboListCount->lineEdit()->hasFocus()) cboListCountExit();
-    });
-    for (QAction* item : mnuSortItems) {
-        connect(item, &QAction::triggered, this, [this, item] { mnuSortEarlierClick(item); });
-    }
-    for (QAction* item : {mnuSortAscending, mnuSortDescending}) {
-        connect(item, &QAction::triggered, this, [this, item] { mnuSortAscendingClick(item); });
-    }
-    for (QAction* item : {mnuContentsOn, mnuContentsOff}) {
-        connect(item, &QAction::triggered, this, [this, item] { mnuContentsOnClick(item); });
-    }
     for (QAction* item : {mnuAppearanceNormal, mnuAppearanceSmall}) {
         connect(item, &QAction::triggered, this, [this, item] { mnuAppearanceNormalClick(item); });
     }
@@ -531,47 +472,28 @@ void TfrmMain::ApplySettings() {
     Settings& s = m_ctx.settings;
     const bool external = ResultsInExternalBrowser();
 
-    // 1-2: sort order and direction.
-    mnuSortItems[static_cast<int>(SortKeyFromSetting(s.Search.Sort))]->setChecked(true);
-    SyncSortState(2);
-    mnuSortDescending->setChecked(true);
-    if (SettingIs(s.Search.SortDirection, "ascending")) mnuSortAscending->setChecked(true);
-
-    // 3: summaries (settled by step 18).
-    mnuContentsOn->setChecked(true);
-    if (s.Search.ShowContents == "0") mnuContentsOff->setChecked(true);
-
-    // 4 and 17: number of hits.
-    const ListCountState count = ListCountAtStart(s.Search.ListCount);
-    s.Search.ListCount = count.listCount;
-    QAction* countItems[] = {mnuListCountTwenty, mnuListCountFifty, mnuListCountHundred, mnuListCountAll};
-    countItems[static_cast<int>(count.item)]->setChecked(true);
-    if (count.item == ListCountItem::All) {
-        cboListCount->setCurrentIndex(3);
-    } else {
-        cboListCount->setCurrentIndex(-1);
-        cboListCount->setEditText(QString::fromStdString(count.comboText));
-    }
+    // 1-4, 17, 18: sort, summaries, number of hits.
+    m_options->Apply();
 
     // 5: code conversion.
     mnuConvertToSJIS->setChecked(true);
     if (SettingIs(s.Text.Convert, "none")) mnuConvertNone->setChecked(true);
     if (SettingIs(s.Text.Convert, "nkf")) mnuConvertNkf->setChecked(true);
-    mnuDecodeHeader->setChecked(s.Text.DecodeHeader == "1");
+    mnuDecodeHeader->setChecked(FlagOn(s.Text.DecodeHeader));
     mnuConvert->setEnabled(!external);
 
     // 6: search place.
     s.IndexDirectoryText = JoinIndexDirectories(s.Directories);
-    mnuShowIndexDirectory->setChecked(s.Window.ShowIndexDir == "1");
-    pnlTarget->setVisible(s.Window.ShowIndexDir == "1");
+    mnuShowIndexDirectory->setChecked(FlagOn(s.Window.ShowIndexDir));
+    pnlTarget->setVisible(FlagOn(s.Window.ShowIndexDir));
     cboIndexDir->setEditText(ToUi(s.IndexDirectoryText));
 
     // 7-9: status bar, colours, stay on top.
-    mnuShowStatusBar->setChecked(s.Window.ShowStatusBar == "1");
+    mnuShowStatusBar->setChecked(FlagOn(s.Window.ShowStatusBar));
     mnuShowStatusBarClick(false);
-    mnuColored->setChecked(s.Result.Color != "1");
+    mnuColored->setChecked(!FlagOn(s.Result.Color));
     mnuColored->setEnabled(!external);
-    mnuStayOnTop->setChecked(s.Window.StayOnTop == "1");  // applied at first show
+    mnuStayOnTop->setChecked(FlagOn(s.Window.StayOnTop));  // applied at first show
 
     // 10-11: fonts of the two views.
     edtResult->setFont(
@@ -598,7 +520,7 @@ void TfrmMain::ApplySettings() {
         const QRect area = screen->geometry();
         move((area.width() - 545) / 2, (area.height() - 420) / 2);
     }
-    m_savePlacement = s.Window.SavePosition == "1";
+    m_savePlacement = FlagOn(s.Window.SavePosition);
     if (m_savePlacement) RestorePlacement();
 
     // 15-16: caption and query history.
@@ -608,10 +530,6 @@ void TfrmMain::ApplySettings() {
     }
     cboKeyword->setCurrentIndex(-1);
     cboKeyword->setEditText(QString());
-
-    // 18: summaries follow the stored flag exactly.
-    chkShowContents->setChecked(s.Search.ShowContents == "1");
-    chkShowContentsClick();
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {
@@ -624,9 +542,8 @@ void TfrmMain::showEvent(QShowEvent* event) {
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
     // A search still running is stopped; the window closes right after it has ended.
-    if (m_searching) {
-        m_closeWhenSearched = true;
-        StopSearch();
+    if (m_search->Running()) {
+        m_search->CloseWhenEnded();
         event->ignore();
         return;
     }
@@ -658,8 +575,8 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 void TfrmMain::FormCloseQuery() {
     Settings& s = m_ctx.settings;
     edtResult->Clear();
-    s.Window.ShowIndexDir = mnuShowIndexDirectory->isChecked() ? "1" : "0";
-    SyncSortState(1);
+    s.Window.ShowIndexDir = FlagText(mnuShowIndexDirectory->isChecked());
+    m_options->TakeSortFromBox();
     // Entries beyond the box's items keep their values, so the loop ends with the items.
     const int historyCount = std::min(ParseCount(s.Search.FormulaHistoryCount, -1), cboKeyword->count());
     for (int i = 1; i <= historyCount; ++i) {
@@ -718,7 +635,7 @@ void TfrmMain::StorePlacement(IniFile& ini) const {
 
 void TfrmMain::FormShow() {
     pge->setCurrentWidget(tabResult);
-    if (m_ctx.settings.Window.ShowExplanation == "1") mnuHelpStartClick();
+    if (FlagOn(m_ctx.settings.Window.ShowExplanation)) mnuHelpStartClick();
     cboKeyword->setFocus();
     mnuStayOnTopClick(false);
     MRUManager->Load(ReadSettingsIni());
@@ -754,7 +671,7 @@ void TfrmMain::mnuToolOptionClick() {
     mnuConvert->setEnabled(!external);
     mnuColored->setEnabled(!external);
     mnuDocType->setEnabled(!external);
-    m_savePlacement = m_ctx.settings.Window.SavePosition == "1";
+    m_savePlacement = FlagOn(m_ctx.settings.Window.SavePosition);
 }
 
 void TfrmMain::mnuSetNamazurcClick() {
@@ -789,7 +706,7 @@ void TfrmMain::mnuSelectDirectoryClick() {
 }
 
 void TfrmMain::mnuUpdateIndexClick() {
-    if (m_updater->Running() || m_searching) return;
+    if (m_updater->Running() || m_search->Running()) return;
     if (m_autoUpdate->Updating(ToProgram(cboIndexDir->currentText()))) {
         stb->showMessage(QStringLiteral("このインデックスは自動更新中です。終わってから更新してください。"));
         return;
@@ -880,7 +797,7 @@ void TfrmMain::UpdateLayout() {
     const bool external = ResultsInExternalBrowser();
     const int header = normal && (external || ClientHeight() >= 250) ? 65 : 40;
     int total = StatusBarHeight() + header + NonClientHeight() +
-                (m_ctx.settings.Window.ShowIndexDir == "1" ? kTargetHeight : 0);
+                (FlagOn(m_ctx.settings.Window.ShowIndexDir) ? kTargetHeight : 0);
     pnlBody->setVisible(!external);
     if (external) {
         SetWindowHeightRange(total, total);
@@ -899,56 +816,11 @@ void TfrmMain::resizeEvent(QResizeEvent* event) {
 }
 
 void TfrmMain::ReSearch() {
-    if (m_ctx.settings.Result.SearchOnChangeSettings == "1") btnSearchClick();
-}
-
-void TfrmMain::mnuListCountTwentyClick(QAction* item) {
-    item->setChecked(true);
-    const bool all = item == mnuListCountAll;
-    m_ctx.settings.Search.ListCount = all                           ? "All"
-                                      : item == mnuListCountFifty   ? "50"
-                                      : item == mnuListCountHundred ? "100"
-                                                                    : "20";
-    cboListCount->setEditText(all ? QStringLiteral("すべて")
-                                  : QString::fromStdString(m_ctx.settings.Search.ListCount));
-    ReSearch();
-}
-
-void TfrmMain::cboListCountExit() {
-    const QString text = cboListCount->currentText();
-    const bool allSelected = text == cboListCount->itemText(3);
-    const ListCountState state = ListCountAfterEdit(text.toStdString(), allSelected);
-    m_ctx.settings.Search.ListCount = state.listCount;
-    QAction* items[] = {mnuListCountTwenty, mnuListCountFifty, mnuListCountHundred, mnuListCountAll};
-    items[static_cast<int>(state.item)]->setChecked(true);
-    if (QString::fromStdString(state.comboText) != text) cboListCount->setCurrentIndex(0);
-}
-
-void TfrmMain::mnuSortEarlierClick(QAction* item) {
-    item->setChecked(true);
-    SyncSortState(2);
-    ReSearch();
-}
-
-void TfrmMain::mnuSortAscendingClick(QAction* item) {
-    item->setChecked(true);
-    ReSearch();
-}
-
-void TfrmMain::mnuContentsOnClick(QAction* item) {
-    item->setChecked(true);
-    const bool on = item == mnuContentsOn;
-    m_ctx.settings.Search.ShowContents = on ? "1" : "0";
-    chkShowContents->setChecked(on);
-    ReSearch();
-}
-
-void TfrmMain::chkShowContentsClick() {
-    (chkShowContents->isChecked() ? mnuContentsOn : mnuContentsOff)->setChecked(true);
+    if (FlagOn(m_ctx.settings.Result.SearchOnChangeSettings)) btnSearchClick();
 }
 
 void TfrmMain::mnuColoredClick() {
-    m_ctx.settings.Result.Color = mnuColored->isChecked() ? "0" : "1";
+    m_ctx.settings.Result.Color = FlagText(!mnuColored->isChecked());
 }
 
 void TfrmMain::ChooseFont(std::string& name, std::string& size, std::string& bold) {
@@ -958,11 +830,11 @@ void TfrmMain::ChooseFont(std::string& name, std::string& size, std::string& bol
                              MessageIcon::Error);
         return;
     }
-    const std::optional<FontChoice> chosen = m_ctx.prompter->ChooseFont({ToUi(name), points, bold == "1"});
+    const std::optional<FontChoice> chosen = m_ctx.prompter->ChooseFont({ToUi(name), points, FlagOn(bold)});
     if (!chosen) return;
     name = ToProgram(chosen->family);
     size = std::to_string(chosen->pointSize);
-    bold = chosen->bold ? "1" : "0";
+    bold = FlagText(chosen->bold);
     m_ctx.prompter->Tell(QStringLiteral("フォントの設定は次回起動時から有効です。"), kAppTitle,
                          MessageIcon::Information);
 }
@@ -970,7 +842,7 @@ void TfrmMain::ChooseFont(std::string& name, std::string& size, std::string& bol
 void TfrmMain::mnuStayOnTopClick(bool fromMenu) {
     (void)fromMenu;  // a menu item toggles its own check before this runs
     const bool on = mnuStayOnTop->isChecked();
-    m_ctx.settings.Window.StayOnTop = on ? "1" : "0";
+    m_ctx.settings.Window.StayOnTop = FlagText(on);
     if (on == windowFlags().testFlag(Qt::WindowStaysOnTopHint)) return;
     const QRect placement = geometry();
     const bool visible = isVisible();
@@ -983,14 +855,14 @@ void TfrmMain::mnuShowStatusBarClick(bool fromMenu) {
     (void)fromMenu;
     const bool on = mnuShowStatusBar->isChecked();
     stb->setVisible(on);
-    m_ctx.settings.Window.ShowStatusBar = on ? "1" : "0";
+    m_ctx.settings.Window.ShowStatusBar = FlagText(on);
     FormResize();
 }
 
 void TfrmMain::mnuShowIndexDirectoryClick() {
     const bool on = mnuShowIndexDirectory->isChecked();
     pnlTarget->setVisible(on);
-    m_ctx.settings.Window.ShowIndexDir = on ? "1" : "0";
+    m_ctx.settings.Window.ShowIndexDir = FlagText(on);
     UpdateLayout();
 }
 
@@ -1001,31 +873,8 @@ void TfrmMain::mnuAppearanceNormalClick(QAction* item) {
     UpdateLayout();
 }
 
-void TfrmMain::SyncSortState(int direction) {
-    if (direction == 1) {
-        const QString combo = cboSortType->currentText();
-        for (const SortRow& row : kSortRows) {
-            if (combo == QString::fromUtf8(row.comboItem))
-                mnuSortItems[static_cast<int>(row.key)]->setChecked(true);
-        }
-    }
-    std::string word = "Score";
-    for (const SortRow& row : kSortRows) {
-        if (mnuSortItems[static_cast<int>(row.key)]->isChecked()) {
-            word = row.word;
-            break;
-        }
-    }
-    m_ctx.settings.Search.Sort = word;
-    if (direction != 1) {
-        for (const SortRow& row : kSortRows) {
-            if (word == row.word) cboSortType->setCurrentText(QString::fromUtf8(row.comboItem));
-        }
-    }
-}
-
 void TfrmMain::cboSortTypeClick() {
-    SyncSortState(1);
+    m_options->TakeSortFromBox();
 }
 
 bool TfrmMain::event(QEvent* event) {
@@ -1042,10 +891,6 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
     }
     // Enter in the query box starts the search: the search button is the default button
     // while the box has the focus.
-    if (watched == cboListCount && event->type() == QEvent::FocusOut &&
-        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
-        cboListCountExit();
-    }
     if ((watched == cboKeyword || watched == cboKeyword->lineEdit())) {
         if (event->type() == QEvent::FocusIn) btnSearch->setDefault(true);
         if (event->type() == QEvent::FocusOut) btnSearch->setDefault(false);
@@ -1059,20 +904,6 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-SearchMenuState TfrmMain::ReadSearchMenus() const {
-    SearchMenuState menus;
-    for (const SortRow& row : kSortRows) {
-        if (mnuSortItems[static_cast<int>(row.key)]->isChecked()) {
-            menus.sort = row.key;
-            break;
-        }
-    }
-    menus.ascending = mnuSortAscending->isChecked();
-    menus.contentsOff = mnuContentsOff->isChecked();
-    menus.listCountAll = mnuListCountAll->isChecked();
-    return menus;
 }
 
 bool TfrmMain::CheckQuery() {
@@ -1099,7 +930,7 @@ void TfrmMain::AddQueryToHistory(const QString& query) {
 }
 
 void TfrmMain::btnSearchClick() {
-    if (!btnSearch->isEnabled() || m_searching) return;
+    if (!btnSearch->isEnabled() || m_search->Running()) return;
     ParseIndexDirectories(TrimBlanksAndControls(ToProgram(cboIndexDir->currentText())), m_ctx.settings,
                           m_ctx.platform.codePage);
     UpdateCaption();
@@ -1125,7 +956,7 @@ void TfrmMain::SetResultText(const QString& text) {
 
 void TfrmMain::RunSearch(const QString& query) {
     const Settings& s = m_ctx.settings;
-    const SearchCommand command = ComposeSearchCommand(ReadSearchMenus(), ToProgram(query), s, m_ctx.platform,
+    const SearchCommand command = ComposeSearchCommand(m_options->MenuState(), ToProgram(query), s, m_ctx.platform,
                                                        m_ctx.drives, FileExists(s.Search.NamazurcPath));
     if (!command.unconvertible.empty()) {
         // Sent as "?", it would find other words; the last result stays.
@@ -1146,10 +977,8 @@ void TfrmMain::RunSearch(const QString& query) {
     }
     QCoreApplication::processEvents();
 
-    m_resultFilePath = command.resultFilePath;
-    ::unlink(m_resultFilePath.c_str());
-
-    if (s.Result.ConfirmCommandLine == "1") {
+    m_search->Prepare(command);
+    if (FlagOn(s.Result.ConfirmCommandLine)) {
         const QString caption = QStringLiteral("コマンドライン確認");
         const QString shown = ToUi(command.commandLine);
         if (!external) {
@@ -1165,44 +994,32 @@ void TfrmMain::RunSearch(const QString& query) {
         }
     }
 
-    SetSearching(true);
-    m_searchControl->Reset();
+    m_searchQuery = query;
     // namazu writes its result as it goes: the list takes the finished lines meanwhile, so that
     // little is left to do when it ends.
     const bool list = !ResultsAsHtml(s);
-    QTimer take;
-    if (list) {
-        edtResult->BeginLoad(m_resultFilePath);
-        take.setInterval(50);
-        connect(&take, &QTimer::timeout, edtResult, &ResultView::LoadMore);
-        take.start();
-    }
-    RunCommand(command.runCommandLine, command.workDir, RunMode::Hidden, nullptr, *m_ctx.prompter,
-               m_ctx.platform.codePage, NamazuEnvironment(), m_searchControl.get());
-    take.stop();
-    SetSearching(false);
-    if (m_closeWhenSearched) QTimer::singleShot(0, this, &QWidget::close);
+    if (list) edtResult->BeginLoad(command.resultFilePath);
+    m_search->Start(list ? ResultForm::List : ResultForm::Html);
+}
+
+void TfrmMain::SearchEnded(const SearchOutcome& outcome) {
+    if (outcome.closeAsked) QTimer::singleShot(0, this, &QWidget::close);
     SetResultText(QString());
-    if (m_searchControl->StopRequested()) {
-        // What namazu wrote before it ended is no result.
+    if (outcome.end == SearchEnd::Stopped) {
         edtResult->AbandonLoad();
-        ::unlink(m_resultFilePath.c_str());
         stb->showMessage(QStringLiteral("検索を中止しました。"));
         return;
     }
-
-    if (!FileExists(m_resultFilePath)) {
+    if (outcome.end == SearchEnd::Failed) {
         edtResult->AbandonLoad();
-        m_ctx.prompter->Tell(
-            QStringLiteral("検索結果のファイルが見つかりません。\n") + ToUi(m_resultFilePath), kErrorCaption,
-            MessageIcon::Warning);
+        m_ctx.prompter->Tell(outcome.reason, kErrorCaption, MessageIcon::Warning);
         return;
     }
-    if (!m_searchRetried && m_autoUpdate->Running() && ResultSaysIndexLocked(m_resultFilePath)) {
+    if (outcome.indexLocked && !m_searchRetried && m_autoUpdate->Running()) {
         // mknmz is putting the updated index in place: once more when it is done.
         edtResult->AbandonLoad();
         SetResultText(QStringLiteral("インデックスの更新中です。更新が終わりしだい検索し直します…"));
-        m_autoUpdate->WhenUpdateEnds(this, [this, query] {
+        m_autoUpdate->WhenUpdateEnds(this, [this, query = m_searchQuery] {
             m_searchRetried = true;
             RunSearch(query);
             m_searchRetried = false;
@@ -1210,17 +1027,15 @@ void TfrmMain::RunSearch(const QString& query) {
         });
         return;
     }
-    if (!ResultsAsHtml(s)) {
+    if (!ResultsAsHtml(m_ctx.settings)) {
         pge->setCurrentWidget(tabResult);
         edtResult->setFocus();
         pgeChange();  // the page may have been the current one already
         edtResult->FinishLoad(!mnuColored->isChecked());
-        ShowSearchNotice(query);
-        ::unlink(m_resultFilePath.c_str());
     } else {
-        m_htmlPage->ShowInBrowser(m_resultFilePath);
-        ShowSearchNotice(query);
+        m_htmlPage->ShowInBrowser(m_search->ResultFilePath());
     }
+    ShowSearchNotice(outcome);
     const std::string place = ToProgram(cboIndexDir->currentText());
     if (!MRUManager->List().Contains(place)) {
         MRUManager->Add(place);
@@ -1231,15 +1046,11 @@ void TfrmMain::RunSearch(const QString& query) {
 // A word namazu ignored for hitting too many documents (or a pattern for matching too many
 // words): said above the list and on the status
 // bar, or the user reads "No document matching your query." as "not found".
-void TfrmMain::ShowSearchNotice(const QString& query) {
-    QFile file(QFile::decodeName(QByteArray::fromStdString(m_resultFilePath)));
-    if (!file.open(QIODevice::ReadOnly)) return;
-    // The References line is near the top.
-    const QByteArray head = file.read(64 * 1024);
-    std::vector<IgnoredWord> words = WordsIgnoredByNamazu(std::string_view(head.constData(), head.size()));
-    if (words.empty()) return;
+void TfrmMain::ShowSearchNotice(const SearchOutcome& outcome) {
+    if (outcome.ignored.empty()) return;
+    std::vector<IgnoredWord> words = outcome.ignored;
     for (IgnoredWord& word : words) word.word = HitTitleText(word.word).toStdString();
-    const QString notice = QString::fromStdString(IgnoredWordsNotice(words, query.toStdString()));
+    const QString notice = QString::fromStdString(IgnoredWordsNotice(words, m_searchQuery.toStdString()));
     const QString place = QStringLiteral("検索 → namazurc の設定");
     lblSearchNotice->setText(notice.toHtmlEscaped().replace(
         place, QStringLiteral("<a href=\"namazurc\">") + place + QStringLiteral("</a>")));
@@ -1250,7 +1061,6 @@ void TfrmMain::ShowSearchNotice(const QString& query) {
 // While namazu runs, the query box stays usable and the search button stops it; whatever could
 // start a second run or change the search meanwhile is disabled.
 void TfrmMain::SetSearching(bool on) {
-    m_searching = on;
     btnSearch->setText(on ? QStringLiteral("中止") : QStringLiteral("検索(&G)"));
     btnSearch->setEnabled(true);
     m_stopSearchKey->setEnabled(on);
@@ -1259,10 +1069,6 @@ void TfrmMain::SetSearching(bool on) {
         part->setEnabled(!on);
     }
     if (on && !cboKeyword->hasFocus()) cboKeyword->setFocus();
-}
-
-void TfrmMain::StopSearch() {
-    if (m_searching) m_searchControl->Stop();
 }
 
 QString TfrmMain::IndexStatusText() const {

@@ -5,9 +5,8 @@
 #include <memory>
 #include <optional>
 
-#include "viewer/DocumentDisplay.h"
-#include "search/SearchCommand.h"
 #include "dialogs/AliasFile.h"
+#include "viewer/DocumentDisplay.h"
 
 class QAction;
 class QActionGroup;
@@ -18,7 +17,6 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QShortcut;
-class RunControl;
 class QStatusBar;
 class QTabWidget;
 class QTextEdit;
@@ -31,6 +29,9 @@ class HtmlDocPage;
 class IniFile;
 class IndexUpdater;
 class IndexAutoUpdate;
+class SearchOptions;
+class SearchRun;
+struct SearchOutcome;
 class QToolButton;
 class QWidget;
 struct AppContext;
@@ -46,12 +47,11 @@ public:
 
     void btnSearchClick();
     void cboSortTypeClick();
-    void SyncSortState(int direction);
     void UpdateCaption();
     void UpdateLayout();
 
     // The file namazu wrote for the current search.
-    const std::string& ResultFilePath() const { return m_resultFilePath; }
+    const std::string& ResultFilePath() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -70,13 +70,12 @@ private:
     bool CheckQuery();
     void AddQueryToHistory(const QString& query);
     void RunSearch(const QString& query);
-    SearchMenuState ReadSearchMenus() const;
+    void SearchEnded(const SearchOutcome& outcome);
     bool ResultsInExternalBrowser() const;
     void SetResultText(const QString& text);
-    void ShowSearchNotice(const QString& query);
+    void ShowSearchNotice(const SearchOutcome& outcome);
     void SetSearching(bool on);
     QString IndexStatusText() const;
-    void StopSearch();
     void OpenHit(int index);
     bool StepHit(int step);
     void pgeChange();
@@ -113,12 +112,6 @@ private:
     void SetWindowHeightRange(int minimum, int maximum);
     void ReSearch();
 
-    void mnuListCountTwentyClick(QAction* item);
-    void cboListCountExit();
-    void mnuSortEarlierClick(QAction* item);
-    void mnuSortAscendingClick(QAction* item);
-    void mnuContentsOnClick(QAction* item);
-    void chkShowContentsClick();
     void mnuColoredClick();
     void ChooseFont(std::string& name, std::string& size, std::string& bold);
     void mnuStayOnTopClick(bool fromMenu);
@@ -132,15 +125,14 @@ private:
     AppContext& m_ctx;
     bool m_shown = false;
     bool m_savePlacement = false;
-    bool m_searching = false;          // namazu is running
-    bool m_closeWhenSearched = false;  // the window was asked to close meanwhile
-    std::unique_ptr<RunControl> m_searchControl;
+    SearchRun* m_search = nullptr;
+    QString m_searchQuery;  // of the search that runs or ran last
+    SearchOptions* m_options = nullptr;
     QShortcut* m_stopSearchKey = nullptr;
     MruMenu* MRUManager = nullptr;
     TextDocPage* m_textPage = nullptr;
     HtmlDocPage* m_htmlPage = nullptr;
     DefinedDocument m_defined;
-    std::string m_resultFilePath;
     AliasDialogState m_aliasState;  // what the alias dialog keeps between openings
     IndexUpdater* m_updater = nullptr;
     IndexAutoUpdate* m_autoUpdate = nullptr;
@@ -170,15 +162,8 @@ private:
     ResultView* edtResult = nullptr;
     QLabel* lblSearchNotice = nullptr;
     QWidget* tabTextDoc = nullptr;
-    QWidget* pnlSubject = nullptr;
-    QPushButton* btnPrevious = nullptr;
-    QPushButton* btnNext = nullptr;
     QPlainTextEdit* edtTextContents = nullptr;
     QWidget* tabHTMLDoc = nullptr;
-    QWidget* pnlTitle = nullptr;
-    QPushButton* btnResult = nullptr;
-    QPushButton* btnPreviousW = nullptr;
-    QPushButton* btnNextW = nullptr;
     QStatusBar* stb = nullptr;
     QMenu* pmnu = nullptr;
     QAction* mnuCopy = nullptr;
@@ -196,18 +181,6 @@ private:
     QAction* mnuSetNamazurc = nullptr;
     QAction* mnuExit = nullptr;
     QMenu* mnuView = nullptr;
-    QMenu* mnuSort = nullptr;
-    QAction* mnuSortItems[10] = {};  // in the order of kSortRows
-    QAction* mnuSortAscending = nullptr;
-    QAction* mnuSortDescending = nullptr;
-    QMenu* mnuContents = nullptr;
-    QAction* mnuContentsOn = nullptr;
-    QAction* mnuContentsOff = nullptr;
-    QMenu* mnuListCount = nullptr;
-    QAction* mnuListCountTwenty = nullptr;
-    QAction* mnuListCountFifty = nullptr;
-    QAction* mnuListCountHundred = nullptr;
-    QAction* mnuListCountAll = nullptr;
     QMenu* mnuConvert = nullptr;
     QAction* mnuConvertToSJIS = nullptr;
     QAction* mnuConvertNone = nullptr;

@@ -87,6 +87,14 @@ std::string TrimBlanks(std::string_view text) {
     return std::string(TrimView(text));
 }
 
+std::string TrimBlanksAndControls(std::string_view text) {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
+    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
+    return std::string(text.substr(begin, end - begin));
+}
+
 IniFile::IniFile(std::string_view text) {
     Parse(text, nullptr);
 }

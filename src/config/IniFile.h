@@ -106,5 +106,8 @@ private:
     std::unordered_map<std::string, std::size_t> m_sectionIndex;  // lower-cased name -> first section
 };
 
+// Without regard to ASCII case: the one compare of setting words, section and key names.
 bool EqualsNoCase(std::string_view a, std::string_view b);
 std::string TrimBlanks(std::string_view text);
+// Leading and trailing blanks and control characters removed.
+std::string TrimBlanksAndControls(std::string_view text);

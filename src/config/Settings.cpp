@@ -399,3 +399,23 @@ void SaveSettings(const std::string& path, const Settings& settings, CodePage co
     for (const Entry& e : kSaveAfterLists) set(e);
     WriteFileAtomically(path, ini.ToText());
 }
+
+bool SettingIs(std::string_view value, std::string_view word) {
+    return EqualsNoCase(value, word);
+}
+
+bool FlagOn(std::string_view flag) {
+    return flag == "1";
+}
+
+const char* FlagText(bool on) {
+    return on ? "1" : "0";
+}
+
+bool ResultsAsHtml(const Settings& settings) {
+    return SettingIs(settings.Result.DisplayTo, "webbrowser");
+}
+
+bool ResultsInExternalBrowser(const Settings& settings) {
+    return ResultsAsHtml(settings) && SettingIs(settings.WebBrowser.DisplayTo, "external");
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "config/PlatformProfile.h"
@@ -74,3 +75,14 @@ void SaveSettings(const std::string& path, const Settings& settings, CodePage co
 
 // A count read from the file: the number, or `fallback` when the text is not one.
 int ParseCount(const std::string& text, int fallback);
+
+// Words of the settings compared without regard to ASCII case.
+bool SettingIs(std::string_view value, std::string_view word);
+// A flag's stored text read ("1" is on, anything else off) and written.
+bool FlagOn(std::string_view flag);
+const char* FlagText(bool on);
+
+// Results as an HTML page at all (the `Result` section's `DisplayTo`).
+bool ResultsAsHtml(const Settings& settings);
+// Results as an HTML page shown in an outside browser.
+bool ResultsInExternalBrowser(const Settings& settings);

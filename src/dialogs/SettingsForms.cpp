@@ -1,27 +1,9 @@
 #include "dialogs/SettingsForms.h"
 
-#include <cctype>
-
 #include "config/FileIo.h"
 #include "process/CommandLine.h"
 
 namespace {
-
-// Settings words compare without regard to ASCII case.
-bool SameWord(std::string_view value, std::string_view word) {
-    if (value.size() != word.size()) return false;
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(value[i])) !=
-            std::tolower(static_cast<unsigned char>(word[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
-
-const char* Flag(bool on) {
-    return on ? "1" : "0";
-}
 
 // The number a box shows for a stored value: the value read as a number, 0 when it is none.
 std::string ShownNumber(const std::string& stored) {
@@ -36,22 +18,22 @@ bool IsDelimiter(char c, PathStyle style) {
 
 SettingsForm ReadSettingsForm(const Settings& s) {
     SettingsForm form;
-    form.showExplanation = s.Window.ShowExplanation == "1";
-    form.savePosition = s.Window.SavePosition == "1";
+    form.showExplanation = FlagOn(s.Window.ShowExplanation);
+    form.savePosition = FlagOn(s.Window.SavePosition);
     form.resultOutput =
-        SameWord(s.Result.DisplayTo, "webbrowser") ? ResultOutput::WebBrowser : ResultOutput::Text;
+        SettingIs(s.Result.DisplayTo, "webbrowser") ? ResultOutput::WebBrowser : ResultOutput::Text;
     form.blankLine = ShownNumber(s.Result.FileNameBlankLineNext);
     form.spaceCount = ShownNumber(s.Result.FileNameSpaceFromEnd);
-    form.usePnamazu = s.Command.Usepnamazu == "1";
-    form.searchOnChangeSettings = s.Result.SearchOnChangeSettings == "1";
-    form.confirmCommandLine = s.Result.ConfirmCommandLine == "1";
-    form.useConstantInBrowser = s.Result.UseDriveConstantsWebBrowser == "1";
+    form.usePnamazu = FlagOn(s.Command.Usepnamazu);
+    form.searchOnChangeSettings = FlagOn(s.Result.SearchOnChangeSettings);
+    form.confirmCommandLine = FlagOn(s.Result.ConfirmCommandLine);
+    form.useConstantInBrowser = FlagOn(s.Result.UseDriveConstantsWebBrowser);
     form.mknmzWindow =
-        SameWord(s.Mknmz.ShowProcess, "doswindow") ? MknmzWindow::DosWindow : MknmzWindow::Internal;
-    form.webBrowserOutput = SameWord(s.WebBrowser.DisplayTo, "external") ? WebBrowserOutput::External
+        SettingIs(s.Mknmz.ShowProcess, "doswindow") ? MknmzWindow::DosWindow : MknmzWindow::Internal;
+    form.webBrowserOutput = SettingIs(s.WebBrowser.DisplayTo, "external") ? WebBrowserOutput::External
                                                                          : WebBrowserOutput::Internal;
-    form.webBrowserType = SameWord(s.WebBrowser.Type, "navigator")          ? WebBrowserType::Navigator
-                          : SameWord(s.WebBrowser.Type, "internetexplorer") ? WebBrowserType::InternetExplorer
+    form.webBrowserType = SettingIs(s.WebBrowser.Type, "navigator")          ? WebBrowserType::Navigator
+                          : SettingIs(s.WebBrowser.Type, "internetexplorer") ? WebBrowserType::InternetExplorer
                                                                             : WebBrowserType::Default;
     form.navigatorPath = s.WebBrowser.NavigatorPath;
     form.perlPath = s.Command.PerlPath;
@@ -73,14 +55,14 @@ InvalidNumber FirstInvalidNumber(const SettingsForm& form) {
 }
 
 void StoreSettingsForm(const SettingsForm& form, Settings& s) {
-    s.Window.SavePosition = Flag(form.savePosition);
-    s.Window.ShowExplanation = Flag(form.showExplanation);
+    s.Window.SavePosition = FlagText(form.savePosition);
+    s.Window.ShowExplanation = FlagText(form.showExplanation);
     s.Result.DisplayTo = form.resultOutput == ResultOutput::WebBrowser ? "WebBrowser" : "Text";
-    s.Result.SearchOnChangeSettings = Flag(form.searchOnChangeSettings);
-    s.Result.ConfirmCommandLine = Flag(form.confirmCommandLine);
+    s.Result.SearchOnChangeSettings = FlagText(form.searchOnChangeSettings);
+    s.Result.ConfirmCommandLine = FlagText(form.confirmCommandLine);
     s.Result.FileNameBlankLineNext = form.blankLine;
     s.Result.FileNameSpaceFromEnd = form.spaceCount;
-    s.Result.UseDriveConstantsWebBrowser = Flag(form.useConstantInBrowser);
+    s.Result.UseDriveConstantsWebBrowser = FlagText(form.useConstantInBrowser);
     s.Mknmz.ShowProcess = form.mknmzWindow == MknmzWindow::DosWindow ? "DOSWindow" : "Internal";
     s.WebBrowser.DisplayTo = form.webBrowserOutput == WebBrowserOutput::External ? "External" : "Internal";
     s.WebBrowser.Type = form.webBrowserType == WebBrowserType::Navigator          ? "Navigator"
@@ -92,7 +74,7 @@ void StoreSettingsForm(const SettingsForm& form, Settings& s) {
     s.Command.namazuPath = form.namazuPath;
     s.Command.pnamazuPath = form.pnamazuPath;
     s.Command.namazuOption = form.namazuParams;
-    s.Command.Usepnamazu = Flag(form.usePnamazu);
+    s.Command.Usepnamazu = FlagText(form.usePnamazu);
 }
 
 DefaultProgramPaths DefaultPathsFor(const PlatformProfile& platform) {
@@ -138,12 +120,12 @@ std::vector<OptionHelpRun> OptionHelpRuns(const std::string& perlPath, const std
 }
 
 NamazurcForm ReadNamazurcForm(const Settings& s) {
-    return {s.Search.NamazurcPath, s.Search.SetIndexInNamazurc == "1", s.Search.UseNamazurc != "1"};
+    return {s.Search.NamazurcPath, FlagOn(s.Search.SetIndexInNamazurc), !FlagOn(s.Search.UseNamazurc)};
 }
 
 void StoreNamazurcForm(const NamazurcForm& form, Settings& s) {
-    s.Search.SetIndexInNamazurc = Flag(form.setIndex);
-    s.Search.UseNamazurc = Flag(!form.dontUse);
+    s.Search.SetIndexInNamazurc = FlagText(form.setIndex);
+    s.Search.UseNamazurc = FlagText(!form.dontUse);
     s.Search.NamazurcPath = form.path;
 }
 

@@ -206,9 +206,9 @@ PreparedEntry PrepareEntry(std::string_view entry, CommandListRun& run, const Se
     return prepared;
 }
 
-std::vector<std::string> EntriesToRun(int source, std::string_view commandLineText,
+std::vector<std::string> EntriesToRun(RunSource source, std::string_view commandLineText,
                                       const std::vector<std::string>& list) {
-    if (source == 2) return list;
+    if (source == RunSource::List) return list;
     const std::string trimmed = TrimText(commandLineText);
     if (trimmed.empty()) return {};
     return {SplitTextLines(trimmed).front()};

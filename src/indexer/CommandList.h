@@ -66,9 +66,12 @@ struct PreparedEntry {
 PreparedEntry PrepareEntry(std::string_view entry, CommandListRun& run, const Settings& settings,
                            const PlatformProfile& platform);
 
-// The entries a run takes: source 1 = the first line of the trimmed edtCommandLine text (none
-// when it is empty), source 2 = a copy of the whole list.
-std::vector<std::string> EntriesToRun(int source, std::string_view commandLineText,
+// What a run of the make-index window carries out.
+enum class RunSource {
+    CommandBox,  // the first line of the trimmed edtCommandLine text (none when it is empty)
+    List,        // a copy of the whole list
+};
+std::vector<std::string> EntriesToRun(RunSource source, std::string_view commandLineText,
                                       const std::vector<std::string>& list);
 
 // How the commands of a run start: Capture into edtProcess, or Shown in a terminal when

@@ -150,3 +150,9 @@ BatchResult RunCommandEntries(const std::vector<std::string>& entries, CommandLi
     }
     return result;
 }
+
+std::vector<std::string> StopNote(bool killed, std::size_t remaining, std::string_view leftOut) {
+    std::vector<std::string> note = {"", killed ? "*** 中止しました (強制終了) ***" : "*** 中止しました ***"};
+    if (remaining > 0) note.push_back("*** 残りの " + std::to_string(remaining) + " " + std::string(leftOut) + " ***");
+    return note;
+}

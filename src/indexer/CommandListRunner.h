@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "config/PlatformProfile.h"
@@ -63,6 +64,10 @@ struct BatchResult {
 BatchResult RunCommandEntries(const std::vector<std::string>& entries, CommandListRun& run,
                               const Settings& settings, const PlatformProfile& platform, Prompter& prompter,
                               const EntryRunOptions& options);
+
+// What the output view says after a stopped batch (UTF-8): a blank line, that it was stopped (and
+// whether killed), and, when entries were left out, their number followed by `leftOut`.
+std::vector<std::string> StopNote(bool killed, std::size_t remaining, std::string_view leftOut);
 
 // The mode a run takes by [Mknmz] ShowProcess: "DOSWindow" (letter case ignored) is Shown,
 // anything else Capture.

@@ -8,7 +8,7 @@
 #include <algorithm>
 
 #include "indexer/IndexStatus.h"
-#include "search/SearchCommand.h"
+#include "config/IniFile.h"
 #include "process/CommandLine.h"
 #include "process/IndexDirectories.h"
 #include "text/CodePage.h"

@@ -167,10 +167,10 @@ QString IndexUpdater::Update(const std::string& placeText) {
     }
     QString state;
     if (result.stopped) {
-        Note("");
-        Note(m_control.Killed() ? "*** 中止しました (強制終了) ***" : "*** 中止しました ***");
-        if (result.remaining > 0)
-            Note("*** 残りの " + std::to_string(result.remaining) + " 個のインデックスは更新していません ***");
+        for (const std::string& line :
+             StopNote(m_control.Killed(), result.remaining, "個のインデックスは更新していません")) {
+            Note(line);
+        }
         state = QStringLiteral("インデックスの更新を中止しました。");
     } else if (!failed.empty()) {
         state = QStringLiteral("%1 個のインデックスの更新に失敗しました。").arg(failed.size());

@@ -815,7 +815,7 @@ void TfrmMakeIndex::btnMakeIndexClick() {
     }
     pgeMknmz->setCurrentWidget(tabProcess);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    RunCommandList(2);
+    RunCommandList(RunSource::List);
     SetRunButtonsEnabled(true);
 }
 
@@ -828,7 +828,7 @@ void TfrmMakeIndex::btnRunMknmzClick() {
     }
     edtProcess->Clear();
     edtProcess->setFocus();
-    RunCommandList(1);
+    RunCommandList(RunSource::CommandBox);
     SetRunButtonsEnabled(true);
 }
 
@@ -838,7 +838,7 @@ void TfrmMakeIndex::SetRunButtonsEnabled(bool enabled) {
     btnRunMknmz->setEnabled(enabled);
 }
 
-void TfrmMakeIndex::RunCommandList(int source) {
+void TfrmMakeIndex::RunCommandList(RunSource source) {
     SetRunButtonsEnabled(false);
     m_running = true;
     edtCommandLine->setReadOnly(true);
@@ -865,12 +865,8 @@ void TfrmMakeIndex::RunCommandList(int source) {
     pnlRunProgress->BatchEnded();
 
     if (result.stopped) {
-        std::vector<std::string> note = {
-            "", m_control.Killed() ? "*** 中止しました (強制終了) ***" : "*** 中止しました ***"};
-        if (result.remaining > 0) {
-            note.push_back("*** 残りの " + std::to_string(result.remaining) +
-                           " 件のコマンドは実行していません ***");
-        }
+        std::vector<std::string> note =
+            StopNote(m_control.Killed(), result.remaining, "件のコマンドは実行していません");
         for (std::string& line : note) line = ToProgram(QString::fromUtf8(line.c_str()));
         edtProcess->AppendLines(note);
         edtProcess->MakeCurrent(edtProcess->LineCount() - 1);

@@ -169,7 +169,7 @@ private:
     void btnSaveCmdListClick();
     void btnMakeIndexClick();
     void btnRunMknmzClick();
-    void RunCommandList(int source);
+    void RunCommandList(RunSource source);
     void SetRunButtonsEnabled(bool enabled);
     void FocusChanged(QWidget* now);
     void pmnuPopup();

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "config/IniFile.h"
+#include "process/Paths.h"
 
 namespace {
 
@@ -101,4 +102,12 @@ void ParseIndexDirectories(std::string_view text, Settings& settings, CodePage c
     settings.Directories = SplitIndexDirectories(text, codePage);
     settings.Search.DirectoryCount = std::to_string(settings.Directories.size());
     settings.IndexDirectoryText = JoinIndexDirectories(settings.Directories);
+}
+
+std::string IndexFolderPath(const std::string& entry, const PlatformProfile& platform,
+                            const std::vector<std::string>& drives) {
+    if (entry.empty() || entry.front() == '+') return {};
+    return ExpandDriveConstant(ExpandProgramRelativePath(StripQuotes(entry), platform.programFolder,
+                                                         platform.pathStyle, platform.codePage),
+                               drives, platform.pathStyle, platform.codePage);
 }

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "config/PlatformProfile.h"
 #include "config/Settings.h"
 #include "text/CodePage.h"
 
@@ -18,3 +19,9 @@ std::string JoinIndexDirectories(const std::vector<std::string>& directories);
 
 // Replaces `Directories`, `DirectoryCount` and `IndexDirectoryText` from the text.
 void ParseIndexDirectories(std::string_view text, Settings& settings, CodePage codePage);
+
+// The folder of a search-place entry as namazu opens it: quotes taken off, relative to the
+// program's folder, drive constant expanded. Empty for an empty entry and for a "+name" entry,
+// which namazurc's IndexDir resolves.
+std::string IndexFolderPath(const std::string& entry, const PlatformProfile& platform,
+                            const std::vector<std::string>& drives);

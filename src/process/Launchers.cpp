@@ -43,18 +43,6 @@ std::string_view SchemeOf(std::string_view target) {
     return target.substr(0, i);
 }
 
-// Settings words compare without regard to ASCII case.
-bool SameWord(std::string_view value, std::string_view word) {
-    if (value.size() != word.size()) return false;
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(value[i])) !=
-            std::tolower(static_cast<unsigned char>(word[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool IsDelimiter(char c, PathStyle style) {
     return style == PathStyle::Windows ? c == '\\' || c == ':' : c == '/';
 }
@@ -107,7 +95,7 @@ bool OpenWithShell(const std::string& target) {
     const std::string_view scheme = SchemeOf(target);
     if (scheme.empty()) {
         if (!FileExists(target) && !DirectoryExists(target)) return false;
-    } else if (SameWord(scheme, "file")) {
+    } else if (SettingIs(scheme, "file")) {
         const QString local = QUrl(Native(target)).toLocalFile();
         if (local.isEmpty() || !QFileInfo::exists(local)) return false;
     }
@@ -125,16 +113,16 @@ std::string LocalFileUri(const std::string& path) {
 
 BrowserLauncher ShowInBrowserLauncher(const Settings& settings) {
     const auto& web = settings.WebBrowser;
-    if (!SameWord(web.DisplayTo, "external")) return BrowserLauncher::Embedded;
-    if (SameWord(web.Type, "navigator")) return BrowserLauncher::Navigator;
-    if (SameWord(web.Type, "internetexplorer")) return BrowserLauncher::InternetExplorer;
+    if (!SettingIs(web.DisplayTo, "external")) return BrowserLauncher::Embedded;
+    if (SettingIs(web.Type, "navigator")) return BrowserLauncher::Navigator;
+    if (SettingIs(web.Type, "internetexplorer")) return BrowserLauncher::InternetExplorer;
     return BrowserLauncher::Shell;
 }
 
 BrowserLauncher ShowHtmlDocumentLauncher(const Settings& settings) {
     const auto& web = settings.WebBrowser;
-    if (SameWord(web.DisplayTo, "internal")) return BrowserLauncher::Embedded;
-    if (SameWord(web.Type, "navigator")) return BrowserLauncher::Navigator;
+    if (SettingIs(web.DisplayTo, "internal")) return BrowserLauncher::Embedded;
+    if (SettingIs(web.Type, "navigator")) return BrowserLauncher::Navigator;
     return BrowserLauncher::InternetExplorer;
 }
 

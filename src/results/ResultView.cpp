@@ -81,6 +81,16 @@ bool ResultView::ReadMore(std::string& into) const {
 
 void ResultView::LoadMore() {
     if (!m_loading || !ReadMore(m_loadBytes)) return;
+    TakeFinishedLines();
+}
+
+void ResultView::TakeLines(std::string_view lines) {
+    if (!m_loading) return;
+    m_loadBytes.append(lines);
+    TakeFinishedLines();
+}
+
+void ResultView::TakeFinishedLines() {
     // Only lines that have ended for sure: up to the last LF (a CR may still get its LF). Each
     // call takes only what came since the last one.
     const std::size_t end = m_loadBytes.rfind('\n');

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "results/ResultScanner.h"
@@ -31,9 +32,12 @@ public:
     // The same in steps, while namazu writes the file: BeginLoad, then LoadMore as often as
     // wished (each takes the lines finished so far into a document that is not shown yet), then
     // FinishLoad, which is LoadResultList for what is left; so little is left when namazu ends.
+    // TakeLines does what LoadMore does for lines another reader took from the file's end (the
+    // file's bytes in order, each call ending with an LF); a load uses one of the two.
     // AbandonLoad drops what was taken.
     void BeginLoad(const std::string& path);
     void LoadMore();
+    void TakeLines(std::string_view lines);
     bool FinishLoad(bool coloring);
     void AbandonLoad();
     // Empties the view and the hits (a list search starts).
@@ -87,6 +91,7 @@ private:
     void ResetHits();
     void ColourSpans(QTextDocument* document, const std::vector<HitRecord>& hits);
     bool ReadMore(std::string& into) const;
+    void TakeFinishedLines();
     void PutCaret(int32_t offset);
     void SetHandCursor(bool hand);
     std::string HitLocalPath(const std::string& uri) const;

@@ -2,6 +2,7 @@
 
 #include "config/IniFile.h"
 #include "process/CommandLine.h"
+#include "process/IndexDirectories.h"
 #include "process/Paths.h"
 #include "text/NamazuQuery.h"
 
@@ -20,10 +21,6 @@ const std::array<SortRow, 10> kSortRows = {{
 
 const SortRow& RowOf(SortKey key) {
     return kSortRows[static_cast<std::size_t>(key)];
-}
-
-bool SettingIs(std::string_view value, std::string_view word) {
-    return EqualsNoCase(value, word);
 }
 
 SortKey SortKeyFromSetting(std::string_view word) {
@@ -55,22 +52,6 @@ ListCountState ListCountAfterEdit(const std::string& comboText, bool allSelected
     const int n = ParseCount(comboText, 20);
     if (n >= 1 && n <= 100) return {ItemForNumber(n), std::to_string(n), comboText};
     return {ListCountItem::Twenty, "20", "20"};
-}
-
-bool ResultsAsHtml(const Settings& settings) {
-    return SettingIs(settings.Result.DisplayTo, "webbrowser");
-}
-
-bool ResultsInExternalBrowser(const Settings& settings) {
-    return ResultsAsHtml(settings) && SettingIs(settings.WebBrowser.DisplayTo, "external");
-}
-
-std::string TrimBlanksAndControls(std::string_view text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') ++begin;
-    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
-    return std::string(text.substr(begin, end - begin));
 }
 
 bool IsBlankQuery(std::string_view query, CodePage codePage) {
@@ -109,14 +90,6 @@ std::string WorkingDirectory(const PlatformProfile& platform) {
 
 }  // namespace
 
-std::string IndexFolderPath(const std::string& entry, const PlatformProfile& platform,
-                            const std::vector<std::string>& drives) {
-    if (entry.empty() || entry.front() == '+') return {};
-    return ExpandDriveConstant(ExpandProgramRelativePath(StripQuotes(entry), platform.programFolder,
-                                                         platform.pathStyle, platform.codePage),
-                               drives, platform.pathStyle, platform.codePage);
-}
-
 namespace {
 
 // One index entry as namazu gets it, or nothing for an empty entry.
@@ -136,7 +109,7 @@ std::string IndexArgument(const std::string& entry, const std::string& first, bo
 std::string ComposeLine(const SearchMenuState& menus, const std::string& query, const Settings& settings,
                         const PlatformProfile& platform, const std::vector<std::string>& drives,
                         bool namazurcExists, const std::string& resultFilePath, bool html) {
-    const bool pnamazu = settings.Command.Usepnamazu == "1";
+    const bool pnamazu = FlagOn(settings.Command.Usepnamazu);
     std::string options = SortOptions(menus);
     if (menus.contentsOff) options += " --short";
     options += ListCountOption(menus, settings);
@@ -146,7 +119,7 @@ std::string ComposeLine(const SearchMenuState& menus, const std::string& query, 
         pnamazu ? QuoteArgument(settings.Command.PerlPath) + " " + QuoteArgument(settings.Command.pnamazuPath)
                 : QuoteArgument(settings.Command.namazuPath);
     line += options;
-    const bool useNamazurc = settings.Search.UseNamazurc == "1";
+    const bool useNamazurc = FlagOn(settings.Search.UseNamazurc);
     if (useNamazurc && namazurcExists) {
         line += (pnamazu ? " -f " : " --config=") + QuoteArgument(settings.Search.NamazurcPath);
     }
@@ -155,8 +128,8 @@ std::string ComposeLine(const SearchMenuState& menus, const std::string& query, 
     if (!extra.empty()) line += extra + " ";
     line += QuoteArgument(query);
 
-    if (useNamazurc && settings.Search.SetIndexInNamazurc == "1") return line;
-    const bool relative = settings.Search.RelativePath == "1";
+    if (useNamazurc && FlagOn(settings.Search.SetIndexInNamazurc)) return line;
+    const bool relative = FlagOn(settings.Search.RelativePath);
     const std::size_t start = useNamazurc && relative ? 1 : 0;
     const std::string first = settings.Directories.empty() ? std::string() : settings.Directories.front();
     for (std::size_t k = start; k < settings.Directories.size(); ++k) {

@@ -63,22 +63,5 @@ SearchCommand ComposeSearchCommand(const SearchMenuState& menus, std::string_vie
                                    const Settings& settings, const PlatformProfile& platform,
                                    const std::vector<std::string>& drives, bool namazurcExists);
 
-// Results as an HTML page shown in an outside browser.
-bool ResultsInExternalBrowser(const Settings& settings);
-// Results as an HTML page at all (the `Result` section's `DisplayTo`).
-bool ResultsAsHtml(const Settings& settings);
-
-// Leading and trailing blanks and control characters removed.
-std::string TrimBlanksAndControls(std::string_view text);
-
 // True when the query is empty, or empty once every full-width blank is removed.
 bool IsBlankQuery(std::string_view query, CodePage codePage);
-
-// Words of the settings compared without regard to ASCII case.
-bool SettingIs(std::string_view value, std::string_view word);
-
-// The folder of a search-place entry as namazu opens it: quotes taken off, relative to the
-// program's folder, drive constant expanded. Empty for an empty entry and for a "+name" entry,
-// which namazurc's IndexDir resolves.
-std::string IndexFolderPath(const std::string& entry, const PlatformProfile& platform,
-                            const std::vector<std::string>& drives);

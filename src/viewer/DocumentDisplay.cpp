@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-#include "search/SearchCommand.h"
+#include "config/Settings.h"
 #include "process/Paths.h"
 #include "text/CodePage.h"
 #include "text/DisplayText.h"

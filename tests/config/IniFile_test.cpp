@@ -85,3 +85,9 @@ TEST(IniFile, EraseSectionAndListKeys) {
     ini.SetValue("SearchMRU", "Item_0", "x");
     EXPECT_EQ(ini.SectionNames(), (std::vector<std::string>{"Keep", "SearchMRU"}));
 }
+
+TEST(IniFile, TrimsBlanksAndControlCharacters) {
+    const std::pair<std::string, std::string> rows[] = {
+        {" \t\r\n a b \x01\x1f", "a b"}, {"", ""}, {"\x7f", "\x7f"}, {"　全角　", "　全角　"}, {"\x05", ""}};
+    for (const auto& [text, trimmed] : rows) EXPECT_EQ(TrimBlanksAndControls(text), trimmed) << text;
+}

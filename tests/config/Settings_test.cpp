@@ -473,3 +473,26 @@ TEST(Settings, SavesKilledAtAnyMomentLeaveTheOldOrTheNewFile) {
     InitSettings(dir.Profile());
     EXPECT_TRUE(SaveFilesIn(dir.Folder()).empty());
 }
+
+TEST(Settings, FlagsWordsAndWhereResultsGo) {
+    EXPECT_TRUE(FlagOn("1"));
+    for (const char* off : {"0", "", " 1", "true", "11"}) EXPECT_FALSE(FlagOn(off)) << off;
+    EXPECT_STREQ(FlagText(true), "1");
+    EXPECT_STREQ(FlagText(false), "0");
+    EXPECT_TRUE(SettingIs("WebBrowser", "webbrowser"));
+    EXPECT_FALSE(SettingIs("WebBrowsers", "webbrowser"));
+    EXPECT_FALSE(SettingIs("\xC3\xA9", "\xC3\x89"));  // only ASCII letters fold
+    struct Row {
+        const char* resultTo;
+        const char* browserTo;
+        bool html, external;
+    };
+    for (const Row& row : {Row{"Text", "External", false, false}, Row{"webbrowser", "Internal", true, false},
+                           Row{"WebBrowser", "EXTERNAL", true, true}, Row{"", "External", false, false}}) {
+        Settings s;
+        s.Result.DisplayTo = row.resultTo;
+        s.WebBrowser.DisplayTo = row.browserTo;
+        EXPECT_EQ(ResultsAsHtml(s), row.html) << row.resultTo;
+        EXPECT_EQ(ResultsInExternalBrowser(s), row.external) << row.resultTo << " " << row.browserTo;
+    }
+}

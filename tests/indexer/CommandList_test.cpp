@@ -214,9 +214,9 @@ TEST_F(PseudoCommandsTest, EachRunStartsInTheMknmzFolder) {
 
 TEST(CommandList, EntriesToRunAndProgress) {
     const Entries list{"*mknmz a", "*mknmz b"};
-    EXPECT_EQ(EntriesToRun(2, "ignored", list), list);
-    EXPECT_EQ(EntriesToRun(1, "  *mknmz x\r\n*mknmz y\n", list), Entries{"*mknmz x"});
-    EXPECT_EQ(EntriesToRun(1, " \r\n ", list), Entries{});
+    EXPECT_EQ(EntriesToRun(RunSource::List, "ignored", list), list);
+    EXPECT_EQ(EntriesToRun(RunSource::CommandBox, "  *mknmz x\r\n*mknmz y\n", list), Entries{"*mknmz x"});
+    EXPECT_EQ(EntriesToRun(RunSource::CommandBox, " \r\n ", list), Entries{});
     EXPECT_EQ(ProgressText(2, 5), "2 / 5");
     Settings settings;
     for (const auto& [word, mode] :

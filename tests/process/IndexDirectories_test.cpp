@@ -44,3 +44,21 @@ TEST(IndexDirectories, ParseUpdatesCountAndText) {
     EXPECT_EQ(settings.IndexDirectoryText, "");
     EXPECT_EQ(JoinIndexDirectories({"a", "b", "c"}, 2), "a b");
 }
+
+TEST(IndexDirectories, FolderOfAnEntryAsNamazuOpensIt) {
+    PlatformProfile platform;
+    platform.programFolder = "/opt/quarrow/";
+    platform.pathStyle = PathStyle::Posix;
+    platform.codePage = CodePage::Utf8;
+    const std::vector<std::string> drives = {"{cdrom1} => /media/cdrom0    [DATA01]"};
+    const std::pair<std::string, std::string> rows[] = {
+        {"/var/index", "/var/index"},
+        {"\"/var/my index\"", "/var/my index"},
+        {"./index", "/opt/quarrow/./index"},
+        {"index", "index"},
+        {"{cdrom1}/index", "/media/cdrom0/index"},
+        {"+named", ""},
+        {"", ""},
+    };
+    for (const auto& [entry, folder] : rows) EXPECT_EQ(IndexFolderPath(entry, platform, drives), folder) << entry;
+}

@@ -430,6 +430,7 @@ TEST(ResultView, AResultTakenWhileWrittenEqualsOneReadWhole) {
         const char* what;
         std::vector<std::size_t> cuts;
         std::string changedTo;  // what the file holds at the end instead, when not empty
+        bool handed = false;    // the finished lines are handed over (TakeLines), not read by the view
     };
     const std::size_t cr = bytes.find('\r');
     const auto high = std::find_if(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; });
@@ -439,15 +440,24 @@ TEST(ResultView, AResultTakenWhileWrittenEqualsOneReadWhole) {
         {"pieces", {cr + 1, japanese + 1, bytes.size() / 2, bytes.size() - 3}, ""},
         {"nothing before the end", {}, ""},
         {"rewritten", {bytes.size() / 2}, bytes.substr(0, bytes.size() / 3) + "\n\n" + bytes.substr(bytes.size() / 3)},
+        {"handed over", {cr + 1, japanese + 1, bytes.size() / 2, bytes.size() - 3}, "", true},
+        {"handed over, then rewritten", {bytes.size() / 2}, bytes.substr(0, bytes.size() / 3) + "\n\n" + bytes.substr(bytes.size() / 3), true},
     };
     for (const Row& row : rows) {
         const std::string path = growing.dir.Path("growing.txt");
         ::unlink(path.c_str());
         growing.view->BeginLoad(path);
         growing.view->LoadMore();  // no file yet
+        std::size_t handed = 0;
         for (std::size_t cut : row.cuts) {
             growing.dir.WriteFile("growing.txt", bytes.substr(0, cut));
-            growing.view->LoadMore();
+            const std::size_t lineEnd = bytes.rfind('\n', cut - 1);
+            if (!row.handed) {
+                growing.view->LoadMore();
+            } else if (lineEnd != std::string::npos && lineEnd + 1 > handed) {
+                growing.view->TakeLines(std::string_view(bytes).substr(handed, lineEnd + 1 - handed));
+                handed = lineEnd + 1;
+            }
         }
         const std::string final = row.changedTo.empty() ? bytes : row.changedTo;
         growing.dir.WriteFile("growing.txt", final);
