@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!StartsWith(entry, "*mknmz")) __builtin_trap();
         // The generated arguments end the entry: --update=D, or --output=O and D (only --output=O
         // with a list file); O is never empty.
-        const std::vector<std::string> args = SplitCommandLine(entry);
+        const std::vector<std::string> args = SplitCommandLine(entry, platform.codePage);
         if (args.size() < 2) __builtin_trap();
         if (update) {
             if (pass >= targets.size() || args.back() != "--update=" + targets[pass]) __builtin_trap();

@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     menus.sort = SortKey::Score;
     const SearchCommand command =
         ComposeSearchCommand(menus, query, settings, platform, {"{hd1} => /    []"}, false);
-    const std::vector<std::string> args = SplitCommandLine(command.commandLine);
+    const std::vector<std::string> args = SplitCommandLine(command.commandLine, platform.codePage);
     // namazu, --sort=score, --max=20, --output=..., the query.
     if (args.size() < 5 || args[4] != query) __builtin_trap();
     if (args[3] != "--output=/run/q/result.txt") __builtin_trap();

@@ -74,6 +74,26 @@ int CreateLockedTemp(std::string& temp, const std::string& folder) {
     return -1;
 }
 
+// Where a save of `path` puts its file: `path`, or the file a link there names. A link that
+// another user owns (planted in a shared folder) is not followed, and nothing is put in place of
+// what is not a regular file or of a file the user could not write himself (the owner could, by
+// changing its mode): nothing then.
+std::optional<std::string> SaveTarget(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT ? std::optional(path) : std::nullopt;
+    std::string target = path;
+    if (S_ISLNK(st.st_mode)) {
+        if (st.st_uid != ::geteuid() && st.st_uid != 0) return std::nullopt;
+        char resolved[PATH_MAX];
+        if (!::realpath(path.c_str(), resolved)) return path;  // a dangling link of our own is replaced
+        target = resolved;
+        if (::stat(target.c_str(), &st) != 0) return errno == ENOENT ? std::optional(target) : std::nullopt;
+    }
+    if (!S_ISREG(st.st_mode)) return std::nullopt;
+    if (st.st_uid != ::geteuid() && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return std::nullopt;
+    return target;
+}
+
 }  // namespace
 
 void RemoveStaleSaveFiles(const std::string& folder) {
@@ -98,16 +118,23 @@ void RemoveStaleSaveFiles(const std::string& folder) {
 
 bool WriteFileAtomically(const std::string& path, const std::string& bytes) {
     // By hand rather than QSaveFile: it reported success for a write cut short by a size limit.
-    std::string target = path;
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved)) target = resolved;  // write through a link, not over it
+    const std::optional<std::string> safeTarget = SaveTarget(path);  // through a link, not over it
+    if (!safeTarget) return false;
+    const std::string& target = *safeTarget;
     const std::string folder = FolderOfFile(target);
     RemoveStaleSaveFiles(folder);
     std::string temp;
     const int fd = CreateLockedTemp(temp, folder);
     if (fd < 0) return false;
     struct stat st {};
-    ::fchmod(fd, ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
+    const bool replaces = ::stat(target.c_str(), &st) == 0;
+    ::fchmod(fd, replaces ? (st.st_mode & 07777) : 0644);
+    // Root saving another user's file leaves it that user's.
+    if (replaces && ::geteuid() == 0 && st.st_uid != 0 && ::fchown(fd, st.st_uid, st.st_gid) != 0) {
+        ::unlink(temp.c_str());
+        ::close(fd);
+        return false;
+    }
     bool ok = true;
     for (std::size_t done = 0; ok && done < bytes.size();) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);

@@ -9,6 +9,9 @@
 std::optional<std::string> ReadWholeFile(const std::string& path);
 
 // Writes through a temporary file and a rename: on any failure the previous file stays intact.
+// A link is written through when it is the user's own (or root's), never when another user
+// planted it; a file the user could not write himself, or one that is not a regular file, is
+// never replaced. False in those cases.
 bool WriteFileAtomically(const std::string& path, const std::string& bytes);
 
 // Removes the temporary files of saves into `folder` that were killed before their rename.

@@ -109,12 +109,12 @@ BrowseStart SettingsBrowseStart(const std::string& storedPath, const PlatformPro
 
 std::vector<OptionHelpRun> OptionHelpRuns(const std::string& perlPath, const std::string& mknmzPath,
                                           const std::string& namazuPath, PathStyle style, CodePage codePage) {
-    const std::string perl = QuoteArgument(perlPath);
+    const std::string perl = QuoteArgument(perlPath, codePage);
     return {
         {perl + " -v", SplitPath(perlPath, style, codePage).folder, {}},
-        {perl + " " + QuoteArgument(mknmzPath) + " --help", SplitPath(mknmzPath, style, codePage).folder,
+        {perl + " " + QuoteArgument(mknmzPath, codePage) + " --help", SplitPath(mknmzPath, style, codePage).folder,
          NamazuEnvironment()},
-        {QuoteArgument(namazuPath) + " --help", SplitPath(namazuPath, style, codePage).folder,
+        {QuoteArgument(namazuPath, codePage) + " --help", SplitPath(namazuPath, style, codePage).folder,
          NamazuEnvironment()},
     };
 }

@@ -63,9 +63,10 @@ std::string MakeOutputLink(const std::string& folder, const PlatformProfile& pla
     return ::symlink(folder.c_str(), link.c_str()) == 0 ? link : std::string();
 }
 
-std::string CommandArgument(const std::string& argument) {
-    return argument.empty() || argument.find_first_of(" \t\"") != std::string::npos ? QuoteArgument(argument)
-                                                                                    : argument;
+std::string CommandArgument(const std::string& argument, CodePage codePage) {
+    return argument.empty() || argument.find_first_of(" \t\"") != std::string::npos
+               ? QuoteArgument(argument, codePage)
+               : argument;
 }
 
 // Where in mknmz's arguments its index folder is named: the argument, and where the folder
@@ -98,7 +99,7 @@ std::optional<std::string> ArgumentsWithOutputLink(std::vector<std::string> argv
     if (link.empty()) return std::nullopt;
     argument.replace(found->offset, std::string::npos, link);
     std::string joined;
-    for (const std::string& each : argv) joined += (joined.empty() ? "" : " ") + CommandArgument(each);
+    for (const std::string& each : argv) joined += (joined.empty() ? "" : " ") + CommandArgument(each, platform.codePage);
     return joined;
 }
 
@@ -112,22 +113,34 @@ void EnterMknmzFolder(CommandListRun& run, const Settings& settings, const Platf
     run.currentDirectory = ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
 }
 
+namespace {
+
+ParsedEntry Skipped(const char* reason) {
+    ParsedEntry parsed;
+    parsed.skipReason = reason;
+    return parsed;
+}
+
+}  // namespace
+
 ParsedEntry ParseEntry(std::string_view entry) {
     ParsedEntry parsed;
-    if (TrimText(entry).empty()) return parsed;
+    if (TrimText(entry).empty()) return Skipped("空の行です");
     if (entry.front() == '!') {
         parsed.kind = EntryKind::Raw;
         parsed.arguments = std::string(entry.substr(1));
         return parsed;
     }
-    if (entry.front() != '*') return parsed;
+    if (entry.front() != '*') return Skipped("先頭が * でも ! でもない行です");
 
     const std::size_t blank = entry.find(' ');
     const std::string_view name =
         entry.substr(1, blank == std::string_view::npos ? std::string_view::npos : blank - 1);
     const std::string arguments =
         blank == std::string_view::npos ? std::string() : TrimText(entry.substr(blank + 1));
-    if (arguments.empty()) return parsed;
+    const bool known = name == "mknmz" || name == "mkdir" || name == "delete" || name == "chdir";
+    if (!known) return Skipped("* の後は mknmz, mkdir, delete, chdir のどれかです");
+    if (arguments.empty()) return Skipped("コマンドの後に引数がありません");
 
     if (name == "mknmz") {
         parsed.kind = EntryKind::Mknmz;
@@ -143,7 +156,9 @@ ParsedEntry ParseEntry(std::string_view entry) {
             sep = arguments.find("\",\"", 1);
             sepLength = 3;
         }
-        if (!EnclosedInQuotes(arguments) || sep == std::string::npos) return parsed;
+        if (!EnclosedInQuotes(arguments) || sep == std::string::npos) {
+            return Skipped("*delete \"フォルダ\", \"マスク\" の形ではありません");
+        }
         parsed.kind = EntryKind::Delete;
         parsed.directory = arguments.substr(1, sep - 1);
         const std::size_t maskStart = sep + sepLength;
@@ -151,7 +166,9 @@ ParsedEntry ParseEntry(std::string_view entry) {
                           ? arguments.substr(maskStart, arguments.size() - 1 - maskStart)
                           : std::string();
     } else if (name == "chdir") {
-        if (!EnclosedInQuotes(arguments) || arguments.size() < 3) return parsed;
+        if (!EnclosedInQuotes(arguments) || arguments.size() < 3) {
+            return Skipped("*chdir \"フォルダ\" の形ではありません");
+        }
         parsed.kind = EntryKind::Chdir;
         parsed.directory = arguments.substr(1, arguments.size() - 2);
     }
@@ -163,28 +180,32 @@ PreparedEntry PrepareEntry(std::string_view entry, CommandListRun& run, const Se
     PreparedEntry prepared;
     prepared.workDir = run.currentDirectory;
     const ParsedEntry parsed = ParseEntry(entry);
+    prepared.skipReason = parsed.skipReason;
     switch (parsed.kind) {
         case EntryKind::Mknmz: {
-            const std::vector<std::string> argv = SplitCommandLine(parsed.arguments);
+            const std::vector<std::string> argv = SplitCommandLine(parsed.arguments, platform.codePage);
             const std::optional<FolderArgument> folder = FindIndexFolder(argv);
             prepared.indexFolder =
                 folder ? InRunFolder(argv[folder->index].substr(folder->offset), run, platform)
                        : run.currentDirectory;
             const std::optional<std::string> linked =
                 ArgumentsWithOutputLink(argv, run, platform, prepared.outputLink);
-            prepared.commandLine = QuoteArgument(settings.Command.PerlPath) + " " +
-                                   QuoteArgument(settings.Command.mknmzPath) + " " +
+            prepared.commandLine = QuoteArgument(settings.Command.PerlPath, platform.codePage) + " " +
+                                   QuoteArgument(settings.Command.mknmzPath, platform.codePage) + " " +
                                    linked.value_or(parsed.arguments);
             prepared.namazuEnvironment = true;
             break;
         }
         case EntryKind::Raw:
-            prepared.commandLine = parsed.arguments;
+            prepared.commandLine = TrimText(parsed.arguments).empty() ? std::string() : parsed.arguments;
+            if (prepared.commandLine.empty()) prepared.skipReason = "! の後にコマンドがありません";
             break;
         case EntryKind::Mkdir:
             if (!parsed.directory.empty()) {
                 const std::string path = InRunFolder(parsed.directory, run, platform);
                 if (!DirectoryExists(path)) MakeDirectories(path);
+            } else {
+                prepared.skipReason = "フォルダが空です";
             }
             break;
         case EntryKind::Delete:
@@ -192,6 +213,8 @@ PreparedEntry PrepareEntry(std::string_view entry, CommandListRun& run, const Se
             if (!parsed.directory.empty()) {
                 DeleteMatchingFiles(InRunFolder(parsed.directory, run, platform), parsed.mask,
                                     platform.codePage);
+            } else {
+                prepared.skipReason = "フォルダが空です";
             }
             break;
         case EntryKind::Chdir: {
@@ -238,12 +261,33 @@ bool HasSelection(const CommandListState& list) {
     return list.selected >= 0 && list.selected < static_cast<int>(list.entries.size());
 }
 
+// An entry is one line: of a pasted text only the first line counts, as a run takes it.
+std::string EntryText(std::string_view editText) {
+    const std::string trimmed = TrimText(editText);
+    return trimmed.empty() ? trimmed : TrimText(SplitTextLines(trimmed).front());
+}
+
 }  // namespace
 
 bool AddCommandLine(CommandListState& list, std::string_view editText, CodePage codePage,
                     Prompter& prompter) {
-    std::string text = TrimText(editText);
+    std::string text = EntryText(editText);
     if (text.empty()) return false;
+    // Options alone would be skipped by the run: offer the entry that runs them.
+    if (text.front() == '-') {
+        const std::string mknmz = "*mknmz " + text;
+        switch (prompter.Message(QStringLiteral("先頭が * でも ! でもないコマンドは実行されません。\n「") +
+                                     ToQString(codePage, mknmz) + QStringLiteral("」として追加しますか？"),
+                                 QStringLiteral("確認"), MessageIcon::Question, MessageButtons::YesNoCancel)) {
+            case MessageResult::Yes:
+                text = mknmz;
+                break;
+            case MessageResult::No:
+                break;
+            default:
+                return false;
+        }
+    }
     for (const std::string& entry : list.entries) {
         if (!SameTextIgnoringCase(entry, text, codePage)) continue;
         if (!prompter.Ask(QStringLiteral("同じコマンドラインが存在します。\n追加してもよろしいですか？"),
@@ -257,7 +301,7 @@ bool AddCommandLine(CommandListState& list, std::string_view editText, CodePage 
 }
 
 bool ModifyCommandLine(CommandListState& list, std::string_view editText) {
-    std::string text = TrimText(editText);
+    std::string text = EntryText(editText);
     if (text.empty() || !HasSelection(list)) return false;
     list.entries[static_cast<std::size_t>(list.selected)] = std::move(text);
     return true;

@@ -20,7 +20,7 @@
 //   *delete "DIR", "MASK"   deletes the matching ordinary files of DIR (also "DIR","MASK")
 //   *chdir "DIR"            the following commands of the run start in DIR
 //   !COMMAND LINE           runs the command line as it stands, in the user's environment
-// Anything else, and a malformed pseudo-command, does nothing.
+// Anything else, and a malformed pseudo-command, does nothing, and the run says why.
 
 // What a run carries from entry to entry. The program never changes its own current folder
 // (its own files must not depend on it): *chdir changes `currentDirectory` here, and relative
@@ -42,6 +42,7 @@ struct ParsedEntry {
     std::string arguments;  // Mknmz: as they follow the name, trimmed; Raw: the text after "!"
     std::string directory;  // Mkdir, Delete, Chdir: between the quotes
     std::string mask;       // Delete
+    std::string skipReason;  // None: why the entry does nothing (UTF-8), for the run's view
 };
 
 ParsedEntry ParseEntry(std::string_view entry);
@@ -54,6 +55,7 @@ struct PreparedEntry {
     bool namazuEnvironment = false;  // start with NamazuEnvironment() (the *mknmz entries)
     std::string outputLink;          // a link made for the command (see below), or empty
     std::string indexFolder;         // *mknmz: the folder it writes its index into
+    std::string skipReason;          // the entry could not be carried out: why (UTF-8); else empty
 };
 
 // Carries out *mkdir, *delete and *chdir (failures are silent) and composes the command line of
@@ -99,11 +101,13 @@ struct CommandListEnabling {
 // Recomputed after a selection change, adding, deleting, clearing, loading and BuildCommandList.
 CommandListEnabling ListButtonsEnabling(const CommandListState& list);
 
-// btnCmdlineAdd: appends the trimmed text; nothing when it is empty. An entry equal to it
-// without regard to letter case (full-width letters too) asks the duplicate question first.
-// True when an entry was added.
+// btnCmdlineAdd: appends the trimmed first line of the text; nothing when it is empty. A text
+// that starts with "-" (mknmz options alone) asks whether to add it as "*mknmz TEXT" (Yes), as
+// it stands (No) or not at all. An entry equal to it without regard to letter case (full-width
+// letters too) asks the duplicate question first. True when an entry was added.
 bool AddCommandLine(CommandListState& list, std::string_view editText, CodePage codePage, Prompter& prompter);
-// btnCmdlineModify: the trimmed text, when not empty, replaces the selected entry.
+// btnCmdlineModify: the trimmed first line of the text, when not empty, replaces the selected
+// entry.
 bool ModifyCommandLine(CommandListState& list, std::string_view editText);
 // btnCmdlineDelete: removes the selected entry; the entry now at its place is selected, or the
 // last one when the removed entry was the last.

@@ -81,7 +81,10 @@ std::string CommandListFileText(const std::vector<std::string>& entries) {
 
 std::optional<std::vector<std::string>> ParseCommandListFile(std::string_view bytes, CodePage codePage) {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    std::vector<std::string> lines = SplitTextLines(FileTextToProgram(codePage, bytes));
+    // Decided per line, as the settings file is: one line pasted from elsewhere in another code
+    // must not garble the rest.
+    std::vector<std::string> lines = SplitTextLines(bytes);
+    for (std::string& line : lines) line = FileTextToProgram(codePage, line);
     if (lines.size() < 2 || lines.front() != kCommandListHeader) return std::nullopt;
     lines.erase(lines.begin());
     return lines;
@@ -104,7 +107,13 @@ bool SaveCommandList(CommandListState& list, CodePage codePage, Prompter& prompt
     request.filter = kAllFilesFilter;
     const std::optional<QString> chosen = prompter.SaveFile(request);
     if (!chosen) return false;
-    if (!WriteCommandListFile(FromQString(codePage, *chosen), list.entries)) {
+    const std::string path = FromQString(codePage, *chosen);
+    if (FileExists(path) && IsReadOnlyFile(path) &&
+        prompter.Message(*chosen + QStringLiteral(" は読み取り専用です。\n上書きしますか？"), QStringLiteral("確認"),
+                         MessageIcon::Warning, MessageButtons::YesNoDefaultNo) != MessageResult::Yes) {
+        return false;
+    }
+    if (!WriteCommandListFile(path, list.entries)) {
         // The list is still only in the window: say that it was not kept.
         prompter.Tell(QStringLiteral("ファイルを保存できませんでした。"), QStringLiteral("エラー"),
                       MessageIcon::Error);

@@ -10,8 +10,8 @@
 #include "text/CodePage.h"
 
 // Command-list files: the header line, then one entry per line, CR LF after every line.
-// Written in the program code page; on reading any line end counts, and a file that is not
-// valid UTF-8 (a list brought from Windows) is read as CP932 when the program runs in UTF-8.
+// Written in the program code page; on reading any line end counts, and a line that is not
+// valid UTF-8 (from a list brought from Windows) is read as CP932 when the program runs in UTF-8.
 
 extern const char kCommandListHeader[];  // "This is a 'Quarrow for Namazu' Command Line List File."
 
@@ -27,7 +27,8 @@ bool WriteCommandListFile(const std::string& path, const std::vector<std::string
 std::optional<std::vector<std::string>> ReadCommandListFile(const std::string& path, CodePage codePage);
 
 // btnSaveCmdListClick: trims the list in place; an empty list ends here; otherwise asks for a
-// file (dlgSave) and writes it. A failed write is told. True when a file was written.
+// file (dlgSave) and writes it; a read-only file is replaced only after asking (No is the
+// default). A failed write is told. True when a file was written.
 bool SaveCommandList(CommandListState& list, CodePage codePage, Prompter& prompter);
 
 // btnLoadCmdListClick: asks for a file (dlgOpen); a good list file replaces the whole list

@@ -25,6 +25,7 @@ enum class EntryOutcome {
     Failed,       // its command could not start, or ended with another exit code (in a terminal,
                   // whose exit code is the terminal's, only a terminal that could not start)
     Stopped,      // the stop was asked for while it ran
+    Skipped,      // it could not be carried out (not a command, or a malformed one): nothing ran
 };
 
 // What a batch tells as it goes. Every call comes from the user-interface thread, between the
@@ -59,8 +60,8 @@ struct BatchResult {
 // mknmz folder becomes the run's current folder first, then each entry is prepared
 // (PrepareEntry) and its command line, if any, run through RunCommand in `run`'s current folder.
 // A command that cannot start has been told by the runner, and the next entry follows; a
-// captured command that ends with an error gets a line saying so. After a stop no further
-// entry starts.
+// captured command that ends with an error, and an entry that could not be carried out, get a
+// line saying so. After a stop no further entry starts.
 BatchResult RunCommandEntries(const std::vector<std::string>& entries, CommandListRun& run,
                               const Settings& settings, const PlatformProfile& platform, Prompter& prompter,
                               const EntryRunOptions& options);

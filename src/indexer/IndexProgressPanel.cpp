@@ -138,6 +138,7 @@ void IndexProgressPanel::EntryEnded(std::size_t, EntryOutcome outcome) {
     // Anything else must not look like a finished index: the bar stays where it was and says why.
     const QString why = outcome == EntryOutcome::Failed    ? QStringLiteral("失敗")
                         : outcome == EntryOutcome::Stopped ? QStringLiteral("中止")
+                        : outcome == EntryOutcome::Skipped ? QStringLiteral("未実行")
                                                            : QStringLiteral("対象の文書なし");
     if (!counted) {
         pbrProgress->setRange(0, 1);

@@ -44,8 +44,8 @@ std::vector<IndexToUpdate> IndexesToUpdate(const std::string& placeText, const P
     return indexes;
 }
 
-std::string UpdateEntry(const std::string& folder) {
-    return "*mknmz --update=" + QuoteArgument(folder);
+std::string UpdateEntry(const std::string& folder, CodePage codePage) {
+    return "*mknmz --update=" + QuoteArgument(folder, codePage);
 }
 
 std::string RefusalLine(const IndexToUpdate& index, CodePage codePage) {

@@ -28,7 +28,7 @@ std::vector<IndexToUpdate> IndexesToUpdate(const std::string& placeText, const P
                                            const std::vector<std::string>& drives);
 
 // The command-list entry that updates `folder`: *mknmz --update="<folder>".
-std::string UpdateEntry(const std::string& folder);
+std::string UpdateEntry(const std::string& folder, CodePage codePage);
 
 // Why the index cannot be updated, for a message (UTF-8): "/idx: 書き込みできません".
 std::string RefusalLine(const IndexToUpdate& index, CodePage codePage);

@@ -138,7 +138,7 @@ QString IndexUpdater::Update(const std::string& placeText) {
     std::vector<std::string> entries;
     std::vector<QString> shown;
     for (const std::string& folder : folders) {
-        entries.push_back(UpdateEntry(folder));
+        entries.push_back(UpdateEntry(folder, m_ctx.platform.codePage));
         shown.push_back(ToQString(m_ctx.platform.codePage, folder));
     }
     OpenConsole();

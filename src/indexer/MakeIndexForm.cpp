@@ -63,10 +63,15 @@ std::string JoinPath(std::string_view folder, std::string_view name, PathStyle s
 
 // An unclosed double quote in the further options would swallow --output and the target folder
 // into one argument; the entry closes it. Walks the text by SplitCommandLine's rules.
-std::string CloseOpenQuote(const std::string& options) {
+std::string CloseOpenQuote(const std::string& options, CodePage codePage) {
     bool inQuotes = false;
     std::size_t trailingBackslashes = 0;
     for (std::size_t i = 0; i < options.size();) {
+        if (const std::size_t length = CommandLineCharLength(codePage, options, i + 1); length > 1) {
+            trailingBackslashes = 0;
+            i += length;
+            continue;
+        }
         if (options[i] == '\\') {
             std::size_t slashes = 0;
             while (i < options.size() && options[i] == '\\') ++slashes, ++i;
@@ -92,10 +97,10 @@ std::string CloseOpenQuote(const std::string& options) {
     return options + std::string(trailingBackslashes, '\\') + "\"";
 }
 
-void AppendQuoted(std::string& entry, std::string_view option, std::string_view text) {
+void AppendQuoted(std::string& entry, std::string_view option, std::string_view text, CodePage codePage) {
     entry += ' ';
     entry += option;
-    entry += QuoteArgument(text);
+    entry += QuoteArgument(text, codePage);
 }
 
 // *mkdir and *delete are read by the command list itself, which takes the folder between the
@@ -109,20 +114,20 @@ std::string DeleteEntry(std::string_view folder) {
 }
 
 // Everything of the entry before the per-pass part: the options of the form.
-std::string CommonPart(const MakeIndexForm& form) {
+std::string CommonPart(const MakeIndexForm& form, CodePage codePage) {
     std::string common = "*mknmz";
     if (!form.lstCriteria[kCriteriaUpdate].checked) {
         if (form.optTargetAll) {
             common += " --all";
         } else if (form.optTargetRegex) {
-            AppendQuoted(common, "--allow=", form.edtTargetFilePattern);
+            AppendQuoted(common, "--allow=", form.edtTargetFilePattern, codePage);
         }
-        if (form.chkTargetFileList) AppendQuoted(common, "--target-list=", form.edtTargetFileListFileName);
-        if (form.chkExcludeDir) AppendQuoted(common, "--exclude=", form.edtExcludeDirPattern);
-        if (form.chkDenyFile) AppendQuoted(common, "--deny=", form.edtDenyFilePattern);
-        if (form.chkMediaType) AppendQuoted(common, "--media-type=", form.edtMediaType);
-        if (form.chkReplace) AppendQuoted(common, "--replace=", form.edtReplace);
-        if (form.chkMknmzrc) AppendQuoted(common, "--config=", form.edtMknmzrcFileName);
+        if (form.chkTargetFileList) AppendQuoted(common, "--target-list=", form.edtTargetFileListFileName, codePage);
+        if (form.chkExcludeDir) AppendQuoted(common, "--exclude=", form.edtExcludeDirPattern, codePage);
+        if (form.chkDenyFile) AppendQuoted(common, "--deny=", form.edtDenyFilePattern, codePage);
+        if (form.chkMediaType) AppendQuoted(common, "--media-type=", form.edtMediaType, codePage);
+        if (form.chkReplace) AppendQuoted(common, "--replace=", form.edtReplace, codePage);
+        if (form.chkMknmzrc) AppendQuoted(common, "--config=", form.edtMknmzrcFileName, codePage);
         for (std::size_t i = 2; i < kCriteriaCount; ++i) {
             if (!form.lstCriteria[i].checked) continue;
             const std::string option = CriteriaOption(form.lstCriteria[i].text);
@@ -130,7 +135,7 @@ std::string CommonPart(const MakeIndexForm& form) {
         }
     }
     const std::string other = TrimText(form.edtOtherParameters);
-    if (!other.empty()) common += " " + CloseOpenQuote(other);
+    if (!other.empty()) common += " " + CloseOpenQuote(other, codePage);
     return common;
 }
 
@@ -261,6 +266,8 @@ int BuildCommandList(const MakeIndexForm& form, std::vector<std::string>& comman
     std::vector<std::string> targets;
     for (const std::string& line : SplitTextLines(form.edtTargetDirectories)) {
         std::string trimmed = TrimText(line);
+        // mknmz would read a folder "-name" as an option (a folder "-r..." as Perl to run).
+        if (!trimmed.empty() && trimmed.front() == '-') trimmed = "." + std::string(1, PathSeparator(style)) + trimmed;
         if (!trimmed.empty()) targets.push_back(std::move(trimmed));
     }
     if (!listFile && targets.empty()) {
@@ -287,7 +294,7 @@ int BuildCommandList(const MakeIndexForm& form, std::vector<std::string>& comman
         }
     }
 
-    const std::string common = CommonPart(form);
+    const std::string common = CommonPart(form, codePage);
     std::vector<std::string> entries;
     const std::size_t passes = listFile ? 1 : targets.size();
     for (std::size_t n = 1; n <= passes; ++n) {
@@ -295,7 +302,7 @@ int BuildCommandList(const MakeIndexForm& form, std::vector<std::string>& comman
             listFile ? std::string() : RemoveTrailingBackslash(targets[n - 1], style, codePage);
         std::string perPass;
         if (update) {
-            perPass = " --update=" + QuoteArgument(dir);
+            perPass = " --update=" + QuoteArgument(dir, codePage);
         } else {
             std::string out;
             if (form.chkMakeEach && !listFile) {
@@ -318,8 +325,8 @@ int BuildCommandList(const MakeIndexForm& form, std::vector<std::string>& comman
                     perPass = " --no-delete";
                 }
             }
-            perPass += " --output=" + QuoteArgument(out);
-            if (!listFile) perPass += " " + QuoteArgument(dir);
+            perPass += " --output=" + QuoteArgument(out, codePage);
+            if (!listFile) perPass += " " + QuoteArgument(dir, codePage);
         }
         entries.push_back(common + perPass);
     }

@@ -8,7 +8,13 @@ bool IsBlank(char c) {
 
 }  // namespace
 
-std::vector<std::string> SplitCommandLine(std::string_view text) {
+std::size_t CommandLineCharLength(CodePage codePage, std::string_view text, std::size_t pos) {
+    const std::size_t length = CharLength(codePage, text, pos);
+    if (codePage == CodePage::Cp932 && length == 2 && static_cast<unsigned char>(text[pos]) < 0x40) return 1;
+    return length;
+}
+
+std::vector<std::string> SplitCommandLine(std::string_view text, CodePage codePage) {
     std::vector<std::string> args;
     std::size_t i = 0;
     const std::size_t n = text.size();
@@ -20,6 +26,11 @@ std::vector<std::string> SplitCommandLine(std::string_view text) {
         bool inQuotes = false;
         while (i < n) {
             const char c = text[i];
+            if (const std::size_t length = CommandLineCharLength(codePage, text, i + 1); length > 1) {
+                arg.append(text.substr(i, length));
+                i += length;
+                continue;
+            }
             if (c == '\\') {
                 std::size_t slashes = 0;
                 while (i < n && text[i] == '\\') {
@@ -57,17 +68,29 @@ std::vector<std::string> SplitCommandLine(std::string_view text) {
     return args;
 }
 
-std::string QuoteArgument(std::string_view arg) {
+std::string QuoteArgument(std::string_view arg, CodePage codePage) {
     std::string out;
     out.reserve(arg.size() + 2);
     out += '"';
     std::size_t slashes = 0;
-    for (const char c : arg) {
+    for (std::size_t i = 0; i < arg.size(); ++i) {
+        const char c = arg[i];
+        if (const std::size_t length = CommandLineCharLength(codePage, arg, i + 1); length > 1) {
+            out.append(slashes, '\\');
+            out.append(arg.substr(i, length));
+            slashes = 0;
+            i += length - 1;
+            continue;
+        }
         if (c == '\\') {
             ++slashes;
             continue;
         }
-        if (c == '"') {
+        if (c == '"' && i > 0 && slashes == 0 && IsLeadByte(codePage, arg, i)) {
+            // A backslash after a lone CP932 lead byte would pair with it: the quote goes
+            // outside the quotes instead.
+            out += "\"\\\"\"";
+        } else if (c == '"') {
             out.append(slashes * 2 + 1, '\\');
             out += '"';
         } else {

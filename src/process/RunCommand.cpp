@@ -325,7 +325,7 @@ bool RunCaptured(const std::string& commandLine, const std::string& workDir, Out
     Fd writeEnd(ends[1]);
 
     pid_t pid = -1;
-    const int error = Spawn(SplitCommandLine(commandLine), workDir, ChildEnvironment(environment),
+    const int error = Spawn(SplitCommandLine(commandLine, codePage), workDir, ChildEnvironment(environment),
                             writeEnd.Get(), pid, control != nullptr);
     if (error != 0) {
         readEnd.Close();
@@ -371,7 +371,7 @@ bool RunCommand(const std::string& commandLine, const std::string& workDir, RunM
         return RunCaptured(commandLine, workDir, *view, prompter, codePage, environment, control, code);
     }
 
-    std::vector<std::string> argv = SplitCommandLine(commandLine);
+    std::vector<std::string> argv = SplitCommandLine(commandLine, codePage);
     int error = 0;
     if (mode == RunMode::Shown) {
         error = CheckRunnable(argv.empty() ? std::string() : argv.front(), workDir);

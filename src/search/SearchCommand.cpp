@@ -103,7 +103,7 @@ std::string IndexArgument(const std::string& entry, const std::string& first, bo
     }
     if (entry.front() == '+') return entry;
     // An entry the user already quoted is quoted once, not twice: doubled quotes would split it.
-    return QuoteArgument(IndexFolderPath(entry, platform, drives));
+    return QuoteArgument(IndexFolderPath(entry, platform, drives), platform.codePage);
 }
 
 std::string ComposeLine(const SearchMenuState& menus, const std::string& query, const Settings& settings,
@@ -116,17 +116,17 @@ std::string ComposeLine(const SearchMenuState& menus, const std::string& query, 
     if (html) options += pnamazu ? " -h" : " --html";
 
     std::string line =
-        pnamazu ? QuoteArgument(settings.Command.PerlPath) + " " + QuoteArgument(settings.Command.pnamazuPath)
-                : QuoteArgument(settings.Command.namazuPath);
+        pnamazu ? QuoteArgument(settings.Command.PerlPath, platform.codePage) + " " + QuoteArgument(settings.Command.pnamazuPath, platform.codePage)
+                : QuoteArgument(settings.Command.namazuPath, platform.codePage);
     line += options;
     const bool useNamazurc = FlagOn(settings.Search.UseNamazurc);
     if (useNamazurc && namazurcExists) {
-        line += (pnamazu ? " -f " : " --config=") + QuoteArgument(settings.Search.NamazurcPath);
+        line += (pnamazu ? " -f " : " --config=") + QuoteArgument(settings.Search.NamazurcPath, platform.codePage);
     }
-    line += (pnamazu ? " -o " : " --output=") + QuoteArgument(resultFilePath) + " ";
+    line += (pnamazu ? " -o " : " --output=") + QuoteArgument(resultFilePath, platform.codePage) + " ";
     const std::string extra = TrimBlanks(settings.Command.namazuOption);
     if (!extra.empty()) line += extra + " ";
-    line += QuoteArgument(query);
+    line += QuoteArgument(query, platform.codePage);
 
     if (useNamazurc && FlagOn(settings.Search.SetIndexInNamazurc)) return line;
     const bool relative = FlagOn(settings.Search.RelativePath);

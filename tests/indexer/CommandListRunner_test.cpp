@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QProcess>
 #include <QTimer>
 
 #include "NamazuFixture.h"
@@ -23,7 +28,7 @@ public:
         lastPath = progress.path;
     }
     void EntryEnded(std::size_t number, EntryOutcome outcome) override {
-        const char* names[] = {"", " no documents", " failed", " stopped"};
+        const char* names[] = {"", " no documents", " failed", " stopped", " skipped"};
         events.push_back("end " + std::to_string(number) + names[static_cast<int>(outcome)]);
     }
     std::vector<std::string> events;
@@ -69,7 +74,7 @@ TEST_F(CommandListRunnerTest, EntriesRunInTurnAndAStartFailureDoesNotEndTheBatch
     EXPECT_TRUE(DirectoryExists(made));
     EXPECT_EQ(sink.events, (std::vector<std::string>{"start 1/4 *mkdir \"" + made + "\"", "end 1",
                                                      "start 2/4 !/no/such/program arg", "end 2 failed",
-                                                     "start 3/4   options alone", "end 3",
+                                                     "start 3/4   options alone", "end 3 skipped",
                                                      "start 4/4 !/bin/sh -c \"pwd; echo second\"", "end 4"}));
     ASSERT_EQ(prompter.Messages().size(), 1u);
     EXPECT_TRUE(prompter.Messages()[0].startsWith(QStringLiteral("コマンドの実行に失敗しました。")));
@@ -112,6 +117,28 @@ TEST_F(CommandListRunnerTest, AnEntryThatFailsOrFindsNoDocumentIsToldSo) {
                                               "end 6 failed"}));
     EXPECT_TRUE(OutputHas("*** 失敗しました (終了コード 3) ***"));
     EXPECT_TRUE(OutputHas("*** 失敗しました (終了コード 137) ***"));
+    EXPECT_TRUE(prompter.Messages().empty());
+}
+
+TEST_F(CommandListRunnerTest, AnEntryThatCannotBeCarriedOutSaysWhy) {
+    const std::pair<std::string, std::string> rows[] = {
+        {"--output=/tmp/x /tmp/docs", "先頭が * でも ! でもない行です"},
+        {" *mknmz -V", "先頭が * でも ! でもない行です"},
+        {"", "空の行です"},
+        {"*mknmz", "コマンドの後に引数がありません"},
+        {"*MKNMZ -V", "* の後は mknmz, mkdir, delete, chdir のどれかです"},
+        {"*delete /a, \"NMZ.*\"", "*delete \"フォルダ\", \"マスク\" の形ではありません"},
+        {"*chdir /a", "*chdir \"フォルダ\" の形ではありません"},
+        {"*mkdir \"\"", "フォルダが空です"},
+        {"!  ", "! の後にコマンドがありません"},
+    };
+    std::vector<std::string> entries;
+    for (const auto& row : rows) entries.push_back(row.first);
+    EXPECT_EQ(Run(entries).finished, std::size(rows));
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_TRUE(OutputHas("*** 実行されませんでした: " + rows[i].second + " ***")) << rows[i].first;
+        EXPECT_EQ(sink.events[2 * i + 1], "end " + std::to_string(i + 1) + " skipped") << rows[i].first;
+    }
     EXPECT_TRUE(prompter.Messages().empty());
 }
 
@@ -159,6 +186,50 @@ TEST_F(CommandListRunnerTest, RealMknmzFeedsTheProgressAndWritesTheIndex) {
     EXPECT_EQ(docs.back(), "docs 9/9");
     EXPECT_EQ(sink.events.back(), "end 2");
     EXPECT_NE(sink.lastPath.find("%E3%83%A1%E3%83%A2"), std::string::npos) << sink.lastPath;
+    EXPECT_TRUE(prompter.Messages().empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CommandListRunnerTest, ALockOfAKilledMknmzIsRemovedAndALiveOneIsToldWithTheUsersFolder) {
+    if (!NamazuFixture::ProgramsAvailable()) GTEST_SKIP() << "mknmz or namazu is not installed";
+    // A blank in the folder: mknmz gets it through a link, and the view still names the folder.
+    const std::string index = dir.Folder() + "索引 A";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(index)));
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    dir.WriteFile("索引 A/NMZ.lock2", std::to_string(gone));
+    for (const char* name : {"NMZ.i.tmp", "NMZ.tmp_w.tmp", "NMZ.err"}) dir.WriteFile("索引 A/" + std::string(name), "");
+    const std::string entry = "*mknmz --output=\"" + index + "\" \"" + TestDataPath("docs") + "\"";
+    Run({entry});
+    EXPECT_EQ(sink.events.back(), "end 1");
+    EXPECT_TRUE(OutputHas("*** " + index + " に残っていたロック (NMZ.lock2: プロセス " + std::to_string(gone) +
+                          " はもうありません) と一時ファイルを削除しました (4 個) ***"));
+    EXPECT_TRUE(FileExists(index + "/NMZ.i"));
+    EXPECT_EQ(QDir(QString::fromStdString(index)).entryList({QStringLiteral("*.tmp"), QStringLiteral("NMZ.lock*")}),
+              QStringList());
+
+    // A mknmz that still runs keeps its lock, and the entry is not started.
+    const QString standIn = QString::fromStdString(dir.Path("mknmz"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/bin/sleep"), standIn));
+    QProcess running;
+    running.start(standIn, {QStringLiteral("30")});
+    ASSERT_TRUE(running.waitForStarted());
+    const std::string holder = std::to_string(running.processId());
+    dir.WriteFile("索引 A/NMZ.lock2", holder);
+    view = MemoryOutputView();
+    view.runFlag = 0;
+    Run({entry});
+    running.kill();
+    running.waitForFinished();
+    EXPECT_EQ(sink.events.back(), "end 1 failed");
+    EXPECT_TRUE(OutputHas("*** " + index + " は他の mknmz (プロセス " + holder + ") が更新中です。そのプロセスがないときは " + index + "/NMZ.lock2 を削除してください ***"));
+    EXPECT_EQ(view.lines.size(), 2u);  // mknmz did not run
+    EXPECT_EQ(view.runFlag, 1);        // and the view is done: its window can close
+    EXPECT_TRUE(FileExists(index + "/NMZ.lock2"));
     EXPECT_TRUE(prompter.Messages().empty());
 }
 

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
 
 #include "TestSupport.h"
+#include "config/FileIo.h"
 #include "indexer/CommandListFile.h"
 
 namespace {
@@ -292,6 +294,23 @@ TEST(CommandList, EditingRules) {
     EXPECT_FALSE(DeleteCommandLine(s));
     EXPECT_EQ(EntryToEdit(s), std::nullopt);
 
+    // An entry is one line; options alone are offered as a *mknmz entry (Yes), kept as typed
+    // (No) or not added (Cancel).
+    CommandListState lines;
+    FakePrompter offer;
+    offer.messageAnswers = {MessageResult::Yes, MessageResult::No, MessageResult::Cancel};
+    EXPECT_TRUE(AddCommandLine(lines, "\r\n !a\r\nb\n", CodePage::Utf8, offer));
+    EXPECT_TRUE(AddCommandLine(lines, "--output=/x /docs\r\n", CodePage::Utf8, offer));
+    EXPECT_TRUE(AddCommandLine(lines, "-V", CodePage::Utf8, offer));
+    EXPECT_FALSE(AddCommandLine(lines, "-q", CodePage::Utf8, offer));
+    lines.selected = 2;
+    EXPECT_TRUE(ModifyCommandLine(lines, "!x\rmore"));
+    EXPECT_EQ(lines.entries, (Entries{"!a", "*mknmz --output=/x /docs", "!x"}));
+    ASSERT_EQ(offer.calls.size(), 3u);
+    EXPECT_EQ(offer.calls[0].text, QStringLiteral("先頭が * でも ! でもないコマンドは実行されません。\n"
+                                                  "「*mknmz --output=/x /docs」として追加しますか？"));
+    EXPECT_EQ(offer.calls[0].buttons, MessageButtons::YesNoCancel);
+
     CommandListState full{{"!a", "!b"}, 1};
     FakePrompter ask;
     ask.messageAnswers = {MessageResult::No};
@@ -321,6 +340,8 @@ TEST(CommandListFile, ReadingAndWriting) {
          Entries{"  *mknmz a ", "", "", "!b"}},
         {"a list from Windows in CP932", h + "\r\n*mkdir \"C:\\\x95\x5c\"\r\n", CodePage::Utf8,
          Entries{"*mkdir \"C:\\表\""}},
+        {"UTF-8 and CP932 lines, each in its own code", h + "\r\n!echo 表\r\n*mkdir \"C:\\\x95\x5c\"\r\n",
+         CodePage::Utf8, Entries{"!echo 表", "*mkdir \"C:\\表\""}},
         {"CP932 kept in a CP932 program", h + "\r\n*mkdir \"C:\\\x95\x5c\"\r\n", CodePage::Cp932,
          Entries{"*mkdir \"C:\\\x95\x5c\""}},
         {"a byte-order mark", "\xEF\xBB\xBF" + h + "\r\n!a\r\n", CodePage::Utf8, Entries{"!a"}},
@@ -365,6 +386,22 @@ TEST(CommandListFile, SaveTrimsTheListAndLoadReplacesIt) {
     save.fileAnswers = {QString::fromStdString(path)};
     EXPECT_TRUE(SaveCommandList(list, CodePage::Utf8, save));
     EXPECT_EQ(dir.ReadFile("一覧.txt"), kHeader + "\r\n*mknmz a\r\n!b\r\n");
+
+    // A read-only file is replaced only after asking; it stays read-only.
+    ::chmod(path.c_str(), 0444);
+    list.entries.push_back("!c");
+    FakePrompter readOnly;
+    readOnly.fileAnswers = {QString::fromStdString(path), QString::fromStdString(path)};
+    readOnly.messageAnswers = {MessageResult::No, MessageResult::Yes};
+    EXPECT_FALSE(SaveCommandList(list, CodePage::Utf8, readOnly));
+    EXPECT_EQ(dir.ReadFile("一覧.txt"), kHeader + "\r\n*mknmz a\r\n!b\r\n");
+    EXPECT_TRUE(SaveCommandList(list, CodePage::Utf8, readOnly));
+    EXPECT_EQ(dir.ReadFile("一覧.txt"), kHeader + "\r\n*mknmz a\r\n!b\r\n!c\r\n");
+    EXPECT_TRUE(IsReadOnlyFile(path));
+    ASSERT_EQ(readOnly.Messages().size(), 2u);
+    EXPECT_EQ(readOnly.Messages()[0], QString::fromStdString(path) + QStringLiteral(" は読み取り専用です。\n上書きしますか？"));
+    EXPECT_EQ(readOnly.calls[1].buttons, MessageButtons::YesNoDefaultNo);
+    ::chmod(path.c_str(), 0644);
 
     FakePrompter failing;
     failing.fileAnswers = {QString::fromStdString(dir.Path("missing/x.txt"))};

@@ -74,7 +74,7 @@ TEST(IndexUpdate, TheEntryNamesTheFolderAsOneArgument) {
     CommandListRun run{dir.Folder()};
     const std::string rows[] = {"/idx", "/my docs/索引", "/odd\"name", "/back\\slash\\"};
     for (const std::string& folder : rows) {
-        const std::string entry = UpdateEntry(folder);
+        const std::string entry = UpdateEntry(folder, CodePage::Utf8);
         // What mknmz gets when the command list runs the entry.
         const PreparedEntry prepared = PrepareEntry(entry, run, settings, dir.Profile());
         // A folder that Perl's glob would split reaches mknmz as a link to it.
@@ -82,11 +82,11 @@ TEST(IndexUpdate, TheEntryNamesTheFolderAsOneArgument) {
         if (!prepared.outputLink.empty()) {
             EXPECT_EQ(std::filesystem::read_symlink(prepared.outputLink).string(), folder) << entry;
         }
-        const std::vector<std::string> argv = SplitCommandLine(prepared.commandLine);
+        const std::vector<std::string> argv = SplitCommandLine(prepared.commandLine, CodePage::Utf8);
         EXPECT_EQ(argv, (std::vector<std::string>{"/usr/bin/perl", "/usr/bin/mknmz", "--update=" + named}))
             << entry;
     }
-    EXPECT_EQ(UpdateEntry("/idx"), "*mknmz --update=\"/idx\"");
+    EXPECT_EQ(UpdateEntry("/idx", CodePage::Utf8), "*mknmz --update=\"/idx\"");
 }
 
 TEST(IndexUpdate, AnUpdatedIndexReadsAsFreshAgain) {

@@ -118,9 +118,12 @@ TEST(BuildCommandList, WindowsStyle) {
              f.edtOutputDir = R"(D:\ignored)";
          },
          {R"(*mknmz --output="C:\doc" "C:\doc")"}},
-        {"a double-byte character ending in 0x5C stays whole; the quote is not escaped by it",
+        {"a double-byte character ending in 0x5C stays whole and is written as it stands",
          [](MakeIndexForm& f) { f.edtTargetDirectories = "C:\\" + kHyo + "\\"; },
-         {"*mknmz --output=\"C:\\" + kHyo + "\\\" \"C:\\" + kHyo + "\\\""}},
+         {"*mknmz --output=\"C:\\" + kHyo + "\" \"C:\\" + kHyo + "\""}},
+        {"a folder that begins with \"-\" cannot read as an option",
+         [](MakeIndexForm& f) { f.edtTargetDirectories = R"(-x)"; },
+         {R"(*mknmz --output=".\-x" ".\-x")"}},
         {"drive root stays the root",
          [](MakeIndexForm& f) { f.edtTargetDirectories = R"(C:\)"; },
          {R"(*mknmz --output="C:\\" "C:\\")"}},
@@ -132,7 +135,7 @@ TEST(BuildCommandList, WindowsStyle) {
              f.edtOutputDir = "D:\\" + kHyo;
          },
          {"*mkdir \"D:\\" + kHyo + "\\docs\"", "*mknmz --output=\"D:\\" + kHyo + "\\docs\" \"C:\\docs\"",
-          "*mkdir \"D:\\" + kHyo + "\"", "*mknmz --output=\"D:\\" + kHyo + "\\\" \"C:\\\\\""}},
+          "*mkdir \"D:\\" + kHyo + "\"", "*mknmz --output=\"D:\\" + kHyo + "\" \"C:\\\\\""}},
         {"every option in order",
          [](MakeIndexForm& f) {
              f.edtTargetDirectories = R"(C:\doc)";
@@ -289,6 +292,13 @@ TEST(BuildCommandList, PosixStyle) {
          {R"(*mkdir "/docs")", R"(*mknmz --output="/docs" "/docs")", R"(*mkdir "/")",
           R"(*mknmz --output="/" "/")", R"(*mkdir "/relative")",
           R"(*mknmz --output="/relative" "relative")"}},
+        {"a folder that begins with \"-\" cannot read as an option",
+         [](MakeIndexForm& f) {
+             f.edtTargetDirectories = "-r\n--output-dir=/tmp/x\n/srv/-a";
+             f.chkMakeEach = true;
+         },
+         {R"(*mknmz --output="./-r" "./-r")", R"(*mknmz --output="./--output-dir=/tmp/x" "./--output-dir=/tmp/x")",
+          R"(*mknmz --output="/srv/-a" "/srv/-a")"}},
         {"a backslash at the end of a Linux name is part of it",
          [](MakeIndexForm& f) { f.edtTargetDirectories = R"(/srv/odd\)"; },
          {R"(*mknmz --output="/srv/odd\\" "/srv/odd\\")"}},

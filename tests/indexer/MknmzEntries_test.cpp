@@ -78,8 +78,8 @@ protected:
         const std::string result = Path("result.txt");
         fs::remove(result);
         const std::string line =
-            QuoteArgument("/usr/bin/namazu") + " --list --output=" + QuoteArgument(result) + " " +
-            QuoteArgument(ConvertEncoding(queryUtf8, "UTF-8", "EUC-JP")) + " " + QuoteArgument(Path(index));
+            QuoteArgument("/usr/bin/namazu", CodePage::Utf8) + " --list --output=" + QuoteArgument(result, CodePage::Utf8) + " " +
+            QuoteArgument(ConvertEncoding(queryUtf8, "UTF-8", "EUC-JP"), CodePage::Utf8) + " " + QuoteArgument(Path(index), CodePage::Utf8);
         FakePrompter prompter;
         EXPECT_TRUE(RunCommand(line, m_root, RunMode::Hidden, nullptr, prompter, CodePage::Utf8,
                                NamazuEnvironment()));

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -439,6 +440,40 @@ TEST(TfrmMakeIndex, ListButtonsEditTheList) {
     QTest::mouseClick(w.btnMakeIndex, Qt::LeftButton);
     EXPECT_EQ(f.prompter.Messages().back(), QStringLiteral("予約されたコマンドがありません。"));
     EXPECT_EQ(f.prompter.calls.back().caption, QStringLiteral("エラー"));
+}
+
+TEST(TfrmMakeIndex, AnEntryIsOneLineAndOneThatCannotRunSaysSo) {
+    Fixture f;
+    f.Show();
+    TfrmMakeIndex& w = *f.form;
+    // A pasted text with a line break becomes an entry of its first line.
+    f.ShowPage(w.tabReserve);
+    QApplication::clipboard()->setText(QStringLiteral("!/bin/echo pasted\r\n!/bin/echo second"));
+    f.TypeInto(w.edtCmdlineEdit, QString());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    // Options alone: Yes makes them a *mknmz entry, No keeps them as typed.
+    f.prompter.messageAnswers = {MessageResult::Yes, MessageResult::No};
+    f.AddEntry(QStringLiteral("-V"));
+    f.AddEntry(QStringLiteral("--output=/tmp/x /tmp/docs"));
+    EXPECT_EQ(f.Entries(), (std::vector<std::string>{"!/bin/echo pasted", "*mknmz -V", "--output=/tmp/x /tmp/docs"}));
+    ASSERT_EQ(f.prompter.Messages().size(), 2u);
+    EXPECT_EQ(f.prompter.Messages()[1], QStringLiteral("先頭が * でも ! でもないコマンドは実行されません。\n"
+                                                       "「*mknmz --output=/tmp/x /tmp/docs」として追加しますか？"));
+
+    // The run says that the last entry was not carried out, and the bar is not full.
+    QListWidget* list = w.lstCmdlineList;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, ItemPoint(list, 1));
+    QTest::mouseClick(w.btnCmdlineDelete, Qt::LeftButton);
+    QTest::mouseClick(w.btnMakeIndex, Qt::LeftButton);
+    EXPECT_EQ(w.lblProgress->text(), QStringLiteral("2 / 2"));
+    EXPECT_TRUE(f.ProcessShows(QStringLiteral("pasted")));
+    EXPECT_FALSE(f.ProcessShows(QStringLiteral("second")));
+    EXPECT_TRUE(f.ProcessShows(QStringLiteral("*** 実行されませんでした: 先頭が * でも ! でもない行です ***")));
+    QProgressBar* bar = w.pnlRunProgress->pbrProgress;
+    EXPECT_EQ(bar->text(), QStringLiteral("未実行"));
+    EXPECT_LT(bar->value(), bar->maximum());
+    EXPECT_EQ(f.prompter.Messages().size(), 2u);
 }
 
 TEST(TfrmMakeIndex, TheTreeFillsTheTargetsAndTheFormBecomesEntries) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 
 namespace {
 
@@ -11,6 +12,7 @@ using Args = std::vector<std::string>;
 struct SplitCase {
     const char* line;
     Args args;
+    CodePage codePage = CodePage::Utf8;
 };
 
 // Command lines as the search window and the make-index window compose them, and the
@@ -74,26 +76,33 @@ const SplitCase kSplitCases[] = {
     {R"("namazu" "a \" --output=x" "idx")", {"namazu", R"(a " --output=x)", "idx"}},
     // a stray backslash at the end
     {"a\\", {"a\\"}},
+    // CP932: the second byte of 表 (95 5C) is no backslash, of ソ (83 5C) neither
+    {"--output=\"C:\\\x95\x5c\" \"C:\\x\"", {"--output=C:\\\x95\x5c", "C:\\x"}, CodePage::Cp932},
+    {"\"C:\\\x83\x5c\\\\\" x", {"C:\\\x83\x5c\\", "x"}, CodePage::Cp932},
+    {"\x95\x5c\"a b\"", {"\x95\x5c" "a b"}, CodePage::Cp932},
+    {"a \x95", {"a", "\x95"}, CodePage::Cp932},
 };
 
 TEST(CommandLineTest, SplitsAsTheCRuntime) {
     for (const auto& c : kSplitCases) {
-        EXPECT_EQ(SplitCommandLine(c.line), c.args) << c.line;
+        EXPECT_EQ(SplitCommandLine(c.line, c.codePage), c.args) << c.line;
     }
 }
 
 TEST(CommandLineTest, QuoteArgumentWritesPathsAsComposersDo) {
-    const std::pair<std::string, std::string> cases[] = {
-        {R"(C:\namazu\bin\namazu.exe)", R"("C:\namazu\bin\namazu.exe")"},
-        {"/home/user/My Index", R"("/home/user/My Index")"},
-        {"", R"("")"},
-        {R"(a"b)", R"("a\"b")"},
-        {R"(C:\dir\)", R"("C:\dir\\")"},
-        {R"(a\"b)", R"("a\\\"b")"},
-        {R"(\\server\share)", R"("\\server\share")"},
+    const std::tuple<std::string, std::string, CodePage> cases[] = {
+        {R"(C:\namazu\bin\namazu.exe)", R"("C:\namazu\bin\namazu.exe")", CodePage::Utf8},
+        {"/home/user/My Index", R"("/home/user/My Index")", CodePage::Utf8},
+        {"", R"("")", CodePage::Utf8},
+        {R"(a"b)", R"("a\"b")", CodePage::Utf8},
+        {R"(C:\dir\)", R"("C:\dir\\")", CodePage::Utf8},
+        {R"(a\"b)", R"("a\\\"b")", CodePage::Utf8},
+        {R"(\\server\share)", R"("\\server\share")", CodePage::Utf8},
+        {"C:\\\x95\x5c", "\"C:\\\x95\x5c\"", CodePage::Cp932},
+        {"\x95\x5c\"", "\"\x95\x5c\\\"\"", CodePage::Cp932},
     };
-    for (const auto& [arg, quoted] : cases) {
-        EXPECT_EQ(QuoteArgument(arg), quoted) << arg;
+    for (const auto& [arg, quoted, codePage] : cases) {
+        EXPECT_EQ(QuoteArgument(arg, codePage), quoted) << arg;
     }
 }
 
@@ -101,8 +110,9 @@ TEST(CommandLineTest, QuoteArgumentRoundTripsEveryArgument) {
     std::mt19937 rng(4711);
     // Bytes that matter to the rules, plus a Japanese character and arbitrary bytes.
     const std::string alphabet[] = {"\\", "\"", " ",  "\t",       "a",
-                                    "/",  ":",  "日", "\x81\x7C", std::string(1, '\0')};
+                                    "/",  ":",  "日", "\x81\x7C", "\x95\x5c", std::string(1, '\0')};
     for (int round = 0; round < 20000; ++round) {
+        const CodePage cp = round % 2 ? CodePage::Cp932 : CodePage::Utf8;
         std::string arg;
         const int len = static_cast<int>(rng() % 12);
         for (int k = 0; k < len; ++k) {
@@ -112,13 +122,13 @@ TEST(CommandLineTest, QuoteArgumentRoundTripsEveryArgument) {
                 arg += alphabet[rng() % std::size(alphabet)];
         }
         const Args expected{arg};
-        ASSERT_EQ(SplitCommandLine(QuoteArgument(arg)), expected) << QuoteArgument(arg);
+        ASSERT_EQ(SplitCommandLine(QuoteArgument(arg, cp), cp), expected) << QuoteArgument(arg, cp);
 
         // Several quoted arguments in one line come back in order.
         const std::string line =
-            "prog " + QuoteArgument(arg) + " " + QuoteArgument(arg + "x") + "\t" + QuoteArgument("");
+            "prog " + QuoteArgument(arg, cp) + " " + QuoteArgument(arg + "x", cp) + "\t" + QuoteArgument("", cp);
         const Args several{"prog", arg, arg + "x", ""};
-        ASSERT_EQ(SplitCommandLine(line), several) << line;
+        ASSERT_EQ(SplitCommandLine(line, cp), several) << line;
     }
 }
 

@@ -68,9 +68,9 @@ bool NamazuFixture::ProgramsAvailable() {
 std::string NamazuFixture::MknmzCommandLine(const std::string& docsFolder, const std::string& indexFolder,
                                             const std::vector<std::string>& options) {
     std::string line =
-        QuoteArgument(kPerl) + " " + QuoteArgument(kMknmz) + " --output-dir=" + QuoteArgument(indexFolder);
+        QuoteArgument(kPerl, CodePage::Utf8) + " " + QuoteArgument(kMknmz, CodePage::Utf8) + " --output-dir=" + QuoteArgument(indexFolder, CodePage::Utf8);
     for (const std::string& option : options) line += " " + option;
-    return line + " " + QuoteArgument(docsFolder);
+    return line + " " + QuoteArgument(docsFolder, CodePage::Utf8);
 }
 
 NamazuFixture::NamazuFixture(const std::string& docsFolder, const std::vector<std::string>& mknmzOptions,
@@ -98,11 +98,11 @@ std::string NamazuFixture::Search(const std::string& queryUtf8, const std::vecto
                                   Lang lang) const {
     const std::string resultFile = m_dir.path().toStdString() + "/result.out";
     ::unlink(resultFile.c_str());
-    std::string line = QuoteArgument(kNamazu);
+    std::string line = QuoteArgument(kNamazu, CodePage::Utf8);
     for (const std::string& option : options) line += " " + option;
-    line += " --output=" + QuoteArgument(resultFile);
-    line += " " + QuoteArgument(ConvertEncoding(queryUtf8, "UTF-8", "EUC-JP"));
-    line += " " + QuoteArgument(m_indexFolder);
+    line += " --output=" + QuoteArgument(resultFile, CodePage::Utf8);
+    line += " " + QuoteArgument(ConvertEncoding(queryUtf8, "UTF-8", "EUC-JP"), CodePage::Utf8);
+    line += " " + QuoteArgument(m_indexFolder, CodePage::Utf8);
 
     std::vector<std::string> failures;
     LogPrompter prompter(failures);
