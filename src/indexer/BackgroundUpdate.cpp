@@ -142,7 +142,7 @@ void BackgroundUpdate::RunNext() {
     options.sink = &sink;
     options.control = &m_control;
     const BatchResult result =
-        RunCommandEntries({UpdateEntry(index)}, m_run, m_settings, m_platform, prompter, options);
+        RunCommandEntries({UpdateEntry(index, m_platform.codePage)}, m_run, m_settings, m_platform, prompter, options);
     const bool ok = !result.stopped && result.finished == 1 && result.failed.empty();
     if (ok) MarkIndexUpdated(index);
     lock.Release();

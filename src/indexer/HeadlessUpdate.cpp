@@ -72,7 +72,7 @@ HeadlessUpdateResult UpdateIndexesHeadless(const std::vector<std::string>& index
         place = settings.IndexDirectoryText;
     } else {
         // Each argument is one folder, blanks and all.
-        for (const std::string& folder : indexFolders) place += QuoteArgument(folder) + " ";
+        for (const std::string& folder : indexFolders) place += QuoteArgument(folder, platform.codePage) + " ";
     }
     const std::vector<IndexToUpdate> indexes = IndexesToUpdate(place, platform, drives);
     if (indexes.empty()) {
@@ -101,7 +101,7 @@ HeadlessUpdateResult UpdateIndexesHeadless(const std::vector<std::string>& index
         options.mode = RunMode::Capture;
         options.view = &view;
         const BatchResult batch =
-            RunCommandEntries({UpdateEntry(index.folder)}, run, settings, platform, prompter, options);
+            RunCommandEntries({UpdateEntry(index.folder, platform.codePage)}, run, settings, platform, prompter, options);
         if (batch.finished == 1 && batch.failed.empty()) {
             MarkIndexUpdated(index.folder);
         } else {
