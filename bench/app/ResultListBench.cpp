@@ -2,18 +2,18 @@
 // against loading the same file into the same kind of view as plain text; and the cost of one
 // mouse movement over a large and a small result. Each pair runs in turn for several rounds;
 // medians compared.
-#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QDir>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTemporaryDir>
-#include <QTextBlock>
+#include <QTextEdit>
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
 
 #include "BenchRounds.h"
+#include "ResultCorpus.h"
 #include "NamazuFixture.h"
 #include "TestSupport.h"
 #include "results/ResultView.h"
@@ -26,40 +26,6 @@ namespace {
 
 constexpr int kDocuments = 10000;
 constexpr int kDefaultRounds = 7;
-
-void Write(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
-
-// A third HTML pages with Japanese titles, a third text files with Japanese names (namazu then
-// writes the UTF-8 name as the title, inside EUC-JP), a third English text files.
-void GenerateCorpus(const std::string& folder) {
-    static const char* const words[] = {"港",   "灯台",   "レンズ", "嵐", "漁船",
-                                        "朝市", "博物館", "階段",   "潮", "岬"};
-    QDir().mkpath(QString::fromStdString(folder));
-    for (int i = 1; i <= kDocuments; ++i) {
-        std::string japanese;
-        for (int w = 0; w < 12; ++w) japanese += std::string(words[(i * 7 + w * 3) % 10]) + "の";
-        const std::string n = std::to_string(i);
-        switch (i % 3) {
-            case 0:
-                Write(
-                    folder + "/page" + n + ".html",
-                    ConvertEncoding("<html><head><title>灯台の記録 第" + n +
-                                        "号</title></head><body>corpusword " + japanese + "</body></html>\n",
-                                    "UTF-8", "EUC-JP"));
-                break;
-            case 1:
-                Write(folder + "/灯台メモ " + n + ".txt", "corpusword " + japanese + "\n");
-                break;
-            default:
-                Write(folder + "/note" + n + ".txt",
-                      "corpusword harbour lighthouse keeper lens beam storm boat number " + n + "\n");
-                break;
-        }
-    }
-}
 
 void SettleEvents() {
     for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
@@ -76,7 +42,7 @@ int main(int argc, char** argv) {
     if (!FileExists(result)) {
         QTemporaryDir work;
         const std::string docs = work.path().toStdString() + "/docs";
-        GenerateCorpus(docs);
+        bench::GenerateResultCorpus(docs, kDocuments);
         NamazuFixture index(docs);
         if (!index.Built()) {
             std::fprintf(stderr, "mknmz failed:\n%s\n", index.BuildLog().c_str());
@@ -142,10 +108,10 @@ int main(int argc, char** argv) {
             }
         });
     };
-    // The text document lays itself out lazily, in the background and as the view scrolls; the
-    // movements are measured on a finished layout.
+    // The list lays out the lines it draws: the movements are measured after a scroll to the end
+    // and back to the middle, over lines already drawn once.
     auto finishLayout = [&] {
-        ours.document()->documentLayout()->blockBoundingRect(ours.document()->lastBlock());
+        ours.verticalScrollBar()->setValue(ours.verticalScrollBar()->maximum());
         SettleEvents();
     };
     dir.WriteFile(

@@ -1138,7 +1138,7 @@ void TfrmMain::pgeChange() {
 
 void TfrmMain::pmnuPopup() {
     const QWidget* page = pge->currentWidget();
-    const bool selection = (page == tabResult && edtResult->textCursor().hasSelection()) ||
+    const bool selection = (page == tabResult && edtResult->HasSelection()) ||
                            (page == tabTextDoc && edtTextContents->textCursor().hasSelection());
     mnuCopy->setEnabled(selection);
 }

@@ -15,6 +15,9 @@ const QString kCountFormat = QStringLiteral("%v / %m");
 }  // namespace
 
 IndexProgressPanel::IndexProgressPanel(QWidget* parent) : QWidget(parent) {
+    // Opaque: the bar and the labels change while mknmz runs, and their repaints then stop here
+    // instead of repainting the page and the tabs beneath.
+    setAutoFillBackground(true);
     pbrProgress = Named(new QProgressBar(this), "pbrProgress");
     pbrProgress->setRange(0, 1);
     pbrProgress->setValue(0);
@@ -23,6 +26,9 @@ IndexProgressPanel::IndexProgressPanel(QWidget* parent) : QWidget(parent) {
     lblElapsed = Named(new QLabel(this), "lblElapsed");
     lblElapsed->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("経過 00:00:00")));
     lblElapsed->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Fixed in both directions, a label's new text repaints it alone: a label that can grow asks
+    // the layouts up to the window to run again, and the tabs around the page repaint whole.
+    lblElapsed->setFixedSize(lblElapsed->minimumWidth(), lblElapsed->sizeHint().height());
     btnStop = Named(new QPushButton(this), "btnStop");
     btnStop->setMinimumWidth(btnStop->fontMetrics().horizontalAdvance(QStringLiteral("強制終了")) + 24);
     ResetStopButton();
@@ -38,13 +44,16 @@ IndexProgressPanel::IndexProgressPanel(QWidget* parent) : QWidget(parent) {
     layout->addWidget(pbrProgress, 0, 0);
     layout->addWidget(lblElapsed, 0, 1);
     layout->addWidget(btnStop, 0, 2);
-    layout->addWidget(lblCurrentFile, 1, 0, 1, 3);
+    // The file name changes with every count shown: the label lies over a row of its height and
+    // takes the panel's width at each resize, fixed in between (see lblElapsed).
+    layout->addItem(new QSpacerItem(0, lblCurrentFile->sizeHint().height(), QSizePolicy::Minimum, QSizePolicy::Fixed),
+                    1, 0, 1, 3);
     layout->setColumnStretch(0, 1);
 
     m_show.setSingleShot(true);
-    m_show.setInterval(150);
+    m_show.setInterval(250);
     connect(&m_show, &QTimer::timeout, this, &IndexProgressPanel::ShowPending);
-    m_tick.setInterval(500);
+    m_tick.setInterval(1000);
     connect(&m_tick, &QTimer::timeout, this, &IndexProgressPanel::ShowElapsed);
     // The first press asks the command to end (mknmz then writes what it has read); while it
     // does, a second press ends it at once.
@@ -160,5 +169,8 @@ void IndexProgressPanel::ShowFile() {
 
 void IndexProgressPanel::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    const int height = lblCurrentFile->sizeHint().height();
+    lblCurrentFile->setFixedSize(width(), height);
+    lblCurrentFile->move(0, this->height() - height);
     ShowFile();
 }

@@ -13,7 +13,11 @@
 namespace {
 
 constexpr int kMargin = 2;
-constexpr qint64 kFrameMs = 40;
+// While output streams in, the view shows it five times a second: enough to follow, and what a
+// frame costs then stays far below what the child gets of the processor.
+constexpr qint64 kFrameMs = 200;
+// Laid-out lines kept between frames: a few screens.
+constexpr std::size_t kLayoutBound = 600;
 
 bool IsAscii(const std::string& bytes) {
     return std::all_of(bytes.begin(), bytes.end(),
@@ -56,6 +60,9 @@ QtOutputView::QtOutputView(QWidget* parent) : QAbstractScrollArea(parent) {
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
+    // Opaque scroll bars: their frequent repaints stop at them instead of reaching the window.
+    verticalScrollBar()->setAutoFillBackground(true);
+    horizontalScrollBar()->setAutoFillBackground(true);
     m_charWidth = std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('0')));
     m_refreshTimer.setSingleShot(true);
     connect(&m_refreshTimer, &QTimer::timeout, this, &QtOutputView::RefreshNow);
@@ -88,6 +95,7 @@ void QtOutputView::InsertLines(int index, const std::vector<std::string>& lines)
 }
 
 void QtOutputView::Inserted(int index, int count, int widest) {
+    ForgetLayouts(index);
     if (m_anchor.line >= index) m_anchor.line += count;
     if (m_cursor.line >= index) m_cursor.line += count;
     if (m_current >= index) m_current += count;
@@ -102,6 +110,7 @@ int QtOutputView::LineWidth(const std::string& line) const {
 
 void QtOutputView::Clear() {
     m_lines.clear();
+    ForgetLayouts();
     m_current = -1;
     m_widest = 0;
     m_anchor = m_cursor = {};
@@ -151,7 +160,8 @@ void QtOutputView::Refresh(bool now) {
 void QtOutputView::RefreshNow() {
     m_lastRefresh.start();
     ApplyPending();
-    viewport()->repaint();
+    // Painted with whatever else changed in the window, in one pass.
+    viewport()->update();
 }
 
 void QtOutputView::ApplyPending() {
@@ -213,6 +223,18 @@ void LayOut(QTextLayout& layout, int charWidth, int tabColumns) {
 
 }  // namespace
 
+const QTextLayout& QtOutputView::Layout(int index) const {
+    if (const auto it = m_layouts.find(index); it != m_layouts.end()) return *it->second;
+    if (m_layouts.size() >= kLayoutBound) m_layouts.clear();
+    auto layout = std::make_unique<QTextLayout>(LineText(index), font());
+    LayOut(*layout, m_charWidth, m_tabColumns);
+    return *m_layouts.emplace(index, std::move(layout)).first->second;
+}
+
+void QtOutputView::ForgetLayouts(int from) {
+    m_layouts.erase(m_layouts.lower_bound(from), m_layouts.end());
+}
+
 void QtOutputView::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
     const int first = FirstVisibleLine();
@@ -227,9 +249,8 @@ void QtOutputView::paintEvent(QPaintEvent*) {
     painter.setPen(palette().color(QPalette::Text));
 
     for (int i = first; i < last; ++i) {
-        const QString text = LineText(i);
-        QTextLayout layout(text, font());
-        LayOut(layout, m_charWidth, m_tabColumns);
+        const QTextLayout& layout = Layout(i);
+        const QString text = layout.text();
         QList<QTextLayout::FormatRange> ranges;
         if (selected && i >= from.line && i <= to.line) {
             const int start = i == from.line ? from.column : 0;
@@ -256,6 +277,7 @@ void QtOutputView::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() != QEvent::FontChange) return;
     m_charWidth = std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('0')));
+    ForgetLayouts();
     m_widest = 0;
     for (const std::string& line : m_lines) m_widest = std::max(m_widest, LineWidth(line));
     UpdateScrollBars();
@@ -266,10 +288,8 @@ QtOutputView::Position QtOutputView::PositionAt(const QPoint& point) const {
     if (m_lines.empty()) return {};
     const int line =
         std::clamp(FirstVisibleLine() + (point.y() - kMargin) / LineHeight(), 0, LineCount() - 1);
-    QTextLayout layout(LineText(line), font());
-    LayOut(layout, m_charWidth, m_tabColumns);
     const int x = point.x() - kMargin + horizontalScrollBar()->value();
-    return {line, layout.lineAt(0).xToCursor(x)};
+    return {line, Layout(line).lineAt(0).xToCursor(x)};
 }
 
 void QtOutputView::SetCursor(Position position, bool extend) {
@@ -282,6 +302,7 @@ void QtOutputView::SetCursor(Position position, bool extend) {
 
 void QtOutputView::SetTabColumns(int columns) {
     m_tabColumns = std::max(1, columns);
+    ForgetLayouts();
     m_widest = 0;
     for (const std::string& line : m_lines) m_widest = std::max(m_widest, LineWidth(line));
     UpdateScrollBars();

@@ -4,7 +4,10 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <QTimer>
+#include <QTextLayout>
 #include <deque>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -78,6 +81,9 @@ private:
     void RefreshNow();
     void ApplyPending();
     void ScrollToCurrent();
+    // Line `index` decoded and laid out; kept, up to a bound, for the frames that follow.
+    const QTextLayout& Layout(int index) const;
+    void ForgetLayouts(int from = 0);
     int LineHeight() const;
     int VisibleLines() const;
     Position PositionAt(const QPoint& point) const;
@@ -85,6 +91,7 @@ private:
 
     // A deque: a capture of millions of lines grows it without moving the lines already held.
     std::deque<std::string> m_lines;
+    mutable std::map<int, std::unique_ptr<QTextLayout>> m_layouts;
     int m_runFlag = 0;
     int m_current = -1;
     int m_widest = 0;  // pixels

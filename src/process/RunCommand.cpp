@@ -24,6 +24,12 @@ namespace {
 
 // One batch of reads before the view is updated and other events get their turn.
 constexpr std::size_t kBatchBytes = 64 * 1024;
+// After a small batch that emptied the pipe, the next read waits this long: a child that writes
+// a line at a time then costs one wake-up per pause instead of one per line. A batch of at least
+// kCaptureQuietBytes means a child that writes fast: it is read again at once, never blocked on
+// a full pipe.
+constexpr int kCapturePauseMs = 50;
+constexpr std::size_t kCaptureQuietBytes = 8 * 1024;
 
 // Terminal emulators for Shown, in the order they are looked for: Debian's alternative, which
 // names the desktop's own, then the one every X installation can have.
@@ -250,9 +256,11 @@ void CaptureOutput(int readFd, OutputView& view) {
     std::vector<std::string> lines;
     std::vector<char> buffer(kBatchBytes);
 
-    // Returns true when the output has ended.
+    // Returns true when the output has ended; `drained` tells that a small batch emptied the pipe.
+    bool drained = false;
     auto readBatch = [&] {
         std::size_t total = 0;
+        drained = false;
         while (total < kBatchBytes) {
             // One read takes what the pipe holds; the splitter gets it in slices as if each
             // slice had been a read of its own.
@@ -266,6 +274,7 @@ void CaptureOutput(int readFd, OutputView& view) {
             } else if (n < 0 && errno == EINTR) {
                 continue;
             } else if (n < 0 && errno == EAGAIN) {
+                drained = total < kCaptureQuietBytes;
                 break;
             } else {
                 // End of the output; a read error ends the capture the same way.
@@ -287,6 +296,10 @@ void CaptureOutput(int readFd, OutputView& view) {
     }
     QEventLoop loop;
     QSocketNotifier notifier(readFd, QSocketNotifier::Read);
+    QTimer pause;
+    pause.setSingleShot(true);
+    pause.setInterval(kCapturePauseMs);
+    QObject::connect(&pause, &QTimer::timeout, &notifier, [&] { notifier.setEnabled(true); });
     bool ended = false;
     QObject::connect(&notifier, &QSocketNotifier::activated, &loop, [&] {
         if (ended) return;
@@ -294,6 +307,8 @@ void CaptureOutput(int readFd, OutputView& view) {
         ended = readBatch();
         if (ended) {
             loop.quit();
+        } else if (drained) {
+            pause.start();
         } else {
             notifier.setEnabled(true);
         }
@@ -301,6 +316,7 @@ void CaptureOutput(int readFd, OutputView& view) {
     loop.exec(QEventLoop::AllEvents);
     if (!ended) {
         // The application is quitting and the loop did not run: read the rest without it.
+        pause.stop();
         notifier.setEnabled(false);
         const int flags = ::fcntl(readFd, F_GETFL);
         ::fcntl(readFd, F_SETFL, flags & ~O_NONBLOCK);

@@ -182,7 +182,7 @@ TEST(TfrmMain, ConfirmationAnsweredNoLeavesTheCommandLineInTheList) {
     EXPECT_EQ(f.prompter.calls[0].text, QStringLiteral("続行しますか？"));
     EXPECT_EQ(f.prompter.calls[0].caption, QStringLiteral("コマンドライン確認"));
     EXPECT_EQ(f.prompter.calls[0].buttons, MessageButtons::YesNo);
-    const QString shown = f.Find<QTextEdit>("edtResult")->toPlainText();
+    const QString shown = f.Find<ResultView>("edtResult")->toPlainText();
     EXPECT_TRUE(shown.startsWith(QStringLiteral("\"/usr/bin/namazu\" --sort=score --max=20 --output=")));
     EXPECT_TRUE(shown.endsWith(QStringLiteral("\"namazu\" \"/var/lib/namazu/index\"")));
 }
@@ -298,7 +298,7 @@ TEST(TfrmMain, SearchesARealIndexWithTheRealNamazu) {
     };
     for (const Row& row : rows) {
         SearchFor(f, row.place, row.query);
-        const QString shown = f.Find<QTextEdit>("edtResult")->toPlainText();
+        const QString shown = f.Find<ResultView>("edtResult")->toPlainText();
         EXPECT_TRUE(shown.contains(row.expectedFile))
             << row.place.toStdString() << " " << row.query.toStdString() << "\n"
             << shown.toStdString();
@@ -376,7 +376,7 @@ TEST(TfrmMain, AHitOpensInTheTextViewerAndTheViewerWalksTheHits) {
     f.ctx.settings.Document.HowToOpen = "PlainText";
     f.Find<QAction>("mnuDocPlainText")->setChecked(true);
     SearchFor(f, QString::fromStdString(index.IndexFolder()), QStringLiteral("灯台守"));
-    auto* result = f.Find<QTextEdit>("edtResult");
+    auto* result = f.Find<ResultView>("edtResult");
     ASSERT_TRUE(result->toPlainText().contains(QStringLiteral("1. ")));
 
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
@@ -397,7 +397,7 @@ TEST(TfrmMain, AHitOpensInTheTextViewerAndTheViewerWalksTheHits) {
 
 TEST(TfrmMain, CopyIsOfferedOnlyWithASelectionOnTheActivePage) {
     Fixture f;
-    auto* result = f.Find<QTextEdit>("edtResult");
+    auto* result = f.Find<ResultView>("edtResult");
     result->setPlainText(QStringLiteral("検索結果の行"));
     QMenu* popup = f.Find<QMenu>("pmnu");
     QAction* copy = f.Find<QAction>("mnuCopy");
@@ -711,9 +711,7 @@ TEST(TfrmMain, AHitsPopupMenuReachesItsFile) {
     ASSERT_NE(txt, result->Hits().end());
     const HitRecord& hit = *txt;
     const QString path = QString::fromStdString(HitDocumentPath(hit.Uri, f.ctx.platform, f.ctx.drives));
-    QTextCursor at(result->document());
-    at.setPosition(result->ViewPositionOf(hit.TitleStart + 1));
-    const QPoint overTitle = result->cursorRect(at).center();
+    const QPoint overTitle = result->CharRect(hit.TitleStart + 1).center();
 
     QMenu* popup = f.Find<QMenu>("pmnu");
     EXPECT_EQ(popup->actions().front(), f.Find<QAction>("mnuCopy"));  // the copy item keeps its place
@@ -764,7 +762,7 @@ TEST(TfrmMain, AWordIgnoredForTooManyHitsIsExplained) {
 
     TypeSearch(f, QString::fromStdString(index.IndexFolder()), QStringLiteral("corpusword"));
     auto* notice = f.Find<QLabel>("lblSearchNotice");
-    EXPECT_TRUE(f.Find<QTextEdit>("edtResult")->toPlainText().contains(QStringLiteral("No document matching")));
+    EXPECT_TRUE(f.Find<ResultView>("edtResult")->toPlainText().contains(QStringLiteral("No document matching")));
     EXPECT_TRUE(notice->isVisible());
     EXPECT_TRUE(notice->text().contains(QStringLiteral("「corpusword」 は一致する文書が多すぎるため")))
         << notice->text().toStdString();
@@ -828,7 +826,7 @@ TEST(TfrmMainAsAUser, TheSearchButtonStopsARunningSearch) {
     EXPECT_EQ(makeIndex.count(), 0);
     EXPECT_EQ(f.Find<QStatusBar>("stb")->currentMessage(), QStringLiteral("検索を中止しました。"));
     EXPECT_FALSE(FileExists(f.window->ResultFilePath()));  // the partial result is gone
-    EXPECT_TRUE(f.Find<QTextEdit>("edtResult")->toPlainText().isEmpty());
+    EXPECT_TRUE(f.Find<ResultView>("edtResult")->toPlainText().isEmpty());
     EXPECT_TRUE(f.prompter.Messages().empty());
     EXPECT_EQ(button->text(), QStringLiteral("検索(&G)"));
     EXPECT_EQ(keyword->currentText(), QStringLiteral("next query"));
@@ -900,7 +898,7 @@ TEST(TfrmMainAsAUser, ExtensionCharactersReachNamazuAsTheIndexHoldsThemAndOthers
     Press(Qt::Key_Return);
     EXPECT_TRUE(namazu.Received("\xFC\xE2\xB6\xB6 \xAD\xA1")) << ::testing::PrintToString(namazu.Argv());
     EXPECT_TRUE(f.prompter.Messages().empty());
-    const QString shown = f.Find<QTextEdit>("edtResult")->toPlainText();
+    const QString shown = f.Find<ResultView>("edtResult")->toPlainText();
 
     // No form in the index: refused with a message naming the character; namazu does not run
     // and the last result stays.
@@ -911,7 +909,7 @@ TEST(TfrmMainAsAUser, ExtensionCharactersReachNamazuAsTheIndexHoldsThemAndOthers
     EXPECT_TRUE(f.prompter.Messages().front().contains(QStringLiteral("「한」")))
         << f.prompter.Messages().front().toStdString();
     EXPECT_FALSE(FileExists(namazu.argvFile));
-    EXPECT_EQ(f.Find<QTextEdit>("edtResult")->toPlainText(), shown);
+    EXPECT_EQ(f.Find<ResultView>("edtResult")->toPlainText(), shown);
     EXPECT_TRUE(f.Find<QPushButton>("btnSearch")->isEnabled());
 }
 
@@ -933,7 +931,7 @@ TEST(TfrmMainAsAUser, ExtensionCharactersFindTheUtf8AndCp932DocumentsThatHoldThe
     for (const char* query : {"髙橋", "①", "ⅱ", "㈱"}) {
         TypeThroughInputMethod(f.Find<QComboBox>("cboKeyword"), QString::fromUtf8(query));
         Press(Qt::Key_Return);
-        const QString shown = f.Find<QTextEdit>("edtResult")->toPlainText();
+        const QString shown = f.Find<ResultView>("edtResult")->toPlainText();
         EXPECT_TRUE(shown.contains(QStringLiteral("utf8.txt"))) << query << "\n" << shown.toStdString();
         EXPECT_TRUE(shown.contains(QStringLiteral("cp932.txt"))) << query << "\n" << shown.toStdString();
         EXPECT_FALSE(shown.contains(QStringLiteral("other.txt"))) << query << "\n" << shown.toStdString();
@@ -986,7 +984,7 @@ QString PlaceToolTip(Fixture& f) {
     QToolTip::hideText();
     QTest::qWait(50);
     QLineEdit* edit = f.Find<QComboBox>("cboIndexDir")->lineEdit();
-    QTest::mouseMove(f.Find<QTextEdit>("edtResult"));  // from elsewhere onto the place
+    QTest::mouseMove(f.Find<ResultView>("edtResult"));  // from elsewhere onto the place
     QTest::mouseMove(edit, QPoint(10, 5));
     QTest::mouseMove(edit, QPoint(12, 6));
     if (!QTest::qWaitFor([] { return QToolTip::isVisible(); }, 5000)) return QString();
@@ -1070,7 +1068,7 @@ TEST(TfrmMainAsAUser, TheIndexMenuUpdatesTheIndexesOfTheSearchPlace) {
     f.window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
     TypeSearch(f, place, QStringLiteral("freshword"));
-    EXPECT_TRUE(f.Find<QTextEdit>("edtResult")->toPlainText().contains(QStringLiteral("fresh.txt")));
+    EXPECT_TRUE(f.Find<ResultView>("edtResult")->toPlainText().contains(QStringLiteral("fresh.txt")));
 
     // Nothing new: mknmz writes nothing, and the index still reads as checked now.
     AgeIndex(index.IndexFolder(), 3);

@@ -16,6 +16,7 @@
 
 #include "NamazuFixture.h"
 #include "SearchWindowSession.h"
+#include "results/ResultView.h"
 
 namespace {
 
@@ -103,7 +104,7 @@ TEST(TfrmSelectAlias, PickedAliasesAndQueriesSearchBothIndexes) {
     EXPECT_TRUE(recent[0]->text().endsWith(place));
 
     QTest::mouseClick(s.Find<QPushButton>("btnSearch"), Qt::LeftButton);
-    const QString result = s.Find<QTextEdit>("edtResult")->toPlainText();
+    const QString result = s.Find<ResultView>("edtResult")->toPlainText();
     EXPECT_TRUE(result.contains(QStringLiteral("english.txt"))) << result.toStdString();
     EXPECT_TRUE(result.contains(QStringLiteral("doc00001.txt"))) << result.toStdString();
     // namazu names both indexes, the one with a blank in its path included.

@@ -16,6 +16,7 @@
 #include "NamazuFixture.h"
 #include "SearchWindowSession.h"
 #include "indexer/FolderTree.h"
+#include "results/ResultView.h"
 
 namespace {
 
@@ -125,7 +126,7 @@ TEST(TfrmSelectDir, TwoTickedIndexFoldersAreSearchedTogether) {
     QTest::mouseClick(s.Find<QComboBox>("cboKeyword")->lineEdit(), Qt::LeftButton);
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("lighthouse or docmarker1"));
     QTest::mouseClick(s.Find<QPushButton>("btnSearch"), Qt::LeftButton);
-    const QString result = s.Find<QTextEdit>("edtResult")->toPlainText();
+    const QString result = s.Find<ResultView>("edtResult")->toPlainText();
     EXPECT_TRUE(result.contains(QStringLiteral("english.txt"))) << result.toStdString();
     EXPECT_TRUE(result.contains(QStringLiteral("doc00001.txt"))) << result.toStdString();
     EXPECT_TRUE(result.contains(u'(' + secondPath + QStringLiteral(") [ lighthouse")))

@@ -20,6 +20,7 @@
 #include "app/TfrmMain.h"
 #include "config/FileIo.h"
 #include "process/AppContext.h"
+#include "results/ResultView.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ struct Session {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     }
     QString ResultText() const {
-        return window->findChild<QTextEdit*>(QStringLiteral("edtResult"))->toPlainText();
+        return window->findChild<ResultView*>(QStringLiteral("edtResult"))->toPlainText();
     }
 
     TempProgramDir dir;

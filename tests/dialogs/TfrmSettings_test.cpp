@@ -23,6 +23,7 @@
 #include "config/FileIo.h"
 #include "process/AppContext.h"
 #include "process/TfrmWindow.h"
+#include "results/ResultView.h"
 
 namespace {
 
@@ -532,7 +533,7 @@ TEST(TfrmSettings, ChangedSettingsAreUsedAndKeptAcrossARestart) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         ASSERT_EQ(prompter.Messages().size(), 1u);
         EXPECT_EQ(prompter.calls[0].caption, QStringLiteral("コマンドライン確認"));
-        auto* result = window.findChild<QTextEdit*>(QStringLiteral("edtResult"));
+        auto* result = window.findChild<ResultView*>(QStringLiteral("edtResult"));
         EXPECT_TRUE(result->toPlainText().startsWith(u'"' + QString::fromStdString(namazu) + u'"'))
             << result->toPlainText().toStdString();
         keyword->setFocus();

@@ -37,6 +37,7 @@
 #include "process/AppContext.h"
 #include "process/QtOutputView.h"
 #include "process/TfrmWindow.h"
+#include "results/ResultView.h"
 
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -588,7 +589,7 @@ TEST(TfrmMakeIndex, BuildsAnIndexFromTheTreeAndTheSearchWindowFindsItsWords) {
     // The search window finds an English and a Japanese word in the new index.
     auto* place = window.findChild<QComboBox*>(QStringLiteral("cboIndexDir"));
     auto* keyword = window.findChild<QComboBox*>(QStringLiteral("cboKeyword"));
-    auto* result = window.findChild<QTextEdit*>(QStringLiteral("edtResult"));
+    auto* result = window.findChild<ResultView*>(QStringLiteral("edtResult"));
     for (const auto& [query, file] :
          {std::pair{QStringLiteral("lighthouse"), QStringLiteral("english.txt")},
           std::pair{QStringLiteral("灯台"), QStringLiteral("japanese-sjis.txt")}}) {
