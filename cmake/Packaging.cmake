@@ -12,6 +12,21 @@ foreach(size IN ITEMS 16 22 24 32 48 64 128 256)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME quarrow.png)
 endforeach()
 
+# The daily update as a systemd user timer, installed but not enabled (the settings dialog or
+# `systemctl --user enable --now quarrow-update.timer` does that).
+# The package and a /usr/local install: systemd finds a bare program name in its own path.
+# Elsewhere (~/.local) the unit names the installed program and lives where systemd looks for the
+# user's own units.
+if(CMAKE_INSTALL_PREFIX MATCHES "^/usr(/local)?$")
+  set(QUARROW_UNIT_PROGRAM quarrow)
+  set(user_units lib/systemd/user)
+else()
+  set(QUARROW_UNIT_PROGRAM ${CMAKE_INSTALL_FULL_BINDIR}/quarrow)
+  set(user_units ${CMAKE_INSTALL_DATADIR}/systemd/user)
+endif()
+configure_file(${packaging}/quarrow-update.service.in ${packaging_out}/quarrow-update.service @ONLY)
+install(FILES ${packaging_out}/quarrow-update.service ${packaging}/quarrow-update.timer DESTINATION ${user_units})
+
 # Debian wants the manual page and the changelog compressed, without a time stamp.
 configure_file(${packaging}/changelog.in ${packaging_out}/changelog @ONLY)
 set(packaging_gz)

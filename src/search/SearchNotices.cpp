@@ -173,3 +173,13 @@ std::string IgnoredWordsNotice(const std::vector<IgnoredWord>& words, std::strin
     return notice + "語を加えて絞り込むか、namazurc の " + settings +
            " を大きくしてください (検索 → namazurc の設定)。";
 }
+
+bool NamazuSaysIndexLocked(std::string_view result) {
+    // "インデックスは保守作業の最中です" in EUC-JP, the code namazu writes its Japanese messages in.
+    static const std::string_view kJapanese =
+        "\xA5\xA4\xA5\xF3\xA5\xC7\xA5\xC3\xA5\xAF\xA5\xB9\xA4\xCF\xCA\xDD\xBC\xE9\xBA\xEE\xB6\xC8\xA4\xCE"
+        "\xBA\xC7\xC3\xE6\xA4\xC7\xA4\xB9";
+    return result.find("The index is locked for maintenance") != std::string_view::npos ||
+           result.find(kJapanese) != std::string_view::npos ||
+           result.find("インデックスは保守作業の最中です") != std::string_view::npos;
+}

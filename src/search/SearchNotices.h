@@ -37,3 +37,8 @@ std::vector<IgnoredWord> WordsIgnoredByNamazu(std::string_view result);
 // The notice for them: which words were ignored, why, and how to narrow the query or raise the
 // limit in namazurc. Words in UTF-8; an empty word is named by `query`.
 std::string IgnoredWordsNotice(const std::vector<IgnoredWord>& words, std::string_view query);
+
+// Whether namazu found an index locked: mknmz holds NMZ.lock while it puts a new index in place,
+// and namazu then writes "(The index is locked for maintenance)" (in Japanese under a Japanese
+// locale, EUC-JP) where the references would be, and finds nothing in that index.
+bool NamazuSaysIndexLocked(std::string_view result);

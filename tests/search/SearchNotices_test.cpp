@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+#include <cstdio>
+#include <fstream>
+
+#include "NamazuFixture.h"
 #include "TestSupport.h"
 #include "config/FileIo.h"
 #include "text/CodePage.h"
@@ -125,4 +130,20 @@ TEST(SearchNotices, NoticeNamesTheWordsTheReasonAndTheWayOut) {
         "語を加えて絞り込むか、namazurc の MaxHit と MaxMatch を大きくしてください (検索 → namazurc "
         "の設定)。");
     EXPECT_EQ(IgnoredWordsNotice({}, "x"), "");
+}
+
+// What the real namazu writes while mknmz holds NMZ.lock, in both its languages; an index without
+// the lock is no such case.
+TEST(SearchNotices, TheLockOfAnIndexBeingPutInPlaceIsRecognised) {
+    if (!NamazuFixture::ProgramsAvailable()) GTEST_SKIP() << "namazu and mknmz are not installed";
+    QTemporaryDir docs;
+    NamazuFixture::GenerateCorpus(docs.path().toStdString(), 3);
+    const NamazuFixture index(docs.path().toStdString());
+    ASSERT_TRUE(index.Built()) << index.BuildLog();
+    for (const auto lang : {NamazuFixture::Lang::C, NamazuFixture::Lang::Japanese}) {
+        EXPECT_FALSE(NamazuSaysIndexLocked(index.Search("corpusword", {}, lang)));
+        std::ofstream(index.IndexFolder() + "/NMZ.lock") << "1";
+        EXPECT_TRUE(NamazuSaysIndexLocked(index.Search("corpusword", {}, lang)));
+        std::remove((index.IndexFolder() + "/NMZ.lock").c_str());
+    }
 }
