@@ -12,6 +12,21 @@ foreach(size IN ITEMS 16 22 24 32 48 64 128 256)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME quarrow.png)
 endforeach()
 
+# The daily update as a systemd user timer, installed but not enabled (the settings dialog or
+# `systemctl --user enable --now quarrow-update.timer` does that).
+# The package and a /usr/local install: systemd finds a bare program name in its own path.
+# Elsewhere (~/.local) the unit names the installed program and lives where systemd looks for the
+# user's own units.
+if(CMAKE_INSTALL_PREFIX MATCHES "^/usr(/local)?$")
+  set(QUARROW_UNIT_PROGRAM quarrow)
+  set(user_units lib/systemd/user)
+else()
+  set(QUARROW_UNIT_PROGRAM ${CMAKE_INSTALL_FULL_BINDIR}/quarrow)
+  set(user_units ${CMAKE_INSTALL_DATADIR}/systemd/user)
+endif()
+configure_file(${packaging}/quarrow-update.service.in ${packaging_out}/quarrow-update.service @ONLY)
+install(FILES ${packaging_out}/quarrow-update.service ${packaging}/quarrow-update.timer DESTINATION ${user_units})
+
 # Debian wants the manual page and the changelog compressed, without a time stamp.
 configure_file(${packaging}/changelog.in ${packaging_out}/changelog @ONLY)
 set(packaging_gz)
@@ -48,7 +63,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "namazu2, namazu2-index-tools, nkf, kakasi, libnkf-perl, libtext-kakasi-perl, xdg-utils, \
+    "namazu2, namazu2-index-tools, nkf, kakasi, libnkf-perl, libtext-kakasi-perl, locales, xdg-utils, \
 fonts-ipafont-gothic, fonts-ipafont-mincho, fonts-dejavu-core, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)

@@ -4,6 +4,7 @@
 #include "viewer/DocumentMenuItems.h"
 #include "viewer/HtmlDocPage.h"
 #include "indexer/IndexStatus.h"
+#include "indexer/IndexAutoUpdate.h"
 #include "indexer/IndexUpdater.h"
 #include "app/MruMenu.h"
 #include "app/SearchOptions.h"
@@ -84,6 +85,10 @@ TfrmMain::TfrmMain(AppContext& ctx, QWidget* parent)
     setObjectName(QStringLiteral("frmMain"));
     m_updater = new IndexUpdater(m_ctx, this);
     connect(m_updater, &IndexUpdater::runningChanged, this, &TfrmMain::SetUpdating);
+    m_autoUpdate = new IndexAutoUpdate(m_ctx, this);
+    connect(m_autoUpdate, &IndexAutoUpdate::idle, this, [this] {
+        if (m_closeWhenUpdated) close();
+    });
     m_search = new SearchRun(m_ctx, this);
     connect(m_search, &SearchRun::runningChanged, this, &TfrmMain::SetSearching);
     connect(m_search, &SearchRun::ended, this, &TfrmMain::SearchEnded);
@@ -249,6 +254,7 @@ void TfrmMain::CreateControls() {
     stb = Named(new QStatusBar(this), "stb");
     stb->setSizeGripEnabled(true);
     setStatusBar(stb);
+    stb->addPermanentWidget(m_autoUpdate->StatusLabel());
 
     pmnu = Named(new QMenu(this), "pmnu");
     mnuCopy = Named(pmnu->addAction(QStringLiteral("コピー(&C)")), "mnuCopy");
@@ -385,6 +391,10 @@ void TfrmMain::CreateMenus() {
     mnuMakeIndex->setShortcut(QKeySequence(QStringLiteral("Ctrl+K")));
     mnuUpdateIndex = AddAction(mnuIndexing, "mnuUpdateIndex", QStringLiteral("更新(&U)"));
     mnuUpdateIndex->setToolTip(QStringLiteral("検索場所のインデックスを mknmz --update で最新にします"));
+    mnuAutoUpdate = AddAction(mnuIndexing, "mnuAutoUpdate", QStringLiteral("自動更新(&A)"));
+    mnuAutoUpdate->setCheckable(true);
+    mnuAutoUpdate->setChecked(m_autoUpdate->Enabled());
+    mnuAutoUpdate->setToolTip(QStringLiteral("検索場所のインデックスの文書のフォルダを監視し、変更があれば裏で更新します"));
     mnuIndexing->setToolTipsVisible(true);
 
     mnuTool = menu(nullptr, "mnuTool", QStringLiteral("ツール(&T)"));
@@ -415,6 +425,9 @@ void TfrmMain::CreateMenus() {
         form.exec();
     });
     connect(mnuUpdateIndex, &QAction::triggered, this, &TfrmMain::mnuUpdateIndexClick);
+    connect(mnuAutoUpdate, &QAction::toggled, m_autoUpdate, &IndexAutoUpdate::SetEnabled);
+    connect(cboIndexDir, &QComboBox::editTextChanged, this,
+            [this](const QString& place) { m_autoUpdate->SetPlace(ToProgram(place)); });
     connect(mnuHelpStart, &QAction::triggered, this, &TfrmMain::mnuHelpStartClick);
     connect(btnTutorial, &QToolButton::clicked, this, &TfrmMain::mnuHelpStartClick);
     connect(mnuHelpQuarrow, &QAction::triggered, this, &TfrmMain::mnuHelpQuarrowClick);
@@ -533,6 +546,15 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
     // A search still running is stopped; the window closes right after it has ended.
     if (m_search->Running()) {
         m_search->CloseWhenEnded();
+        event->ignore();
+        return;
+    }
+    // A background update is the program's own business: it is stopped, and the window closes
+    // when mknmz has ended (with its index written and its lock removed).
+    if (m_autoUpdate->Running()) {
+        m_closeWhenUpdated = true;
+        m_autoUpdate->Stop();
+        stb->showMessage(QStringLiteral("インデックスの自動更新を止めています…"));
         event->ignore();
         return;
     }
@@ -693,6 +715,10 @@ void TfrmMain::mnuSelectDirectoryClick() {
 
 void TfrmMain::mnuUpdateIndexClick() {
     if (m_updater->Running() || m_search->Running()) return;
+    if (m_autoUpdate->Updating(ToProgram(cboIndexDir->currentText()))) {
+        stb->showMessage(QStringLiteral("このインデックスは自動更新中です。終わってから更新してください。"));
+        return;
+    }
     const QString said = m_updater->Update(ToProgram(cboIndexDir->currentText()));
     if (!said.isEmpty()) stb->showMessage(said);
 }
@@ -995,6 +1021,18 @@ void TfrmMain::SearchEnded(const SearchOutcome& outcome) {
     if (outcome.end == SearchEnd::Failed) {
         edtResult->AbandonLoad();
         m_ctx.prompter->Tell(outcome.reason, kErrorCaption, MessageIcon::Warning);
+        return;
+    }
+    if (outcome.indexLocked && !m_searchRetried && m_autoUpdate->Running()) {
+        // mknmz is putting the updated index in place: once more when it is done.
+        edtResult->AbandonLoad();
+        SetResultText(QStringLiteral("インデックスの更新中です。更新が終わりしだい検索し直します…"));
+        m_autoUpdate->WhenUpdateEnds(this, [this, query = m_searchQuery] {
+            m_searchRetried = true;
+            RunSearch(query);
+            m_searchRetried = false;
+            stb->showMessage(QStringLiteral("インデックスが更新中だったため、更新が終わってから検索し直しました。"));
+        });
         return;
     }
     if (!ResultsAsHtml(m_ctx.settings)) {

@@ -28,6 +28,7 @@ class TextDocPage;
 class HtmlDocPage;
 class IniFile;
 class IndexUpdater;
+class IndexAutoUpdate;
 class SearchOptions;
 class SearchRun;
 struct SearchOutcome;
@@ -134,6 +135,9 @@ private:
     DefinedDocument m_defined;
     AliasDialogState m_aliasState;  // what the alias dialog keeps between openings
     IndexUpdater* m_updater = nullptr;
+    IndexAutoUpdate* m_autoUpdate = nullptr;
+    bool m_closeWhenUpdated = false;  // closing waits for the background update to stop
+    bool m_searchRetried = false;     // the search runs again after finding its index locked
 
     // Rows and views.
     QWidget* pnlTarget = nullptr;
@@ -201,6 +205,7 @@ private:
     QMenu* mnuIndexing = nullptr;
     QAction* mnuMakeIndex = nullptr;
     QAction* mnuUpdateIndex = nullptr;
+    QAction* mnuAutoUpdate = nullptr;
     QMenu* mnuTool = nullptr;
     QAction* mnuToolOption = nullptr;
     QAction* mnuShowDriveInfo = nullptr;

@@ -25,7 +25,9 @@ struct Value {
     }
 };
 
-enum class Kind { Plain, FirstRunOnly, Win95Dependent };
+// Later: keys added after the first-run file was fixed; read with their absent value and written
+// by a save, never on first run.
+enum class Kind { Plain, FirstRunOnly, Win95Dependent, Later };
 
 struct Key {
     const char* section;
@@ -123,6 +125,8 @@ const Key kKeys[] = {
      {"--use-kakasi -EHK --all"}},
     {"Command", "NamazuVersion", FIELD(Command, NamazuVersion), {"2.0"}, {"2.0"}},
     {"Command", "Usepnamazu", FIELD(Command, Usepnamazu), {"0"}, {"0"}},
+    {"Index", "Watch", FIELD(Index, Watch), {"1"}, {"1"}, Kind::Later},
+    {"Index", "WatchDelaySeconds", FIELD(Index, WatchDelaySeconds), {"30"}, {"30"}, Kind::Later},
 };
 
 #undef FIELD
@@ -180,6 +184,8 @@ constexpr Entry kSaveAfterLists[] = {
     {"Command", "mknmzOption"},
     {"Command", "NamazuVersion"},
     {"Command", "Usepnamazu"},
+    {"Index", "Watch"},
+    {"Index", "WatchDelaySeconds"},
 };
 
 bool RunsOnWindows95(const PlatformProfile& platform) {
@@ -257,7 +263,9 @@ std::string SettingsPathFor(const PlatformProfile& platform) {
 
 bool WriteDefaultSettings(const std::string& path, const PlatformProfile& platform) {
     IniFile ini;
-    for (const Key& k : kKeys) ini.SetValue(k.section, k.key, FirstRunValue(k, platform));
+    for (const Key& k : kKeys) {
+        if (k.kind != Kind::Later) ini.SetValue(k.section, k.key, FirstRunValue(k, platform));
+    }
     return ini.Save(path);
 }
 
@@ -369,7 +377,13 @@ void SaveSettings(const std::string& path, const Settings& settings, CodePage co
     // and the lists are not copied.
     Settings& values = const_cast<Settings&>(settings);
     auto set = [&](const Entry& e) {
-        ini.SetValue(e.section, e.key, FindKey(e.section, e.key).field(values));
+        const Key& k = FindKey(e.section, e.key);
+        const std::string& value = k.field(values);
+        // A later key joins the file once it differs from what its absence means.
+        if (k.kind == Kind::Later && value == k.absent.For(FirstRunProfile::Linux) &&
+            ini.ReadString(e.section, e.key, "\x01") == "\x01")
+            return;
+        ini.SetValue(e.section, e.key, value);
     };
 
     for (const Entry& e : kSaveWindow) set(e);

@@ -33,6 +33,10 @@ struct Settings {
     struct {
         std::string ShowProcess;
     } Mknmz;
+    // Keeping the indexes of the search place fresh while the program runs.
+    struct {
+        std::string Watch, WatchDelaySeconds;
+    } Index;
     struct {
         std::string namazuPath, mknmzPath, PerlPath, pnamazuPath, namazuOption, mknmzOption, NamazuVersion,
             Usepnamazu;

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "dialogs/UpDown.h"
+#include "indexer/DailyUpdateTimer.h"
 #include "process/AppContext.h"
 #include "process/QtText.h"
 #include "process/RunCommand.h"
@@ -124,6 +125,8 @@ void TfrmSettings::CreateControls() {
     chkUseConstantInBrowser =
         Named(new QCheckBox(QStringLiteral("内部 Webブラウザでドライブ定数を使用する(&D)"), tabSearch),
               "chkUseConstantInBrowser");
+    chkDailyUpdate = Named(new QCheckBox(QStringLiteral("インデックスを毎日自動で更新する"), tabSearch),
+                           "chkDailyUpdate");
     auto* search = new QVBoxLayout(tabSearch);
     search->addWidget(grpResultOutput);
     search->addWidget(grpFileNamePos);
@@ -131,6 +134,7 @@ void TfrmSettings::CreateControls() {
     search->addWidget(chkSearchOnChangeSettings);
     search->addWidget(chkSearchConfirmCmdLine);
     search->addWidget(chkUseConstantInBrowser);
+    search->addWidget(chkDailyUpdate);
     search->addStretch(1);
 
     tabMakeIndex = Page(pge, "tabMakeIndex", QStringLiteral("インデックス作成"));
@@ -270,6 +274,14 @@ void TfrmSettings::BrowseForProgram(QLineEdit* edit, const std::string& storedPa
 }
 
 void TfrmSettings::FormCreate() {
+    // The timer is the system's, not the settings file's: its state is asked each time.
+    const DailyTimerState daily = QueryDailyUpdateTimer(m_ctx.systemctl);
+    m_dailyEnabled = daily.enabled;
+    chkDailyUpdate->setChecked(daily.enabled);
+    chkDailyUpdate->setEnabled(daily.available);
+    chkDailyUpdate->setToolTip(daily.available ? QStringLiteral("systemd のユーザータイマー quarrow-update.timer が、"
+                                                                "検索場所のインデックスを毎日 quarrow --update で更新します")
+                                               : QString::fromStdString(daily.reason));
     const SettingsForm form = ReadSettingsForm(m_ctx.settings);
     chkShowExplanation->setChecked(form.showExplanation);
     chkSaveWindowPos->setChecked(form.savePosition);
@@ -341,6 +353,14 @@ void TfrmSettings::done(int result) {
         // Settings are stored only when the dialog really closes with OK.
         if (!OkRule()) return;
         StoreSettingsForm(ReadForm(), m_ctx.settings);
+        if (chkDailyUpdate->isEnabled() && chkDailyUpdate->isChecked() != m_dailyEnabled) {
+            const std::string error = SetDailyUpdateTimer(m_ctx.systemctl, chkDailyUpdate->isChecked());
+            if (!error.empty()) {
+                m_ctx.prompter->Tell(QStringLiteral("毎日の自動更新を切り替えられませんでした。\n\n") +
+                                         QString::fromStdString(error),
+                                     QStringLiteral("エラー"), MessageIcon::Error);
+            }
+        }
     }
     if (m_help) m_help->close();
     QDialog::done(result);

@@ -53,6 +53,7 @@ private:
     std::string ToProgram(const QString& text) const;
 
     AppContext& m_ctx;
+    bool m_dailyEnabled = false;  // the timer's state when the dialog opened
     QPointer<TfrmWindow> m_help;             // the option help's console window, while it is open
     std::optional<int> m_closeWhenHelpEnds;  // the result asked for while a help run wrote
 
@@ -74,6 +75,7 @@ private:
     QCheckBox* chkSearchOnChangeSettings = nullptr;
     QCheckBox* chkSearchConfirmCmdLine = nullptr;
     QCheckBox* chkUseConstantInBrowser = nullptr;
+    QCheckBox* chkDailyUpdate = nullptr;  // the systemd user timer, not a settings key
 
     QWidget* tabMakeIndex = nullptr;
     QGroupBox* grpMknmzWindow = nullptr;

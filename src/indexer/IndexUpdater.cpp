@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "indexer/IndexLock.h"
 #include "indexer/IndexUpdate.h"
 #include "indexer/CommandListRunner.h"
 #include "indexer/IndexProgressPanel.h"
@@ -123,8 +124,14 @@ QString IndexUpdater::Update(const std::string& placeText) {
     }
     std::vector<std::string> refused;
     std::vector<std::string> folders;
+    // Held until the update has ended: the background update and quarrow --update keep off.
+    std::vector<IndexLock> locks;
     for (const IndexToUpdate& index : indexes) {
-        if (index.refusal == UpdateRefusal::None) {
+        IndexLock lock;
+        if (index.refusal == UpdateRefusal::None && !lock.Acquire(index.folder, IndexLock::Wait::No)) {
+            refused.push_back(ProgramToUtf8(m_ctx.platform.codePage, index.folder) + ": 他のプロセスが更新しています");
+        } else if (index.refusal == UpdateRefusal::None) {
+            locks.push_back(std::move(lock));
             folders.push_back(index.folder);
         } else {
             refused.push_back(RefusalLine(index, m_ctx.platform.codePage));

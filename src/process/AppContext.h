@@ -13,4 +13,5 @@ struct AppContext {
     PlatformProfile platform;
     Prompter* prompter = nullptr;     // not owned
     std::vector<std::string> drives;  // drive-constant lines, "{hd1} => /    [label]"
+    std::string systemctl = "systemctl";  // switches the daily update's user timer
 };

@@ -16,6 +16,7 @@
 
 #include "process/CaptureSplitter.h"
 #include "process/CommandLine.h"
+#include "process/NamazuLocale.h"
 #include "process/QtText.h"
 
 extern char** environ;
@@ -368,13 +369,17 @@ bool RunCaptured(const std::string& commandLine, const std::string& workDir, Out
 }  // namespace
 
 std::vector<EnvironmentChange> NamazuEnvironment() {
-    return {{"LANG", "ja_JP.eucJP"},
-            {"LANGUAGE", std::nullopt},
-            {"LC_ALL", std::nullopt},
-            {"LC_MESSAGES", std::nullopt},
-            {"LC_CTYPE", std::nullopt},
-            // The locale need not be installed; Perl (mknmz) would complain of it on every run.
-            {"PERL_BADLANG", "0"}};
+    std::vector<EnvironmentChange> environment{
+        {"LANG", "ja_JP.eucJP"},
+        {"LANGUAGE", std::nullopt},
+        {"LC_ALL", std::nullopt},
+        {"LC_MESSAGES", std::nullopt},
+        {"LC_CTYPE", std::nullopt},
+        // The locale need not be installed; Perl (mknmz) would complain of it on every run.
+        {"PERL_BADLANG", "0"}};
+    const std::string locale = ProcessNamazuLocale().Path();
+    if (!locale.empty()) environment.push_back({"LOCPATH", locale});
+    return environment;
 }
 
 bool RunCommand(const std::string& commandLine, const std::string& workDir, RunMode mode, OutputView* view,

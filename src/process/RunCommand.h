@@ -27,7 +27,9 @@ struct EnvironmentChange {
 
 // What namazu, mknmz and pnamazu need: LANG=ja_JP.eucJP, and none of the variables that
 // would override it (they read LANGUAGE, LC_ALL, LC_MESSAGES and LC_CTYPE before LANG); and
-// PERL_BADLANG=0, so that Perl does not warn when that locale is not installed.
+// PERL_BADLANG=0, so that Perl does not warn when that locale is not installed; and LOCPATH
+// when the program built that locale itself (ProcessNamazuLocale(), waited for when still being
+// built).
 std::vector<EnvironmentChange> NamazuEnvironment();
 
 // Lets the caller end the child of a run before it ends by itself (a stop button). Stop()

@@ -19,6 +19,7 @@
 #include "process/Launchers.h"
 #include "process/Paths.h"
 #include "process/QtText.h"
+#include "results/FileNameTitles.h"
 
 namespace {
 
@@ -154,7 +155,13 @@ bool ResultView::FinishLoad(bool coloring) {
                              QStringLiteral("エラー"), MessageIcon::Warning);
         return false;
     }
-    ResultScan scan = ScanResultText(*whole, ResultScanOptionsFrom(m_ctx.settings));
+    std::string bytes = std::move(*whole);
+    ResultScan scan = ScanResultText(bytes, ResultScanOptionsFrom(m_ctx.settings));
+    if (std::optional<std::string> fixed =
+            WithFileNameTitles(bytes, scan, m_ctx.platform.pathStyle, m_ctx.platform.codePage)) {
+        bytes = std::move(*fixed);
+        scan = ScanResultText(bytes, ResultScanOptionsFrom(m_ctx.settings));
+    }
     if (scan.lineStarts.size() != scan.lines.size()) {  // beyond the 32-bit offsets
         Clear();
         m_ctx.prompter->Tell(QStringLiteral("検索結果のファイルを読み込めませんでした。\n") + shownPath,
@@ -165,7 +172,7 @@ bool ResultView::FinishLoad(bool coloring) {
     m_hits = std::move(scan.Hits);
     m_hitCount = scan.HitCount;
     m_colouring = coloring;
-    HoldLines(std::move(*whole), scan.lines, scan.lineStarts);
+    HoldLines(std::move(bytes), scan.lines, scan.lineStarts);
     return scan.scanned;
 }
 

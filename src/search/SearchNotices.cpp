@@ -6,6 +6,8 @@
 
 namespace {
 
+// namazu writes its frame in English (LANG=C, or when ja_JP.eucJP is not generated) or, through
+// gettext, in Japanese in EUC-JP; both forms are read.
 struct Marker {
     std::string_view text;
     IgnoredReason reason;
@@ -13,6 +15,45 @@ struct Marker {
 constexpr Marker kMarkers[] = {
     {"(Too many documents hit. Ignored)", IgnoredReason::TooManyDocuments},
     {"(Too many words matched. Ignored)", IgnoredReason::TooManyWords},
+    // (ヒット数が多すぎるので無視しました)
+    {"\x28\xa5\xd2\xa5\xc3\xa5\xc8\xbf\xf4\xa4\xac\xc2\xbf\xa4\xb9\xa4"
+     "\xae\xa4\xeb\xa4\xce\xa4\xc7\xcc\xb5\xbb\xeb\xa4\xb7\xa4\xde\xa4"
+     "\xb7\xa4\xbf\x29",
+     IgnoredReason::TooManyDocuments},
+    // (マッチする単語が多すぎるので無視しました)
+    {"\x28\xa5\xde\xa5\xc3\xa5\xc1\xa4\xb9\xa4\xeb\xc3\xb1\xb8\xec\xa4"
+     "\xac\xc2\xbf\xa4\xb9\xa4\xae\xa4\xeb\xa4\xce\xa4\xc7\xcc\xb5\xbb"
+     "\xeb\xa4\xb7\xa4\xde\xa4\xb7\xa4\xbf\x29",
+     IgnoredReason::TooManyWords},
+};
+
+constexpr std::string_view kReferencesLabels[] = {
+    "References:",
+    "\xbb\xb2\xb9\xcd\xa5\xd2\xa5\xc3\xa5\xc8\xbf\xf4\x3a",  // 参考ヒット数:
+};
+
+// "Total N documents matching your query." and its Japanese form; HTML puts "<!-- HIT -->"
+// around N.
+struct TotalForm {
+    std::string_view before;
+    std::string_view after;
+};
+constexpr TotalForm kTotalForms[] = {
+    {"Total ", " documents matching your query."},
+    // 検索式にマッチする N 個の文書が見つかりました。
+    {"\xb8\xa1\xba\xf7\xbc\xb0\xa4\xcb\xa5\xde\xa5\xc3\xa5\xc1\xa4\xb9"
+     "\xa4\xeb\x20",
+     "\x20\xb8\xc4\xa4\xce\xca\xb8\xbd\xf1\xa4\xac\xb8\xab\xa4\xc4\xa4"
+     "\xab\xa4\xea\xa4\xde\xa4\xb7\xa4\xbf\xa1\xa3"},
+};
+constexpr std::string_view kHitComment = "<!-- HIT -->";
+
+constexpr std::string_view kNoDocument[] = {
+    "No document matching your query.",
+    // 検索式にマッチする文書はありませんでした。
+    "\xb8\xa1\xba\xf7\xbc\xb0\xa4\xcb\xa5\xde\xa5\xc3\xa5\xc1\xa4\xb9"
+    "\xa4\xeb\xca\xb8\xbd\xf1\xa4\xcf\xa4\xa2\xa4\xea\xa4\xde\xa4\xbb"
+    "\xa4\xf3\xa4\xc7\xa4\xb7\xa4\xbf\xa1\xa3",
 };
 
 std::string_view Trimmed(std::string_view text) {
@@ -21,17 +62,34 @@ std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
-// namazu's References line: the first line that begins with "References:".
-std::string_view ReferencesLine(std::string_view result) {
-    constexpr std::string_view kReferences = "References:";
+// The first line that begins with `label`, without the label; `found` says whether there was one.
+std::string_view LineAfter(std::string_view text, std::string_view label, bool& found) {
     std::size_t start = 0;
-    if (!result.starts_with(kReferences)) {
-        start = result.find("\nReferences:");
+    if (!text.starts_with(label)) {
+        start = text.find("\n" + std::string(label));
         if (start == std::string_view::npos) return {};
         ++start;
     }
-    const std::size_t end = result.find('\n', start);
-    return result.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    found = true;
+    start += label.size();
+    const std::size_t end = text.find('\n', start);
+    std::string_view line =
+        text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    return line;
+}
+
+// A count written as digits at the front of `text`, perhaps inside "<!-- HIT -->" comments.
+int TakeCount(std::string_view& text) {
+    if (text.starts_with(kHitComment)) text.remove_prefix(kHitComment.size());
+    std::size_t digits = 0;
+    while (digits < text.size() && digits < 9 && text[digits] >= '0' && text[digits] <= '9') ++digits;
+    if (digits == 0) return -1;
+    int value = 0;
+    for (std::size_t i = 0; i < digits; ++i) value = value * 10 + (text[i] - '0');
+    text.remove_prefix(digits);
+    if (text.starts_with(kHitComment)) text.remove_prefix(kHitComment.size());
+    return value;
 }
 
 // The word between the "[" that opens a reference and its marker, without markup.
@@ -48,8 +106,32 @@ std::string WordBefore(std::string_view line, std::size_t marker) {
 
 }  // namespace
 
+NamazuFrame ReadNamazuFrame(std::string_view result) {
+    NamazuFrame frame;
+    for (std::string_view label : kReferencesLabels) {
+        bool found = false;
+        const std::string_view line = LineAfter(result, label, found);
+        if (found) {
+            frame.hasReferences = true;
+            frame.references = std::string(Trimmed(line));
+            break;
+        }
+    }
+    for (const TotalForm& form : kTotalForms) {
+        for (std::size_t at = result.find(form.before); at != std::string_view::npos && frame.total < 0;
+             at = result.find(form.before, at + 1)) {
+            std::string_view rest = result.substr(at + form.before.size());
+            const int count = TakeCount(rest);
+            if (count >= 0 && rest.starts_with(form.after)) frame.total = count;
+        }
+    }
+    for (std::string_view text : kNoDocument)
+        frame.noDocument = frame.noDocument || result.find(text) != std::string_view::npos;
+    return frame;
+}
+
 std::vector<IgnoredWord> WordsIgnoredByNamazu(std::string_view result) {
-    const std::string_view line = ReferencesLine(result);
+    const std::string line = ReadNamazuFrame(result).references;
     std::vector<std::pair<std::size_t, IgnoredWord>> found;
     for (const Marker& marker : kMarkers) {
         for (std::size_t at = line.find(marker.text); at != std::string_view::npos;
@@ -125,4 +207,14 @@ std::string UnquotedFolderNotice(std::string_view result, const std::vector<std:
         }
     }
     return {};
+}
+
+bool NamazuSaysIndexLocked(std::string_view result) {
+    // "インデックスは保守作業の最中です" in EUC-JP, the code namazu writes its Japanese messages in.
+    static const std::string_view kJapanese =
+        "\xA5\xA4\xA5\xF3\xA5\xC7\xA5\xC3\xA5\xAF\xA5\xB9\xA4\xCF\xCA\xDD\xBC\xE9\xBA\xEE\xB6\xC8\xA4\xCE"
+        "\xBA\xC7\xC3\xE6\xA4\xC7\xA4\xB9";
+    return result.find("The index is locked for maintenance") != std::string_view::npos ||
+           result.find(kJapanese) != std::string_view::npos ||
+           result.find("インデックスは保守作業の最中です") != std::string_view::npos;
 }

@@ -9,9 +9,20 @@
 
 // What the search window tells the user about a search beyond its result list. UTF-8 texts.
 
+// namazu's own lines around the hits of a result (plain or HTML), read in English (namazu under
+// LANG=C, or without a generated ja_JP.eucJP) and in Japanese (EUC-JP, through gettext).
+struct NamazuFrame {
+    bool hasReferences = false;  // "References:" / "参考ヒット数:"
+    std::string references;      // the rest of that line, trimmed: "[ WORD: N ] ..."
+    int total = -1;  // "Total N documents matching your query." / "検索式にマッチする N 個の..."
+    bool noDocument = false;  // "No document matching your query." / "検索式にマッチする文書は..."
+};
+NamazuFrame ReadNamazuFrame(std::string_view result);
+
 // Why namazu left a word of the query out of the search.
 enum class IgnoredReason {
-    TooManyDocuments,  // "(Too many documents hit. Ignored)": more than namazurc's MaxHit
+    TooManyDocuments,  // "(Too many documents hit. Ignored)": more than namazurc's MaxHit (or its Japanese
+                       // form)
     TooManyWords,      // "(Too many words matched. Ignored)": a wildcard or regex over MaxMatch
 };
 
@@ -42,3 +53,8 @@ bool NamazuCouldNotOpenAnIndex(std::string_view result);
 std::string UnquotedFolderNotice(std::string_view result, const std::vector<std::string>& pieces,
                                  const std::function<std::string(const std::string&)>& folderOf,
                                  CodePage codePage);
+
+// Whether namazu found an index locked: mknmz holds NMZ.lock while it puts a new index in place,
+// and namazu then writes "(The index is locked for maintenance)" (in Japanese under a Japanese
+// locale, EUC-JP) where the references would be, and finds nothing in that index.
+bool NamazuSaysIndexLocked(std::string_view result);

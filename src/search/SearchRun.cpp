@@ -63,6 +63,12 @@ void SearchRun::Start(ResultForm form) {
                          ToQString(m_ctx.platform.codePage, m_command.resultFilePath);
     } else {
         outcome.ignored = ReadIgnoredWords();
+        QFile file(FileName(m_command.resultFilePath));
+        if (file.open(QIODevice::ReadOnly)) {
+            const QByteArray head = file.read(kNoticeHeadBytes);
+            outcome.indexLocked =
+                NamazuSaysIndexLocked(std::string_view(head.constData(), static_cast<std::size_t>(head.size())));
+        }
     }
     emit ended(outcome);
     if (outcome.end == SearchEnd::Done && form == ResultForm::List) RemoveResultFile();

@@ -25,6 +25,7 @@ struct SearchOutcome {
     QString reason;                    // Failed: what to tell the user
     std::vector<IgnoredWord> ignored;  // Done: the words namazu's References line marks as ignored
     bool closeAsked = false;           // CloseWhenEnded() was called during the run
+    bool indexLocked = false;          // Done: namazu found an index locked (NamazuSaysIndexLocked)
 };
 
 // What namazu's result becomes: a list read while namazu writes it (its file removed once

@@ -832,7 +832,10 @@ TEST(TfrmMain, AWordIgnoredForTooManyHitsIsExplained) {
 
     TypeSearch(f, QString::fromStdString(index.IndexFolder()), QStringLiteral("corpusword"));
     auto* notice = f.Find<QLabel>("lblSearchNotice");
-    EXPECT_TRUE(f.Find<ResultView>("edtResult")->toPlainText().contains(QStringLiteral("No document matching")));
+    const QString list = f.Find<ResultView>("edtResult")->toPlainText();
+    EXPECT_TRUE(list.contains(QStringLiteral("No document matching")) ||
+                list.contains(QStringLiteral("検索式にマッチする文書はありませんでした")))
+        << list.toStdString();
     EXPECT_TRUE(notice->isVisible());
     EXPECT_TRUE(notice->text().contains(QStringLiteral("「corpusword」 は一致する文書が多すぎるため")))
         << notice->text().toStdString();
@@ -1087,7 +1090,7 @@ TEST(TfrmMainAsAUser, TheIndexMenuUpdatesTheIndexesOfTheSearchPlace) {
         const qsizetype amp = item->text().indexOf(u'&');
         if (amp >= 0) keys.append(item->text().mid(amp + 1, 1).toUpper());
     }
-    EXPECT_EQ(keys, (QStringList{QStringLiteral("C"), QStringLiteral("U")}));
+    EXPECT_EQ(keys, (QStringList{QStringLiteral("C"), QStringLiteral("U"), QStringLiteral("A")}));
 
     ShowAndWait(f);
     TypeInto(f.Find<QComboBox>("cboIndexDir"), place);
@@ -1351,4 +1354,91 @@ TEST(TfrmMainAsAUser, AnOpenedHitMarksTheQueryAndCanBeReadInAnotherCode) {
         << viewer->toPlainText().left(60).toStdString();
     EXPECT_EQ(viewer->extraSelections().size(), 2);  // still marked in the new reading
     EXPECT_TRUE(f.prompter.Messages().empty());
+}
+
+namespace {
+
+QString AutoUpdateText(Fixture& f) {
+    return f.Find<QLabel>("lblAutoUpdate")->text();
+}
+
+// Waits for the status bar's automatic-update label to begin with `text`.
+bool WaitForAutoUpdate(Fixture& f, const QString& text, int ms = 120000) {
+    return QTest::qWaitFor([&] { return AutoUpdateText(f).startsWith(text); }, ms);
+}
+
+void ChooseAutoUpdate(Fixture& f) {
+    f.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
+    Press(Qt::Key_I, Qt::AltModifier);
+    QWidget* menu = QApplication::activePopupWidget();
+    ASSERT_NE(menu, nullptr);
+    QTest::keyClick(menu, Qt::Key_A);
+}
+
+}  // namespace
+
+// インデックス → 自動更新: a document added to a folder of the search place's index is found
+// with no user action; the status bar tells of it. Switched off, changes are left alone, and the
+// choice is kept for the next start.
+TEST(TfrmMainAsAUser, TheIndexFollowsItsFoldersUntilAutomaticUpdateIsSwitchedOff) {
+    if (!NamazuFixture::ProgramsAvailable()) GTEST_SKIP() << "namazu or mknmz missing";
+    Fixture f("[Window]\nShowIndexDir=1\n[Index]\nWatchDelaySeconds=1\n");
+    const std::string docs = f.dir.Path("docs");
+    NamazuFixture::GenerateCorpus(docs, 5);
+    const NamazuFixture index(docs);
+    ASSERT_TRUE(index.Built()) << index.BuildLog();
+    ShowAndWait(f);
+    TypeInto(f.Find<QComboBox>("cboIndexDir"), QString::fromStdString(index.IndexFolder()));
+    EXPECT_TRUE(f.Checked("mnuAutoUpdate"));
+    ASSERT_TRUE(WaitForAutoUpdate(f, QStringLiteral("自動更新"), 10000)) << AutoUpdateText(f).toStdString();
+    EXPECT_TRUE(f.Find<QLabel>("lblAutoUpdate")->toolTip().contains(QStringLiteral("1 個のフォルダを監視しています")));
+
+    f.dir.WriteFile("docs/fresh.txt", "A freshword arrived while the window was open.\n");
+    ASSERT_TRUE(WaitForAutoUpdate(f, QStringLiteral("インデックスを更新しました (1 件追加)")))
+        << AutoUpdateText(f).toStdString();
+    EXPECT_NE(index.Search("freshword").find("fresh.txt"), std::string::npos);
+    EXPECT_TRUE(f.prompter.Messages().empty());
+
+    ChooseAutoUpdate(f);
+    EXPECT_FALSE(f.Checked("mnuAutoUpdate"));
+    EXPECT_TRUE(AutoUpdateText(f).isEmpty());
+    f.dir.WriteFile("docs/later.txt", "A laterword nobody watches for.\n");
+    QTest::qWait(3000);
+    EXPECT_EQ(index.Search("laterword").find("later.txt"), std::string::npos);
+    f.window->close();
+    EXPECT_NE(f.dir.ReadFile("quarrow.ini").find("Watch=0"), std::string::npos)
+        << f.dir.ReadFile("quarrow.ini");
+}
+
+// Closing during a background update stops mknmz as the make-index stop does: the window goes
+// when it has ended, the index stays searchable and keeps no lock.
+TEST(TfrmMainAsAUser, ClosingDuringABackgroundUpdateStopsItCleanly) {
+    if (!NamazuFixture::ProgramsAvailable()) GTEST_SKIP() << "namazu or mknmz missing";
+    Fixture f("[Index]\nWatchDelaySeconds=1\n");
+    const std::string docs = f.dir.Path("docs");
+    NamazuFixture::GenerateCorpus(docs + "/first", 3);
+    const NamazuFixture index(docs);
+    ASSERT_TRUE(index.Built()) << index.BuildLog();
+    ShowAndWait(f);
+    TypeInto(f.Find<QComboBox>("cboIndexDir"), QString::fromStdString(index.IndexFolder()));
+    ASSERT_TRUE(WaitForAutoUpdate(f, QStringLiteral("自動更新"), 10000));
+    // The update waits in an event loop of its own: the close comes from a timer inside it.
+    bool closed = false;
+    bool stayedOpen = false;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (closed || !AutoUpdateText(f).startsWith(QStringLiteral("インデックスを更新しています… ("))) return;
+        closed = true;
+        f.window->close();
+        stayedOpen = f.window->isVisible();
+    });
+    poll.start();
+    NamazuFixture::GenerateCorpus(docs + "/many", 400);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return closed && !f.window->isVisible(); }, 120000));
+    EXPECT_TRUE(stayedOpen);  // until mknmz had ended
+    EXPECT_EQ(AutoUpdateText(f), QStringLiteral("インデックスの更新を中止しました"));
+    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(index.IndexFolder() + "/NMZ.lock2")));
+    EXPECT_NE(index.Search("docmarker1").find("doc00001.txt"), std::string::npos);
 }

@@ -565,3 +565,34 @@ TEST(TfrmSettings, ChangedSettingsAreUsedAndKeptAcrossARestart) {
     });
     window.findChild<QAction*>(QStringLiteral("mnuToolOption"))->trigger();
 }
+
+// The search page's daily update box shows the timer's state and switches it with OK; where no
+// user systemd runs it is disabled and says why.
+TEST(TfrmSettings, TheDailyUpdateBoxSwitchesTheUserTimer) {
+    Session s;
+    const std::string systemctl = s.dir.Path("systemctl");
+    s.dir.WriteFile("systemctl", "#!/bin/sh\necho \"$*\" >> \"$(dirname \"$0\")/calls\"\n"
+                                 "case \"$2\" in is-system-running) echo running ;; is-enabled) echo disabled ;; esac\n");
+    ::chmod(systemctl.c_str(), 0755);
+    s.ctx.systemctl = systemctl;
+    s.Options([&](TfrmSettings& d) {
+        ClickTab(d, "tabSearch");
+        auto* box = FindIn<QCheckBox>(d, "chkDailyUpdate");
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->text(), QStringLiteral("インデックスを毎日自動で更新する"));
+        EXPECT_TRUE(box->isEnabled());
+        EXPECT_FALSE(box->isChecked());
+        Click(d, "chkDailyUpdate");
+        Click(d, "btnOK");
+    });
+    EXPECT_NE(s.dir.ReadFile("calls").find("--user enable --now quarrow-update.timer"), std::string::npos);
+
+    s.dir.WriteFile("systemctl", "#!/bin/sh\necho offline\nexit 1\n");
+    s.Options([&](TfrmSettings& d) {
+        auto* box = FindIn<QCheckBox>(d, "chkDailyUpdate");
+        ASSERT_NE(box, nullptr);
+        EXPECT_FALSE(box->isEnabled());
+        EXPECT_TRUE(box->toolTip().contains(QStringLiteral("systemd"))) << box->toolTip().toStdString();
+        Click(d, "btnCancel");
+    });
+}

@@ -70,6 +70,7 @@ protected:
         for (const std::string& line : view.lines) output += ConvertEncoding(line, "EUC-JP", "UTF-8") + "\n";
         EXPECT_EQ(output.find("Unknown option"), std::string::npos) << output;
         EXPECT_EQ(output.find("Usage:"), std::string::npos) << output;
+        EXPECT_EQ(output.find("使い方:"), std::string::npos) << output;
         return output;
     }
 

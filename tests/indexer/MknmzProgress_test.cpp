@@ -53,19 +53,23 @@ TEST(MknmzProgress, RecordedRuns) {
         {8, 9, docs + "page-utf8.html", "text/html"},
         {9, 9, docs + "%E3%83%A1%E3%83%A2%202024.txt", "text/plain"},
     };
+    const std::vector<Step> skipped = {
+        {1, 4, skip + "a.txt", "text/plain"},
+        {2, 4, skip + "b-empty.txt " + Euc("はサイズが 0 なので無視します"), ""},
+        {2, 3, skip + "c-binary.txt " + Euc("未対応の形式 (application/octet-stream)無視します"), ""},
+        {2, 2, skip + "d.txt", "text/plain"}};
     std::vector<Step> raw = nine;
     raw.back().path = docs + "メモ 2024.txt";
     const std::vector<Row> rows = {
         {"docs-ja.log", nine},
         {"docs-c.log", nine},
+        {"docs-loc.log", nine},
         {"no-encode-uri-ja.log", raw},
         {"update-ja.log", {{1, 1, docs + "added.txt", "text/plain"}}},
+        {"update-loc.log", {{1, 1, docs + "added.txt", "text/plain"}}},
         // Skipped documents keep k and lower N; their lines carry the reason, not a type.
-        {"skipped-ja.log",
-         {{1, 4, skip + "a.txt", "text/plain"},
-          {2, 4, skip + "b-empty.txt " + Euc("はサイズが 0 なので無視します"), ""},
-          {2, 3, skip + "c-binary.txt " + Euc("未対応の形式 (application/octet-stream)無視します"), ""},
-          {2, 2, skip + "d.txt", "text/plain"}}},
+        {"skipped-ja.log", skipped},
+        {"skipped-loc.log", skipped},
         // The indented lines of a split file's parts are not progress of the whole.
         {"html-split-ja.log",
          {{1, 2, split + "book.html#", "text/html"}, {2, 2, split + "note.txt", "text/plain"}}},

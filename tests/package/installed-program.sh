@@ -12,7 +12,7 @@ source=$(cd "$2" && pwd)
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 step() { echo "== $*"; }
-for tool in cpack dpkg-deb dpkg-shlibdeps lintian desktop-file-validate Xvfb xdotool xclip curl mknmz; do
+for tool in cpack dpkg-deb dpkg-shlibdeps lintian desktop-file-validate systemd-analyze Xvfb xdotool xclip curl mknmz; do
   command -v "$tool" >/dev/null || fail "$tool is missing (scripts/install-deps installs it)"
 done
 
@@ -59,7 +59,7 @@ while IFS= read -r file; do
 done < <(cd "$source/help" && find . -type f ! -name CMakeLists.txt)
 if grep -Ei 'demo|seed|test' "$scratch/contents"; then fail "the package holds files it must not"; fi
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in namazu2 namazu2-index-tools nkf kakasi libnkf-perl libtext-kakasi-perl xdg-utils \
+for package in namazu2 namazu2-index-tools nkf kakasi libnkf-perl libtext-kakasi-perl locales xdg-utils \
                fonts-ipafont-gothic fonts-ipafont-mincho fonts-dejavu-core qt6-translations-l10n libqt6webenginewidgets6 libc6; do
   [[ ", $depends," == *", $package"[\ ,]* ]] || fail "Depends lacks $package: $depends"
 done
@@ -78,6 +78,25 @@ grep -qx 'License: GPL-2+' "$root/usr/share/doc/quarrow/copyright" || fail "the 
 program=$root/$(sed -n 's/^Exec=\([^ ]*\).*/usr\/bin\/\1/p' "$root/usr/share/applications/quarrow.desktop")
 [ -x "$program" ] || fail "the desktop entry's Exec names no program in usr/bin: $program"
 
+step "the daily update's systemd user units"
+units=$root/usr/lib/systemd/user
+for unit in quarrow-update.service quarrow-update.timer; do
+  [ -f "$units/$unit" ] || fail "the package lacks $unit"
+done
+grep -qx 'ExecStart=quarrow --update' "$units/quarrow-update.service" || fail "the service does not run quarrow --update"
+# Installed, not enabled: nothing links the timer into a target, and no maintainer script starts it.
+if grep -q '^\./etc/' "$scratch/contents"; then fail "the package installs into /etc (an enabled unit?)"; fi
+dpkg-deb -e "$deb" "$scratch/control"
+if grep -qs 'systemctl\|deb-systemd' "$scratch"/control/postinst; then fail "the package enables the timer"; fi
+# systemd finds a bare program name in its own path (/usr/bin for the package); the check here
+# runs on copies that name the unpacked program, with the unpacked manual page.
+mkdir -p "$scratch/units" "$scratch/unit-run" && chmod 700 "$scratch/unit-run"
+sed "s|^ExecStart=quarrow |ExecStart=$root/usr/bin/quarrow |" "$units/quarrow-update.service" >"$scratch/units/quarrow-update.service"
+cp "$units/quarrow-update.timer" "$scratch/units/"
+XDG_RUNTIME_DIR=$scratch/unit-run MANPATH=$root/usr/share/man \
+  systemd-analyze verify --user "$scratch/units/quarrow-update.service" "$scratch/units/quarrow-update.timer" ||
+  fail "systemd-analyze verify"
+
 step "indexing demo documents"
 mkdir -p "$scratch/docs" "$scratch/index"
 cp "$source"/demo/docs/utf-8/lighthouse-keepers.txt "$source"/demo/docs/utf-8/comet-watching.txt "$scratch/docs/"
@@ -94,6 +113,9 @@ export DISPLAY=:$(cat "$scratch/display")
 
 export HOME=$scratch/home XDG_CONFIG_HOME=$scratch/config XDG_RUNTIME_DIR=$scratch/run
 mkdir -p "$HOME" && mkdir -m 700 "$XDG_RUNTIME_DIR"
+# As the timer's service runs it: no display.
+env -u DISPLAY "$program" --update "$scratch/index" >"$scratch/update.log" 2>&1 ||
+  { cat "$scratch/update.log"; fail "quarrow --update"; }
 unset LANGUAGE LC_ALL QUARROW_TEST WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
 # As for every test with the embedded browser: a container may not allow its sandbox.
@@ -150,6 +172,16 @@ until_ok 30 hits_copied || { cat "$scratch/program.log"; xclip -selection clipbo
 xclip -selection clipboard -o >"$scratch/hits.txt"
 head -n 8 "$scratch/hits.txt"
 grep -Eq '^ *1\. ' "$scratch/hits.txt" || fail "the hit list is not numbered"
+# namazu speaks Japanese: through the system's ja_JP.eucJP, or one the program built in its
+# cache; where neither can be, its English frame.
+if locale -a 2>/dev/null | grep -qix 'ja_JP.eucjp'; then
+  grep -q '^検索結果' "$scratch/hits.txt" || fail "namazu's frame is not Japanese"
+elif command -v localedef >/dev/null && [ -r /usr/share/i18n/locales/ja_JP ]; then
+  [ -f "$HOME/.cache/quarrow/locale/ja_JP.eucJP/quarrow-stamp" ] || fail "no ja_JP.eucJP built in ~/.cache/quarrow/locale"
+  grep -q '^検索結果' "$scratch/hits.txt" || fail "namazu's frame is not Japanese"
+else
+  grep -q '^Results:' "$scratch/hits.txt" || fail "namazu's frame is neither Japanese nor English"
+fi
 stop_program
 [ ! -e "$root/usr/bin/quarrow.ini" ] || fail "settings were written beside the program"
 

@@ -407,6 +407,14 @@ TEST_F(RunCommandTest, ShownRunsTheArgumentsInTheTerminalAndWaits) {
 
 // ---- the real namazu programs ----
 
+// namazu's count line: English, or Japanese when the program could give namazu ja_JP.eucJP.
+bool SaysTotal(const std::string& result, int count) {
+    const std::string n = std::to_string(count);
+    return result.find("Total " + n + " documents") != std::string::npos ||
+           result.find(ConvertEncoding("検索式にマッチする " + n + " 個の文書", "UTF-8", "EUC-JP")) !=
+               std::string::npos;
+}
+
 TEST(NamazuPrograms, IndexAndSearchTheTestDocuments) {
     if (!NamazuFixture::ProgramsAvailable()) GTEST_SKIP() << "namazu or mknmz is not installed";
     NamazuFixture fixture(TestDataPath("docs"));
@@ -415,11 +423,11 @@ TEST(NamazuPrograms, IndexAndSearchTheTestDocuments) {
     for (const char* marker : {"englishmarker", "utf8marker", "eucjpmarker", "sjismarker", "jismarker",
                                "htmlmarker", "sjishtmlmarker", "mailmarker", "memomarker"}) {
         const std::string result = fixture.Search(marker);
-        EXPECT_NE(result.find("Total 1 documents"), std::string::npos) << marker << "\n" << result;
+        EXPECT_TRUE(SaysTotal(result, 1)) << marker << "\n" << result;
     }
     // A Japanese query (passed as EUC-JP) finds the Japanese documents in every code.
     const std::string japanese = fixture.Search("灯台");
-    EXPECT_NE(japanese.find("Total 8 documents"), std::string::npos) << japanese;
+    EXPECT_TRUE(SaysTotal(japanese, 8)) << japanese;
     EXPECT_NE(japanese.find(ConvertEncoding(" (スコア: ", "UTF-8", "EUC-JP")), std::string::npos);
     EXPECT_NE(japanese.find(ConvertEncoding("灯台の点検について", "UTF-8", "EUC-JP")), std::string::npos)
         << "the mail's encoded Subject is its title";

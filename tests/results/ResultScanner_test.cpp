@@ -465,6 +465,13 @@ TEST(ResultScanner, RecordedNamazuResults) {
         {"plain-ja-query-and.txt", 2, mail, docs + "mail-iso2022jp.eml"},
         {"plain-ja-all-150-hits.txt", 150, QStringLiteral("1. doc001.txt"),
          "/tmp/quarrow-fixtures/corpus/doc001.txt"},
+        // With a generated ja_JP.eucJP namazu's frame is Japanese; the hits read the same.
+        {"plain-loc-query-ja.txt", 8, museum, docs + "page-sjis.html"},
+        {"plain-loc-query-ja-short.txt", 8, museum, docs + "page-sjis.html"},
+        {"plain-loc-query-ja-max3.txt", 3, museum, docs + "page-sjis.html"},
+        {"plain-loc-query-en.txt", 3, mail, docs + "mail-iso2022jp.eml"},
+        {"plain-loc-all-150-hits.txt", 150, QStringLiteral("1. doc001.txt"),
+         "/tmp/quarrow-fixtures/corpus/doc001.txt"},
         {"plain-c-query-en.txt", 3, mail, docs + "mail-iso2022jp.eml"},
         {"plain-c-query-ja.txt", 8, museum, docs + "page-sjis.html"},
         {"plain-c-all-150-hits.txt", 150, QStringLiteral("1. doc001.txt"),
@@ -495,12 +502,14 @@ TEST(ResultScanner, RecordedNamazuResults) {
         ExpectConsistentMap(scan, map, row.file);
     }
 
-    QFile none(QString::fromStdString(TestDataPath("results/plain-ja-no-hit.txt")));
-    ASSERT_TRUE(none.open(QIODevice::ReadOnly));
-    const std::string noneBytes = none.readAll().toStdString();
-    const ResultScan empty = Scan(noneBytes);
-    EXPECT_FALSE(empty.scanned);
-    EXPECT_EQ(empty.HitCount, 0);
+    for (const char* noHit : {"results/plain-ja-no-hit.txt", "results/plain-loc-no-hit.txt"}) {
+        QFile none(QString::fromStdString(TestDataPath(noHit)));
+        ASSERT_TRUE(none.open(QIODevice::ReadOnly)) << noHit;
+        const std::string noneBytes = none.readAll().toStdString();
+        const ResultScan empty = Scan(noneBytes);
+        EXPECT_FALSE(empty.scanned) << noHit;
+        EXPECT_EQ(empty.HitCount, 0) << noHit;
+    }
 }
 
 // namazu turns "メモ 2024.txt" into a title that is neither UTF-8 nor EUC-JP: the hit is still

@@ -388,20 +388,24 @@ TEST(ResultView, RealNamazuResult) {
 // A recorded namazu result: every title is coloured where its bytes are, and Enter on each
 // title opens that hit.
 TEST(ResultView, RecordedResultFile) {
-    ViewFixture f;
-    ASSERT_TRUE(f.view->LoadResultList(TestDataPath("results/plain-ja-query-ja.txt"), true));
-    ASSERT_EQ(f.view->HitCount(), 8);
-    EXPECT_TRUE(f.view->toPlainText().contains(QStringLiteral("1. 灯台博物館 (スコア: 26)")));
-    for (int i = 0; i < f.view->HitCount(); ++i) {
-        const HitRecord hit = f.view->Hits()[i];
-        EXPECT_EQ(f.FormatAt(hit.TitleEnd).foreground().color(), QColor(0, 0, 255)) << i;
-        EXPECT_FALSE(f.FormatAt(hit.TitleEnd + 1).hasProperty(QTextFormat::ForegroundBrush)) << i;
-        EXPECT_EQ(f.FormatAt(hit.UriEnd).foreground().color(), QColor(0, 128, 128)) << i;
-        f.view->SetCaretOffset(hit.TitleStart + 3);
-        f.events.clear();
-        QTest::keyClick(f.view.get(), Qt::Key_Enter);
-        EXPECT_EQ(f.events, (std::vector<std::string>{"open " + std::to_string(i), "page"}));
-        EXPECT_EQ(f.view->CurrentDocumentPath(), hit.Uri);
+    // namazu's frame in English and, with a generated ja_JP.eucJP, in Japanese.
+    for (const char* file : {"results/plain-ja-query-ja.txt", "results/plain-loc-query-ja.txt"}) {
+        SCOPED_TRACE(file);
+        ViewFixture f;
+        ASSERT_TRUE(f.view->LoadResultList(TestDataPath(file), true));
+        ASSERT_EQ(f.view->HitCount(), 8);
+        EXPECT_TRUE(f.view->toPlainText().contains(QStringLiteral("1. 灯台博物館 (スコア: 26)")));
+        for (int i = 0; i < f.view->HitCount(); ++i) {
+            const HitRecord hit = f.view->Hits()[i];
+            EXPECT_EQ(f.FormatAt(hit.TitleEnd).foreground().color(), QColor(0, 0, 255)) << i;
+            EXPECT_FALSE(f.FormatAt(hit.TitleEnd + 1).hasProperty(QTextFormat::ForegroundBrush)) << i;
+            EXPECT_EQ(f.FormatAt(hit.UriEnd).foreground().color(), QColor(0, 128, 128)) << i;
+            f.view->SetCaretOffset(hit.TitleStart + 3);
+            f.events.clear();
+            QTest::keyClick(f.view.get(), Qt::Key_Enter);
+            EXPECT_EQ(f.events, (std::vector<std::string>{"open " + std::to_string(i), "page"}));
+            EXPECT_EQ(f.view->CurrentDocumentPath(), hit.Uri);
+        }
     }
 }
 

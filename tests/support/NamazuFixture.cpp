@@ -73,9 +73,10 @@ std::string NamazuFixture::MknmzCommandLine(const std::string& docsFolder, const
     return line + " " + QuoteArgument(docsFolder, CodePage::Utf8);
 }
 
-NamazuFixture::NamazuFixture(const std::string& docsFolder, const std::vector<std::string>& mknmzOptions) {
+NamazuFixture::NamazuFixture(const std::string& docsFolder, const std::vector<std::string>& mknmzOptions,
+                             const std::string& indexFolder) {
     if (!m_dir.isValid()) throw std::runtime_error("cannot create a temporary folder");
-    m_indexFolder = m_dir.path().toStdString() + "/index";
+    m_indexFolder = indexFolder.empty() ? m_dir.path().toStdString() + "/index" : indexFolder;
     QDir().mkpath(QString::fromStdString(m_indexFolder));
     std::vector<std::string> failures;
     LogPrompter prompter(failures);

@@ -34,7 +34,9 @@ public:
     static bool ProgramsAvailable();
 
     // Indexes `docsFolder`; `mknmzOptions` go before the target folder.
-    explicit NamazuFixture(const std::string& docsFolder, const std::vector<std::string>& mknmzOptions = {});
+    // `indexFolder`, when given, is where the index goes (it may lie inside `docsFolder`).
+    explicit NamazuFixture(const std::string& docsFolder, const std::vector<std::string>& mknmzOptions = {},
+                           const std::string& indexFolder = {});
 
     bool Built() const { return m_built; }
     const std::string& IndexFolder() const { return m_indexFolder; }

@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #endif
 
+#include "process/NamazuLocale.h"
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
 #ifdef QUARROW_GUI_TEST
@@ -15,5 +17,8 @@ int main(int argc, char** argv) {
     // Qt Core pieces (paths, QSaveFile) need the application object for their file path only.
     QCoreApplication app(argc, argv);
 #endif
+    // namazu and mknmz get the locale the program would give them (the build tree's own copy,
+    // shared with the program), or none when it cannot be built.
+    ProcessNamazuLocale().Start(TEST_BINARY_DIR "/locale");
     return RUN_ALL_TESTS();
 }

@@ -30,6 +30,10 @@ done
 touch -d '2024-04-01 12:00:00 UTC' "$root"/docs/* "$root"/corpus/*
 
 ja() { env -u LC_ALL -u LANGUAGE -u LC_MESSAGES -u LC_CTYPE LANG=ja_JP.eucJP "$@"; }
+# "loc": the same with a generated ja_JP.eucJP, as the program gives namazu (gettext translates).
+mkdir -p "$root/locale"
+localedef -i ja_JP -f EUC-JP "$root/locale/ja_JP.eucJP"
+loc() { env -u LC_ALL -u LANGUAGE -u LC_MESSAGES -u LC_CTYPE LOCPATH="$root/locale" LANG=ja_JP.eucJP "$@"; }
 c() { env -u LC_ALL -u LANGUAGE -u LC_MESSAGES -u LC_CTYPE LANG=C "$@"; }
 
 ja perl /usr/bin/mknmz --output-dir="$root/index" "$root/docs" > "$root/mknmz.log" 2>&1
@@ -50,6 +54,13 @@ ja namazu --all --output="$here/plain-ja-all-150-hits.txt" corpusword "$root/ind
 c namazu --output="$here/plain-c-query-en.txt" lighthouse "$root/index"
 c namazu --output="$here/plain-c-query-ja.txt" "$q_ja" "$root/index"
 c namazu --all --output="$here/plain-c-all-150-hits.txt" corpusword "$root/index-corpus"
+loc namazu --output="$here/plain-loc-query-ja.txt" "$q_ja" "$root/index"
+loc namazu --output="$here/plain-loc-query-en.txt" lighthouse "$root/index"
+loc namazu --short --output="$here/plain-loc-query-ja-short.txt" "$q_ja" "$root/index"
+loc namazu --max=3 --output="$here/plain-loc-query-ja-max3.txt" "$q_ja" "$root/index"
+loc namazu --output="$here/plain-loc-no-hit.txt" nosuchwordanywhere "$root/index"
+loc namazu --all --output="$here/plain-loc-all-150-hits.txt" corpusword "$root/index-corpus"
+loc namazu --html --output="$here/html-loc-query-ja.html" "$q_ja" "$root/index"
 ja namazu --html --output="$here/html-ja-query-ja.html" "$q_ja" "$root/index"
 ja namazu --html --output="$here/html-ja-query-en.html" lighthouse "$root/index"
 ja namazu --html --all --output="$here/html-ja-all-150-hits.html" corpusword "$root/index-corpus"
@@ -70,3 +81,7 @@ ja namazu --output="$here/plain-ja-too-many.txt" maxhitword "$root/index-maxhit"
 ja namazu --output="$here/plain-ja-too-many-or.txt" "maxhitword or docmarker7" "$root/index-maxhit"
 ja namazu --html --output="$here/html-ja-too-many.html" maxhitword "$root/index-maxhit"
 ja namazu --output="$here/plain-ja-too-many-words.txt" "docmarker*" "$root/index-maxhit"
+loc namazu --output="$here/plain-loc-too-many.txt" maxhitword "$root/index-maxhit"
+loc namazu --output="$here/plain-loc-too-many-or.txt" "maxhitword or docmarker7" "$root/index-maxhit"
+loc namazu --html --output="$here/html-loc-too-many.html" maxhitword "$root/index-maxhit"
+loc namazu --output="$here/plain-loc-too-many-words.txt" "docmarker*" "$root/index-maxhit"
