@@ -1,5 +1,7 @@
 #include "indexer/HeadlessUpdate.h"
 
+#include <filesystem>
+
 #include "indexer/CommandListRunner.h"
 #include "indexer/IndexLock.h"
 #include "indexer/IndexUpdate.h"
@@ -71,8 +73,13 @@ HeadlessUpdateResult UpdateIndexesHeadless(const std::vector<std::string>& index
     if (indexFolders.empty()) {
         place = settings.IndexDirectoryText;
     } else {
-        // Each argument is one folder, blanks and all.
-        for (const std::string& folder : indexFolders) place += QuoteArgument(folder, platform.codePage) + " ";
+        // Each argument is one folder, blanks and all; a relative one is taken from where quarrow
+        // was started, as mknmz runs in a folder of its own.
+        for (const std::string& folder : indexFolders) {
+            std::error_code error;
+            const std::filesystem::path absolute = std::filesystem::absolute(folder, error);
+            place += QuoteArgument(error ? folder : absolute.string(), platform.codePage) + " ";
+        }
     }
     const std::vector<IndexToUpdate> indexes = IndexesToUpdate(place, platform, drives);
     if (indexes.empty()) {

@@ -79,6 +79,8 @@ TEST_F(HeadlessUpdate, UpdatesTheNamedIndexesAndNamesEachFailureWithExitCodes) {
         {"one good, one missing", {QStringLiteral("--update"), One(), QStringLiteral("/no/such/index")}, 1, true,
          false, "/no/such/index", "new.txt"},
         {"two indexes", {QStringLiteral("--update"), One(), Two()}, 0, true, true, "", "new.txt"},
+        {"a folder relative to where quarrow starts", {QStringLiteral("--update"), QDir::current().relativeFilePath(Two())},
+         0, true, true, "", "--update=\"/"},
     };
     for (const Row& row : rows) {
         const Outcome run = Quarrow(row.args);
