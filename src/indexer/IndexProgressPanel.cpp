@@ -4,8 +4,10 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <utility>
 
 #include "indexer/CommandList.h"
+#include "process/FrameClock.h"
 #include "process/WidgetSupport.h"
 
 namespace {
@@ -50,11 +52,16 @@ IndexProgressPanel::IndexProgressPanel(QWidget* parent) : QWidget(parent) {
                     1, 0, 1, 3);
     layout->setColumnStretch(0, 1);
 
-    m_show.setSingleShot(true);
-    m_show.setInterval(250);
-    connect(&m_show, &QTimer::timeout, this, &IndexProgressPanel::ShowPending);
+    // The count and the clock change on the window's frames, painted with the output view's.
+    connect(&FrameClock::Instance(), &FrameClock::frame, this, [this] {
+        ShowPending();
+        if (std::exchange(m_elapsedDue, false)) ShowElapsed();
+    });
     m_tick.setInterval(1000);
-    connect(&m_tick, &QTimer::timeout, this, &IndexProgressPanel::ShowElapsed);
+    connect(&m_tick, &QTimer::timeout, this, [this] {
+        m_elapsedDue = true;
+        FrameClock::Instance().Request();
+    });
     // The first press asks the command to end (mknmz then writes what it has read); while it
     // does, a second press ends it at once.
     connect(btnStop, &QPushButton::clicked, this, [this] {
@@ -101,7 +108,6 @@ void IndexProgressPanel::ResetStopButton() {
 
 void IndexProgressPanel::EntryStarting(std::size_t, std::size_t, const std::string& entry) {
     // Until mknmz says how many documents it found, the bar only says that it works.
-    m_show.stop();
     m_pending.reset();
     const bool mknmz = ParseEntry(entry).kind == EntryKind::Mknmz;
     pbrProgress->setTextVisible(false);
@@ -111,6 +117,7 @@ void IndexProgressPanel::EntryStarting(std::size_t, std::size_t, const std::stri
     m_file.clear();
     ShowFile();
     m_clock.start();
+    m_elapsedDue = false;
     ShowElapsed();
     m_tick.start();
 }
@@ -119,11 +126,10 @@ void IndexProgressPanel::DocumentProgress(const MknmzProgressLine& progress) {
     // mknmz says a line per document, far more often than anyone reads a bar: the newest count
     // is shown a few times a second, so painting never competes with the capture.
     m_pending = progress;
-    if (!m_show.isActive()) m_show.start();
+    FrameClock::Instance().Request();
 }
 
 void IndexProgressPanel::ShowPending() {
-    m_show.stop();
     if (!m_pending) return;
     const MknmzProgressLine progress = *std::exchange(m_pending, std::nullopt);
     pbrProgress->setTextVisible(true);
@@ -136,6 +142,7 @@ void IndexProgressPanel::ShowPending() {
 void IndexProgressPanel::EntryEnded(std::size_t, EntryOutcome outcome) {
     ShowPending();
     m_tick.stop();
+    m_elapsedDue = false;
     ShowElapsed();
     const bool counted = pbrProgress->maximum() > 0 && pbrProgress->isTextVisible();
     if (outcome == EntryOutcome::Done) {

@@ -52,7 +52,7 @@ private:
     RunControl* m_control = nullptr;
     QElapsedTimer m_clock;
     QTimer m_tick;
-    QTimer m_show;
+    bool m_elapsedDue = false;
     std::optional<MknmzProgressLine> m_pending;
     QString m_file;
 };

@@ -7,15 +7,14 @@
 #include <QScrollBar>
 #include <QTextLayout>
 #include <algorithm>
+#include <utility>
 
+#include "process/FrameClock.h"
 #include "text/DisplayText.h"
 
 namespace {
 
 constexpr int kMargin = 2;
-// While output streams in, the view shows it five times a second: enough to follow, and what a
-// frame costs then stays far below what the child gets of the processor.
-constexpr qint64 kFrameMs = 200;
 // Laid-out lines kept between frames: a few screens.
 constexpr std::size_t kLayoutBound = 600;
 
@@ -64,8 +63,9 @@ QtOutputView::QtOutputView(QWidget* parent) : QAbstractScrollArea(parent) {
     verticalScrollBar()->setAutoFillBackground(true);
     horizontalScrollBar()->setAutoFillBackground(true);
     m_charWidth = std::max(1, fontMetrics().horizontalAdvance(QLatin1Char('0')));
-    m_refreshTimer.setSingleShot(true);
-    connect(&m_refreshTimer, &QTimer::timeout, this, &QtOutputView::RefreshNow);
+    connect(&FrameClock::Instance(), &FrameClock::frame, this, [this] {
+        if (std::exchange(m_framePending, false)) RefreshNow();
+    });
     UpdateScrollBars();
 }
 
@@ -147,18 +147,12 @@ void QtOutputView::Refresh(bool now) {
         return;
     }
     // Output can arrive far faster than a screen shows it: the scroll bars and the lines are
-    // brought up to date at most once per frame, and never later than a frame after a change.
-    const qint64 sinceLast = m_lastRefresh.isValid() ? m_lastRefresh.elapsed() : kFrameMs;
-    if (now && sinceLast >= kFrameMs) {
-        m_refreshTimer.stop();
-        RefreshNow();
-    } else if (!m_refreshTimer.isActive()) {
-        m_refreshTimer.start(static_cast<int>(std::clamp<qint64>(kFrameMs - sinceLast, 0, kFrameMs)));
-    }
+    // brought up to date on the window's frames, with whatever else changed in it.
+    m_framePending = true;
+    FrameClock::Instance().Request(now);
 }
 
 void QtOutputView::RefreshNow() {
-    m_lastRefresh.start();
     ApplyPending();
     // Painted with whatever else changed in the window, in one pass.
     viewport()->update();

@@ -1,9 +1,7 @@
 #pragma once
 
 #include <QAbstractScrollArea>
-#include <QElapsedTimer>
 #include <QString>
-#include <QTimer>
 #include <QTextLayout>
 #include <deque>
 #include <map>
@@ -98,8 +96,7 @@ private:
     int m_charWidth = 1;
     Position m_anchor;
     Position m_cursor;
-    QElapsedTimer m_lastRefresh;
-    QTimer m_refreshTimer;
+    bool m_framePending = false;
     bool m_scrollBarsStale = false;
     bool m_scrollToCurrent = false;
     bool m_applying = false;

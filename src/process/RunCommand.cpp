@@ -29,7 +29,7 @@ constexpr std::size_t kBatchBytes = 64 * 1024;
 // a line at a time then costs one wake-up per pause instead of one per line. A batch of at least
 // kCaptureQuietBytes means a child that writes fast: it is read again at once, never blocked on
 // a full pipe.
-constexpr int kCapturePauseMs = 50;
+constexpr int kCapturePauseMs = 100;
 constexpr std::size_t kCaptureQuietBytes = 8 * 1024;
 
 // Terminal emulators for Shown, in the order they are looked for: Debian's alternative, which
