@@ -15,14 +15,10 @@ FrameClock& FrameClock::Instance() {
     return *clock;
 }
 
-void FrameClock::Request(bool soon) {
+void FrameClock::Request(int withinMs) {
     const qint64 sinceLast = m_last.isValid() ? m_last.elapsed() : kFrameMs;
-    if (soon && sinceLast >= kFrameMs) {
-        m_timer.stop();
-        Tick();
-    } else if (!m_timer.isActive()) {
-        m_timer.start(static_cast<int>(std::clamp<qint64>(kFrameMs - sinceLast, 0, kFrameMs)));
-    }
+    const int wait = static_cast<int>(std::clamp<qint64>(kFrameMs - sinceLast, 0, std::clamp(withinMs, 0, kFrameMs)));
+    if (!m_timer.isActive() || m_timer.remainingTime() > wait) m_timer.start(wait);
 }
 
 void FrameClock::Tick() {

@@ -18,8 +18,9 @@ public:
     // The application's clock (created on first use, owned by the application).
     static FrameClock& Instance();
 
-    // A frame within kFrameMs of the last one; with `soon`, at once when the last is that old.
-    void Request(bool soon = false);
+    // A frame within kFrameMs of the last one, or sooner: within `withinMs` (a part that has not
+    // changed for a frame shows its first change at once, as a part with a clock of its own would).
+    void Request(int withinMs = kFrameMs);
 
 signals:
     void frame();

@@ -147,12 +147,20 @@ void QtOutputView::Refresh(bool now) {
         return;
     }
     // Output can arrive far faster than a screen shows it: the scroll bars and the lines are
-    // brought up to date on the window's frames, with whatever else changed in it.
+    // brought up to date on the window's frames, with whatever else changed in it; a view that
+    // that has been still (no refresh for two frames) shows its first change at once.
+    const bool stale = !m_lastRefresh.isValid() || m_lastRefresh.elapsed() >= 2 * FrameClock::kFrameMs;
+    if (now && stale) {
+        m_framePending = false;
+        RefreshNow();
+        return;
+    }
     m_framePending = true;
-    FrameClock::Instance().Request(now);
+    FrameClock::Instance().Request(stale ? 0 : FrameClock::kFrameMs);
 }
 
 void QtOutputView::RefreshNow() {
+    m_lastRefresh.start();
     ApplyPending();
     // Painted with whatever else changed in the window, in one pass.
     viewport()->update();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QElapsedTimer>
 #include <QString>
 #include <QTextLayout>
 #include <deque>
@@ -96,6 +97,7 @@ private:
     int m_charWidth = 1;
     Position m_anchor;
     Position m_cursor;
+    QElapsedTimer m_lastRefresh;
     bool m_framePending = false;
     bool m_scrollBarsStale = false;
     bool m_scrollToCurrent = false;
