@@ -8,7 +8,7 @@
 #include "app/QtTranslation.h"
 #include "app/TfrmMain.h"
 #include "config/Settings.h"
-#include "indexer/HeadlessUpdate.h"
+#include "update/HeadlessUpdate.h"
 #include "process/AppContext.h"
 #include "process/DriveTable.h"
 #include "process/NamazuLocale.h"

@@ -14,7 +14,7 @@
 #include <QVBoxLayout>
 
 #include "dialogs/UpDown.h"
-#include "indexer/DailyUpdateTimer.h"
+#include "update/DailyUpdateTimer.h"
 #include "process/AppContext.h"
 #include "process/QtText.h"
 #include "process/RunCommand.h"

@@ -49,7 +49,7 @@
 #include "NamazuFixture.h"
 #include "TestSupport.h"
 #include "viewer/DocumentDisplay.h"
-#include "indexer/IndexStatus.h"
+#include "update/IndexStatus.h"
 #include "process/QtOutputView.h"
 #include "results/ResultView.h"
 #include "config/FileIo.h"

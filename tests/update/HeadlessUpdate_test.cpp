@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "NamazuFixture.h"
-#include "indexer/IndexLock.h"
+#include "update/IndexLock.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <functional>
 #include <string>
 
-#include "indexer/BackgroundUpdate.h"
-#include "indexer/IndexWatcher.h"
+#include "update/BackgroundUpdate.h"
+#include "update/IndexWatcher.h"
 
 class TfrmWindow;
 struct AppContext;

@@ -1,4 +1,4 @@
-#include "indexer/IndexUpdater.h"
+#include "update/IndexUpdater.h"
 
 #include <QLabel>
 #include <QShortcut>
@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "indexer/IndexLock.h"
-#include "indexer/IndexUpdate.h"
+#include "update/IndexLock.h"
+#include "update/IndexUpdate.h"
 #include "indexer/CommandListRunner.h"
 #include "indexer/IndexProgressPanel.h"
 #include "process/AppContext.h"

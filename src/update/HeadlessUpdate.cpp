@@ -1,10 +1,10 @@
-#include "indexer/HeadlessUpdate.h"
+#include "update/HeadlessUpdate.h"
 
 #include <filesystem>
 
 #include "indexer/CommandListRunner.h"
-#include "indexer/IndexLock.h"
-#include "indexer/IndexUpdate.h"
+#include "update/IndexLock.h"
+#include "update/IndexUpdate.h"
 #include "process/CommandLine.h"
 #include "process/Prompter.h"
 #include "text/CodePage.h"

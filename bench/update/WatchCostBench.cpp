@@ -11,7 +11,7 @@
 #include <string>
 
 #include "BenchRounds.h"
-#include "indexer/IndexWatcher.h"
+#include "update/IndexWatcher.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "indexer/IndexStatus.h"
+#include "update/IndexStatus.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "indexer/IndexUpdate.h"
+#include "update/IndexUpdate.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@
 #include <QFileInfo>
 
 #include "TestSupport.h"
-#include "indexer/IndexStatus.h"
+#include "update/IndexStatus.h"
 #include "indexer/CommandList.h"
 #include "process/CommandLine.h"
 

@@ -1,4 +1,4 @@
-#include "indexer/IndexLock.h"
+#include "update/IndexLock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

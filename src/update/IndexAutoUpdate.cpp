@@ -1,10 +1,10 @@
-#include "indexer/IndexAutoUpdate.h"
+#include "update/IndexAutoUpdate.h"
 
 #include <QMouseEvent>
 #include <algorithm>
 
 #include "config/Settings.h"
-#include "indexer/IndexUpdate.h"
+#include "update/IndexUpdate.h"
 #include "process/AppContext.h"
 #include "process/QtText.h"
 #include "process/TfrmWindow.h"

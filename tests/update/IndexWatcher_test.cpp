@@ -1,6 +1,6 @@
 // The watcher and the background update together, headless, with the real mknmz and namazu over
 // a temporary tree whose index lies inside the watched folder (so mknmz's own writes are there).
-#include "indexer/IndexWatcher.h"
+#include "update/IndexWatcher.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 
 #include "NamazuFixture.h"
 #include "config/Settings.h"
-#include "indexer/BackgroundUpdate.h"
+#include "update/BackgroundUpdate.h"
 #include "search/SearchNotices.h"
 
 namespace {

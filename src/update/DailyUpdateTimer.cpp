@@ -1,4 +1,4 @@
-#include "indexer/DailyUpdateTimer.h"
+#include "update/DailyUpdateTimer.h"
 
 #include <QProcess>
 #include <QStringList>

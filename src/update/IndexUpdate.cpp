@@ -1,4 +1,4 @@
-#include "indexer/IndexUpdate.h"
+#include "update/IndexUpdate.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <QFileInfo>
 #include <algorithm>
 
-#include "indexer/IndexStatus.h"
+#include "update/IndexStatus.h"
 #include "config/IniFile.h"
 #include "process/CommandLine.h"
 #include "process/IndexDirectories.h"

@@ -1,11 +1,11 @@
-#include "indexer/BackgroundUpdate.h"
+#include "update/BackgroundUpdate.h"
 
 #include <QTimer>
 #include <algorithm>
 
 #include "indexer/CommandListRunner.h"
-#include "indexer/IndexLock.h"
-#include "indexer/IndexUpdate.h"
+#include "update/IndexLock.h"
+#include "update/IndexUpdate.h"
 #include "process/Prompter.h"
 #include "text/DisplayText.h"
 

@@ -1,4 +1,4 @@
-#include "indexer/IndexWatcher.h"
+#include "update/IndexWatcher.h"
 
 #include <dirent.h>
 #include <sys/inotify.h>
@@ -12,7 +12,7 @@
 #include <fstream>
 
 #include "config/PlatformProfile.h"
-#include "indexer/IndexSources.h"
+#include "update/IndexSources.h"
 
 namespace {
 

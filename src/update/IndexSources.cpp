@@ -1,4 +1,4 @@
-#include "indexer/IndexSources.h"
+#include "update/IndexSources.h"
 
 #include <sys/stat.h>
 
